@@ -1,0 +1,441 @@
+// The logging pipeline end to end: configuration values in the real
+// registry, the filter, and the UTF-16 text log read back from disk. Runs in
+// a private prefix, since the configuration key is machine-wide.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "qbn_buffer.h"
+#include "qbn_catch.h"
+#include "qbn_exceptions.h"
+#include "qbn_log_config.h"
+#include "qbn_log_line.h"
+#include "qbn_log_outputs.h"
+#include "qbn_method_trace.h"
+#include "qbn_simple_log.h"
+
+namespace {
+
+const wchar_t kLogsKey[] = L"SOFTWARE\\Ostrel\\Logs";
+const wchar_t kModule[] = L"log_pipeline";
+
+std::wstring tempFolder()
+{
+    wchar_t szTemp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, szTemp);
+    return std::wstring(szTemp) + L"qbnlog" +
+           std::to_wstring(GetCurrentProcessId()) + L"\\";
+}
+
+void deleteFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE hFind = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((folder + found.cFileName).c_str());
+        } while (FindNextFileW(hFind, &found));
+        FindClose(hFind);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The configuration key, cleared before and after every test.
+class LogPipeline : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLogsKey, 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &m_hKey, nullptr));
+        m_folder = tempFolder();
+        m_logPath = m_folder + L"pipeline.log";
+        deleteFolder(m_folder);
+        CQBNLoggingOutputText::bytesWritten = 0;
+        CQBNLoggingOutputText::rotatedCount = 0;
+        MaxLogFileNum = 1;
+        MaxLogFileSize = 10240;
+    }
+    void TearDown() override
+    {
+        RegCloseKey(m_hKey);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
+        deleteFolder(m_folder);
+    }
+
+    void setDword(const wchar_t* szName, DWORD dwValue)
+    {
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(m_hKey, szName, 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&dwValue),
+                                 sizeof(dwValue)));
+    }
+    void setText(const wchar_t* szName, const std::wstring& text)
+    {
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(m_hKey, szName, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>((text.size() + 1) * 2)));
+    }
+    void enableTextLog()
+    {
+        setDword(L"Logging", 1);
+        setText(L"TextOutput", m_logPath);
+    }
+
+    // The log's lines with their time stamps replaced by "<TS>", after
+    // checking that the file is UTF-16LE with one byte-order mark.
+    std::vector<std::wstring> lines(const std::wstring& path)
+    {
+        std::vector<std::wstring> result;
+        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+            return result;
+        std::vector<wchar_t> text(GetFileSize(hFile, nullptr) / 2 + 1, L'\0');
+        DWORD cbRead = 0;
+        ReadFile(hFile, text.data(), static_cast<DWORD>(text.size() * 2 - 2),
+                 &cbRead, nullptr);
+        CloseHandle(hFile);
+        EXPECT_EQ(0xFEFF, text[0]) << "byte-order mark";
+        const std::wstring all(text.data() + 1);
+        const std::wregex stamp(
+            L"^<[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:"
+            L"[0-5][0-9] [0-9]{4}>: ");
+        size_t start = 0;
+        for (size_t end; (end = all.find(L"\r\n", start)) != std::wstring::npos;
+             start = end + 2) {
+            const std::wstring line = all.substr(start, end - start);
+            EXPECT_TRUE(std::regex_search(line, stamp)) << line;
+            result.push_back(L"<TS>: " + line.substr(28));
+        }
+        EXPECT_EQ(all.size(), start) << "text after the last line break";
+        return result;
+    }
+    std::vector<std::wstring> lines() { return lines(m_logPath); }
+
+    HKEY m_hKey = nullptr;
+    std::wstring m_folder;
+    std::wstring m_logPath;
+};
+
+const wchar_t kSource[] = L".\\qbn_registry_key.cpp";
+
+void raiseCreateFailure()
+{
+    CQBNRegKeyCreateException(L"SOFTWARE\\Ostrel\\X", 5, L"CQBNRegistryKey",
+                              L"create", kSource, 410);
+}
+
+// ---- the master switch and the text output target ----
+
+TEST_F(LogPipeline, NothingWithoutTheMasterSwitch)
+{
+    setText(L"TextOutput", m_logPath);
+    CQBNBadArgException entry(L"a", L"b", kSource, 1);
+    EXPECT_FALSE(entry.isLogged());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_logPath.c_str()));
+}
+
+TEST_F(LogPipeline, DetailedLineMatchesTheLayoutExactly)
+{
+    enableTextLog();
+    raiseCreateFailure();
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(1u, written.size());
+    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
+                  L"> <CQBNRegistryKey::create> \"Unable to create registry "
+                  L"key ( \"SOFTWARE\\Ostrel\\X\" )\" <qbn_registry_key.cpp, "
+                  L"410> ",
+              written[0]);
+}
+
+TEST_F(LogPipeline, ResultPartsByResultType)
+{
+    enableTextLog();
+    CQBNRegEnumKeyException(L"K", 0x103, L"CQBNRegistrykey", L"enumSubKeys",
+                            kSource, 7);
+    CQBNRegKeyInitException(kSource, 0);
+    CQBNRegCloseKeyWarning(L"K", 6, nullptr, L"close", nullptr, 9);
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(3u, written.size());
+    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
+                  L"> <CQBNRegistrykey::enumSubKeys> \"Unable to enumerate "
+                  L"subkeys from key ( \"K\" )\" <Error: 0x00000103> "
+                  L"<qbn_registry_key.cpp, 7> ",
+              written[0]);
+    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
+                  L"> \"CQBNRegistryKey object failed to initialize\" "
+                  L"<qbn_registry_key.cpp>",
+              written[1]);
+    EXPECT_EQ(std::wstring(L"<TS>: <WARNING> <") + kModule +
+                  L"> <::close> \"Unable to close registry key ( K )\" "
+                  L"<Error: 0x00000006> <9> ",
+              written[2]);
+}
+
+TEST_F(LogPipeline, NotificationUsesTheSimpleLine)
+{
+    enableTextLog();
+    CLogNotification hidden(L"Done", loText, false);
+    EXPECT_FALSE(hidden.isLogged()) << "notifications are off by default";
+    setDword(L"LogDetail", 0x9B);
+    CLogNotification note(L"Done", loText, false);
+    EXPECT_TRUE(note.isLogged());
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(1u, written.size());
+    EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
+                  L"> \"Message Box displayed: Done\" ",
+              written[0]);
+}
+
+TEST_F(LogPipeline, TargetsWithoutDriveLetterOrTerminatorWriteNothing)
+{
+    enableTextLog();
+    setText(L"TextOutput", L"pipeline.log");
+    CQBNBadArgException relative(L"a", L"b", kSource, 1);
+    EXPECT_FALSE(relative.isLogged());
+
+    // 128 characters fill the 256-byte read without room for a terminator.
+    setText(L"TextOutput", L"C:\\" + std::wstring(125, L'x'));
+    CQBNBadArgException unterminated(L"a", L"b", kSource, 1);
+    EXPECT_FALSE(unterminated.isLogged());
+
+    // 127 characters still fit.
+    const std::wstring longest = m_folder + std::wstring(127 - m_folder.size(), L'y');
+    setText(L"TextOutput", longest);
+    CQBNBadArgException fits(L"a", L"b", kSource, 1);
+    EXPECT_TRUE(fits.isLogged());
+    EXPECT_EQ(1u, lines(longest).size());
+}
+
+TEST_F(LogPipeline, LastErrorSurvivesAWrite)
+{
+    enableTextLog();
+    SetLastError(ERROR_INVALID_DATA);
+    raiseCreateFailure();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
+    EXPECT_EQ(1u, lines().size());
+}
+
+// ---- levels, exit filters, allow and exclude lists, the override ----
+
+TEST_F(LogPipeline, DefaultDetailPassesFailuresOnly)
+{
+    enableTextLog();
+    CQBNLogDebug(L"debug note", loText, true, false);
+    CQBNGetPolicySettingWarning(3, kSource, 1);
+    {
+        CQBNMethodTrace trace(L"C", L"m", kSource, 1, loText, true, true);
+        trace.setResult(rtBoolean, false);
+    }
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(1u, written.size());
+    EXPECT_NE(std::wstring::npos, written[0].find(L"<WARNING>"));
+}
+
+TEST_F(LogPipeline, ExitFilterKeepsOnlyFailedBooleanExits)
+{
+    enableTextLog();
+    setDword(L"LogDetail", 0x2300);
+    {
+        CQBNMethodTrace passed(L"C", L"passes", kSource, 11, loText, true, true);
+        passed.setResult(rtBoolean, true);
+    }
+    {
+        CQBNMethodTrace failed(L"C", L"fails", kSource, 12, loText, true, true);
+        failed.setResult(rtBoolean, false);
+    }
+    {
+        CQBNMethodTrace compared(L"C", L"compares", kSource, 13, loText, true,
+                                 true);
+        compared.setResult(rtLogical, false);
+    }
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(4u, written.size());
+    EXPECT_EQ(std::wstring(L"<TS>: <ENTRY> <") + kModule +
+                  L"> <C::passes> <qbn_registry_key.cpp, 11> ",
+              written[0]);
+    EXPECT_NE(std::wstring::npos, written[1].find(L"<ENTRY>"));
+    EXPECT_EQ(std::wstring(L"<TS>: <EXIT> <") + kModule +
+                  L"> <C::fails> <Failed> <qbn_registry_key.cpp, 12> ",
+              written[2]);
+    EXPECT_NE(std::wstring::npos, written[3].find(L"<C::compares>"));
+}
+
+TEST_F(LogPipeline, ExitRecordsWithoutFiltersShowTheirOutcome)
+{
+    enableTextLog();
+    setDword(L"LogDetail", 0x0300);
+    {
+        CQBNMethodTrace compared(L"C", L"eq", kSource, 5, loText, true, true);
+        compared.setResult(rtLogical, false);
+    }
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(2u, written.size());
+    EXPECT_NE(std::wstring::npos,
+              written[1].find(L"<C::eq> <Failed Logical Result> "));
+}
+
+TEST_F(LogPipeline, AllowAndExcludeListsMatchClassNamesAsSubstrings)
+{
+    enableTextLog();
+    setText(L"AllowObjects", L"CQBNIni");
+    raiseCreateFailure();
+    CQBNBadArgException classless(L"a", L"b", kSource, 1);
+    EXPECT_TRUE(classless.isLogged());
+    EXPECT_EQ(1u, lines().size());
+
+    setText(L"AllowObjects", L"CQBNIni, CQBNRegistryKey");
+    raiseCreateFailure();
+    EXPECT_EQ(2u, lines().size());
+    setText(L"AllowObjects", L"CQBNRegistry");
+    raiseCreateFailure();
+    EXPECT_EQ(3u, lines().size());
+
+    RegDeleteValueW(m_hKey, L"AllowObjects");
+    setText(L"ExcludeObjects", L"CQBNRegistry");
+    raiseCreateFailure();
+    EXPECT_EQ(3u, lines().size());
+    setText(L"ExcludeObjects", L"CQBNIni");
+    raiseCreateFailure();
+    EXPECT_EQ(4u, lines().size());
+}
+
+TEST_F(LogPipeline, ProgramOverrideLetsEverythingThrough)
+{
+    enableTextLog();
+    setText(kModule, L"1,0,x");
+    CQBNLogDebug debug(L"debug note", loText, true, false);
+    EXPECT_TRUE(debug.isLogged());
+    EXPECT_EQ(0u, debug.getDetail());
+    {
+        CQBNMethodTrace trace(L"C", L"m", kSource, 1, loText, true, true);
+    }
+    EXPECT_EQ(3u, lines().size());
+
+    // An override naming no text output sends the entry nowhere.
+    setText(kModule, L"2,27,c:\\x.log");
+    CQBNLogDebug elsewhere(L"debug note", loText, true, false);
+    EXPECT_FALSE(elsewhere.isLogged());
+    EXPECT_EQ(2u, elsewhere.getOutputs());
+    EXPECT_EQ(27u, elsewhere.getDetail());
+}
+
+// ---- the catch discipline writes what was not written ----
+
+TEST_F(LogPipeline, CatchBoundaryWritesUnloggedAndForeignFailures)
+{
+    enableTextLog();
+    qbnGuard(false, esLastError, kSource, 21, []() -> bool {
+        throw CQBNBadArgException(L"late", L"written by the handler", kSource,
+                                  20, loText, false);
+    });
+    qbnGuard(false, esLastError, kSource, 22, []() -> bool { throw 1; });
+    CQBNBuffer<unsigned char> bytes(2);
+    EXPECT_FALSE(bytes.appendAt(CQBNBuffer<unsigned char>(1), 3));
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(3u, written.size());
+    EXPECT_NE(std::wstring::npos,
+              written[0].find(L"\"A bad argument was provided ( late ). "
+                              L"written by the handler\""));
+    EXPECT_NE(std::wstring::npos,
+              written[1].find(L"\"An unhandled exception occurred\""));
+    EXPECT_NE(std::wstring::npos,
+              written[2].find(L"\"A bad argument was provided ( ulOffset ). "
+                              L"can't append a buffer at an offset past the "
+                              L"bounds of this buffer\" <qbn_buffer.h, "));
+}
+
+// ---- dynamic logging and rotation ----
+
+TEST_F(LogPipeline, DynamicLoggingIsOnOnlyForOne)
+{
+    setDword(L"DynamicLogging", 2);
+    EXPECT_TRUE(decideDynamicLogging());
+    EXPECT_EQ(static_cast<unsigned long>(dlOff), DynamicLoggingState);
+    setDword(L"DynamicLogging", 1);
+    EXPECT_TRUE(decideDynamicLogging());
+    EXPECT_EQ(static_cast<unsigned long>(dlOn), DynamicLoggingState);
+    DynamicLoggingState = dlOff;
+}
+
+TEST_F(LogPipeline, LimitsAreReadOnlyWithDynamicLogging)
+{
+    setDword(L"MaxLogFileNum", 5);
+    EXPECT_FALSE(decideDynamicLogging());
+    EXPECT_EQ(1u, MaxLogFileNum);
+    setDword(L"DynamicLogging", 0);
+    setDword(L"MaxLogFileSize", 7);
+    EXPECT_TRUE(decideDynamicLogging());
+    EXPECT_EQ(5u, MaxLogFileNum);
+    EXPECT_EQ(7u, MaxLogFileSize);
+    DynamicLoggingState = dlOff;
+}
+
+TEST_F(LogPipeline, RotationKeepsAtMostMaxLogFileNumCopies)
+{
+    enableTextLog();
+    MaxLogFileSize = 1;
+    MaxLogFileNum = 2;
+    const std::wstring first = m_logPath + L".1";
+    const std::wstring second = m_logPath + L".2";
+    auto overflow = [&]() {
+        const long lBefore = CQBNLoggingOutputText::rotatedCount;
+        while (CQBNLoggingOutputText::rotatedCount == lBefore)
+            raiseCreateFailure();
+    };
+    overflow();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(first.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_logPath.c_str()));
+    const size_t firstLines = lines(first).size();
+    EXPECT_GT(firstLines * 200, 1024u);
+
+    raiseCreateFailure();
+    EXPECT_EQ(1u, lines().size()) << "a new log with its own mark";
+
+    overflow();
+    EXPECT_EQ(firstLines, lines(second).size());
+    overflow();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(second.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesW((m_logPath + L".3").c_str()));
+}
+
+// ---- layout details that need no file ----
+
+TEST(LogLine, TimestampHasTheCtimeLayout)
+{
+    const std::wstring stamp = qbnLogTimestamp();
+    ASSERT_EQ(24u, stamp.size());
+    EXPECT_TRUE(std::regex_match(
+        stamp, std::wregex(L"[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] "
+                           L"[0-2][0-9]:[0-5][0-9]:[0-5][0-9] [0-9]{4}")))
+        << stamp;
+}
+
+TEST(LogLine, SimpleResultTextsDifferFromDetailed)
+{
+    CQBNLogRecord record;
+    record.level = llExit;
+    record.resultType = rtLogical;
+    record.result = 0;
+    const std::wstring simple = qbnSimpleLogLine(record);
+    EXPECT_EQ(L"<Failed Comparison>\r\n", simple.substr(simple.size() - 21));
+    record.resultType = rtReturnCode;
+    record.result = 0x1F;
+    const std::wstring code = qbnDetailedLogLine(record);
+    EXPECT_NE(std::wstring::npos, code.find(L"<Return Code: 0x0000001f> "));
+    record.level = 0x8000;
+    EXPECT_NE(std::wstring::npos,
+              qbnDetailedLogLine(record).find(L"<UNSPECIFIED> "));
+}
+
+} // namespace
