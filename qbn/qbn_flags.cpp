@@ -39,7 +39,8 @@ bool CQBNFlags::hasFlags(unsigned long ulMask) const
 bool CQBNFlags::getIndex(unsigned long ulMask, unsigned long& ulIndex) const
 {
     CQBNTraceScope trace(kClassName, L"getIndex", QBN_FLAGS_SOURCE, __LINE__);
-    if (ulMask == 0 || !hasFlags(ulMask))
+    // The empty mask is held by every value but has no highest bit.
+    if (!hasFlags(ulMask) || ulMask == 0)
         return trace.finish(false);
     unsigned long ulHighest = 0;
     for (unsigned long ulRest = ulMask; ulRest > 1; ulRest >>= 1)

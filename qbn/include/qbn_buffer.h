@@ -232,6 +232,10 @@ CQBNBuffer<T>& CQBNBuffer<T>::operator=(const CQBNBuffer& other)
 template <class T>
 bool CQBNBuffer<T>::append(const CQBNBuffer& other)
 {
+    // Appending nothing already holds the result; only appendAt insists on
+    // something to write.
+    if (other.m_ulNumElems == 0)
+        return true;
     return appendAt(other, m_ulNumElems);
 }
 

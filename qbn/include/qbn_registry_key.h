@@ -97,6 +97,10 @@ private:
     // RegOpenKeyExW into m_hKey; the key is open exactly when this answers 0.
     LONG openHandle();
     bool closeBeforeReopen();
+    // One step of sub-key enumeration: ERROR_SUCCESS with outKey set to the
+    // sub-key, ERROR_NO_MORE_ITEMS past the last one, another code when this
+    // key cannot be opened; a refused enumeration is thrown.
+    LONG nextSubKey(CQBNRegistryKey& outKey, unsigned long ulIndex);
     bool saveHive(const CQBNWCharString& szExportFileName, bool bOverwrite);
     bool restoreHive(const CQBNWCharString& szImportFileName,
                      unsigned long flags);

@@ -177,6 +177,25 @@ public:
     // Every byte of the storage as two upper-case hex digits, space separated.
     CQBNWCharString getAsciiCodeString() const;
     CQBNBuffer<unsigned char> getBufferFromAsciiCodeString() const;
+
+private:
+    // Conversions shared by the constructors and the assignments. Each builds
+    // fresh storage before the old storage is let go, so a source that lies
+    // inside this string's own storage is still read intact.
+    bool setFromUnits(const unsigned short* pUnits, unsigned long ulCount);
+    bool setFromText(const wchar_t* szText);
+    bool setFromBuffer(const CQBNBuffer<unsigned short>& buffer);
+    bool setFromCodeUnit(wchar_t wcCodeUnit);
+    bool setFromDecimal(long lValue);
+    // Moves the other's storage here and this string's old storage there,
+    // where its destructor wipes it.
+    void takeStorage(CQBNWCharString& other);
+    // operator+= with an outcome, for the edits that must report failure.
+    bool appendText(const CQBNWCharString& other);
+    // What both drop forms hand out: the text less ulDrop code units taken
+    // from the start or from the end.
+    bool keepUnits(CQBNWCharString& out, unsigned long ulDrop,
+                   bool bDropFromStart) const;
 };
 
 #endif

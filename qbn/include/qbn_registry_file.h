@@ -1,0 +1,23 @@
+// The library's own text form of a registry key: an initialisation file
+// with one section per key and one typed line per value. Saving a key with
+// format 8 and restoring with flags 0x10 go through here instead of hive
+// files.
+#ifndef QBN_REGISTRY_FILE_H
+#define QBN_REGISTRY_FILE_H
+
+#include <windows.h>
+
+#include "qbn_wchar_string.h"
+
+class CQBNRegistryFile {
+public:
+    // Writes the key (hRoot, path) and all its sub-keys to the file.
+    static bool exportToTextFile(HKEY hRoot, const CQBNWCharString& path,
+                                 const CQBNWCharString& szExportFileName,
+                                 bool bOverwrite);
+    // Creates every key the file names and writes every value back, into
+    // the roots the file names.
+    static bool importFromTextFile(const CQBNWCharString& szImportFileName);
+};
+
+#endif

@@ -1,0 +1,586 @@
+#include "qbn_registry_key.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "qbn_catch.h"
+#include "qbn_exceptions.h"
+#include "qbn_method_trace.h"
+#include "qbn_registry_file.h"
+#include "qbn_windowsprocess.h"
+
+#define QBN_REGISTRY_KEY_SOURCE L".\\qbn_registry_key.cpp"
+
+namespace {
+
+const wchar_t kClassName[] = L"CQBNRegistryKey";
+// The enumeration methods have always reported under this spelling, and log
+// filters (AllowObjects, ExcludeObjects) match class names exactly, so it is
+// kept as it is.
+const wchar_t kEnumClassName[] = L"CQBNRegistrykey";
+const wchar_t kSeparator[] = L"\\";
+
+// Runs a body under the catch discipline and closes the key afterwards,
+// whatever the body did or threw: these operations end with the key closed.
+template <class Body>
+bool guardThenClose(CQBNRegistryKey& key, unsigned long ulLine, Body body)
+{
+    const bool bResult =
+        qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, ulLine, body);
+    key.close();
+    return bResult;
+}
+
+bool openIfClosed(CQBNRegistryKey& key)
+{
+    return key.isOpen() || key.open();
+}
+
+bool isMissingKey(LONG lResult)
+{
+    return lResult == ERROR_FILE_NOT_FOUND || lResult == ERROR_INVALID_HANDLE;
+}
+
+enum CQBNKeyInfoItem {
+    kiiMaxSubKeyLen,
+    kiiMaxValueLen,
+    kiiMaxValueNameLen,
+    kiiCount
+};
+
+// One RegQueryInfoKeyW item; the key is closed afterwards.
+bool queryKeyInfo(CQBNRegistryKey& key, CQBNKeyInfoItem item,
+                  unsigned long& ulLength)
+{
+    return guardThenClose(key, __LINE__, [&]() {
+        if (!openIfClosed(key))
+            return false;
+        DWORD dwLength = 0;
+        DWORD* pItems[kiiCount] = {nullptr, nullptr, nullptr};
+        pItems[item] = &dwLength;
+        const LONG lResult = RegQueryInfoKeyW(
+            key.getHandle(), nullptr, nullptr, nullptr, nullptr,
+            pItems[kiiMaxSubKeyLen], nullptr, nullptr,
+            pItems[kiiMaxValueNameLen], pItems[kiiMaxValueLen], nullptr,
+            nullptr);
+        if (lResult != ERROR_SUCCESS)
+            throw CQBNRegQueryInfoKeyException(key.getPath().getText(),
+                                               lResult,
+                                               QBN_REGISTRY_KEY_SOURCE,
+                                               __LINE__);
+        ulLength = dwLength;
+        return true;
+    });
+}
+
+// One enumerated name (sub-key or value), read into room for ulMaxLen
+// characters and a terminator. The name is terminated here as well, within
+// the room, whatever length Windows reports.
+template <class EnumCall>
+LONG readEnumeratedName(unsigned long ulMaxLen, CQBNWCharString& name,
+                        EnumCall enumCall)
+{
+    CQBNBuffer<unsigned short> room(ulMaxLen + 1);
+    wchar_t* szName = reinterpret_cast<wchar_t*>(room.getBuffer());
+    DWORD dwLength = ulMaxLen + 1;
+    const LONG lResult = enumCall(szName, &dwLength);
+    if (lResult != ERROR_SUCCESS)
+        return lResult;
+    szName[dwLength < ulMaxLen ? dwLength : ulMaxLen] = 0;
+    name = szName;
+    if (szName[0] != 0 && name.getLength() == 0)
+        throw CQBNMemAllocException(L"szName", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+    return ERROR_SUCCESS;
+}
+
+// A key directly below its root has no path to put a separator after.
+CQBNWCharString childPath(const CQBNWCharString& parentPath,
+                          const CQBNWCharString& name)
+{
+    if (parentPath.getLength() == 0)
+        return name;
+    return parentPath + CQBNWCharString(kSeparator) + name;
+}
+
+void requireFileName(const CQBNWCharString& fileName,
+                     const wchar_t* szArgName)
+{
+    if (!fileName.isValid() || fileName.getLength() == 0)
+        throw CQBNBadArgException(szArgName, L"filename must be non-null",
+                                  QBN_REGISTRY_KEY_SOURCE, __LINE__);
+}
+
+bool enableOwnPrivilege(const wchar_t* szPrivilege)
+{
+    CQBNWindowsProcess process;
+    const HANDLE hOwnToken = nullptr;
+    return process.setPrivilege(szPrivilege, true, hOwnToken);
+}
+
+// ---- queryMultipleValues ----
+
+bool copyNames(CQBNWCharStringList& list, std::vector<CQBNWCharString>& names)
+{
+    names.reserve(list.getCount());
+    for (bool bMore = list.moveFirst(); bMore; bMore = list.moveNext()) {
+        CQBNWCharString name;
+        if (!list.getCurrent(name))
+            return false;
+        names.push_back(name);
+    }
+    return names.size() == list.getCount();
+}
+
+// Room for every value at its largest: one more than the largest data size
+// per value, counted in wide characters, so Windows is handed twice that in
+// bytes. Generous, but never short of what the values need.
+unsigned long multipleValuesBytes(unsigned long ulCount,
+                                  unsigned long ulMaxValueLen)
+{
+    const std::uint64_t ullBytes =
+        static_cast<std::uint64_t>(ulCount) *
+        (static_cast<std::uint64_t>(ulMaxValueLen) + 1) * sizeof(wchar_t);
+    if (ullBytes > MAXDWORD)
+        throw CQBNMemAllocException(L"lpValueBuf", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+    return static_cast<unsigned long>(ullBytes);
+}
+
+std::unique_ptr<VALENTW[]> makeRecords(
+    const std::vector<CQBNWCharString>& names)
+{
+    std::unique_ptr<VALENTW[]> records(new (std::nothrow)
+                                           VALENTW[names.size()]());
+    if (!records)
+        throw CQBNMemAllocException(L"pValent", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+    // Windows only reads the names; the strings outlive the call.
+    for (size_t i = 0; i < names.size(); ++i)
+        records[i].ve_valuename = const_cast<wchar_t*>(names[i].getText());
+    return records;
+}
+
+// A record's data, taken only from inside the buffer Windows filled.
+bool copyRecordData(const VALENTW& record,
+                    const CQBNBuffer<unsigned char>& data,
+                    CQBNBuffer<unsigned char>& out, const wchar_t* szKeyPath)
+{
+    if (record.ve_valuelen == 0)
+        return true;
+    const std::uintptr_t base =
+        reinterpret_cast<std::uintptr_t>(data.getBuffer());
+    const std::uintptr_t start = record.ve_valueptr;
+    const unsigned long ulRoom = data.getNumElems();
+    const bool bInside = start >= base && start - base <= ulRoom &&
+                         record.ve_valuelen <= ulRoom - (start - base);
+    if (!bInside)
+        throw CQBNRegQueryMultipleValuesException(
+            szKeyPath, ERROR_INVALID_DATA, QBN_REGISTRY_KEY_SOURCE, __LINE__);
+    if (!out.allocate(record.ve_valuelen))
+        return false;
+    std::memcpy(out.getBuffer(), reinterpret_cast<const void*>(start),
+                record.ve_valuelen);
+    return true;
+}
+
+bool appendRecords(CQBNRegistryValentList& list,
+                   const std::vector<CQBNWCharString>& names,
+                   const VALENTW* pRecords,
+                   const CQBNBuffer<unsigned char>& data,
+                   const wchar_t* szKeyPath)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        CQBNRegistryValent valent;
+        valent.name = names[i];
+        valent.type = pRecords[i].ve_type;
+        if (!copyRecordData(pRecords[i], data, valent.data, szKeyPath) ||
+            !list.add(valent, static_cast<long>(i)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- construction and assignment ----
+
+CQBNRegistryKey::CQBNRegistryKey(HKEY hRoot, const CQBNWCharString& path,
+                                 REGSAM access, bool bCreateIfMissing,
+                                 DWORD dwOptions)
+    : m_access(access), m_options(dwOptions), m_hKey(nullptr),
+      m_createIfMissing(bCreateIfMissing), m_isOpen(false), m_root(hRoot)
+{
+    takePath(path);
+}
+
+CQBNRegistryKey::CQBNRegistryKey(const CQBNRegistryKey& other)
+    : m_access(other.m_access), m_options(other.m_options), m_hKey(nullptr),
+      m_createIfMissing(other.m_createIfMissing), m_isOpen(false),
+      m_root(other.m_root)
+{
+    takePath(other.m_path);
+}
+
+void CQBNRegistryKey::takePath(const CQBNWCharString& path)
+{
+    const bool bCopied = qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE,
+                                  __LINE__, [&]() {
+                                      m_path = path;
+                                      return m_path == path;
+                                  });
+    if (!bCopied)
+        throw CQBNRegKeyInitException(QBN_REGISTRY_KEY_SOURCE, __LINE__);
+}
+
+CQBNRegistryKey::~CQBNRegistryKey()
+{
+    if (m_isOpen)
+        close();
+}
+
+// A key whose handle cannot be let go keeps its old identity, so that the
+// handle is never separated from the key it belongs to.
+CQBNRegistryKey& CQBNRegistryKey::operator=(const CQBNRegistryKey& other)
+{
+    qbnGuardAction(esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+        if (m_isOpen && !close())
+            return;
+        if (this == &other)
+            return;
+        m_root = other.m_root;
+        m_access = other.m_access;
+        m_options = other.m_options;
+        m_createIfMissing = other.m_createIfMissing;
+        m_path = other.m_path;
+    });
+    return *this;
+}
+
+void CQBNRegistryKey::setAccess(REGSAM access)
+{
+    if (m_isOpen)
+        close();
+    m_access = access;
+}
+
+// ---- open, create, close ----
+
+bool CQBNRegistryKey::open()
+{
+    CQBNTraceScope trace(kClassName, L"open", QBN_REGISTRY_KEY_SOURCE,
+                         __LINE__);
+    const bool bOpened = qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            if (m_isOpen && !closeBeforeReopen())
+                return false;
+            const LONG lResult = openHandle();
+            if (lResult == ERROR_SUCCESS)
+                return true;
+            // Any refusal is a failed open, access denied included: a key
+            // marked open without a handle would only fail later, further
+            // from the cause. Only a key that is not there may be created.
+            if (!m_createIfMissing || !isMissingKey(lResult))
+                return false;
+            return create() && openHandle() == ERROR_SUCCESS;
+        });
+    return trace.finish(bOpened);
+}
+
+bool CQBNRegistryKey::closeBeforeReopen()
+{
+    {
+        CQBNRegKeyAlreadyOpenWarning warning(m_path.getText(), kClassName,
+                                             L"open", QBN_REGISTRY_KEY_SOURCE,
+                                             __LINE__);
+    }
+    return close();
+}
+
+// The handle is taken through a local so that a refused call never leaves
+// whatever Windows wrote behind in m_hKey.
+LONG CQBNRegistryKey::openHandle()
+{
+    HKEY hKey = nullptr;
+    const LONG lResult =
+        RegOpenKeyExW(m_root, m_path.getText(), 0, m_access, &hKey);
+    m_isOpen = (lResult == ERROR_SUCCESS);
+    m_hKey = m_isOpen ? hKey : nullptr;
+    return lResult;
+}
+
+bool CQBNRegistryKey::create()
+{
+    CQBNTraceScope trace(kClassName, L"create", QBN_REGISTRY_KEY_SOURCE,
+                         __LINE__);
+    const bool bCreated = qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            if (m_isOpen && !close())
+                return false;
+            HKEY hKey = nullptr;
+            const LONG lResult =
+                RegCreateKeyExW(m_root, m_path.getText(), 0, nullptr,
+                                m_options, m_access, nullptr, &hKey, nullptr);
+            if (lResult != ERROR_SUCCESS)
+                throw CQBNRegKeyCreateException(m_path.getText(), lResult,
+                                                kClassName, L"create",
+                                                QBN_REGISTRY_KEY_SOURCE,
+                                                __LINE__);
+            m_hKey = hKey;
+            m_isOpen = true;
+            // Creating leaves the key closed; callers that need a handle
+            // open it next.
+            close();
+            return true;
+        });
+    return trace.finish(bCreated);
+}
+
+bool CQBNRegistryKey::close()
+{
+    CQBNTraceScope trace(kClassName, L"close", QBN_REGISTRY_KEY_SOURCE,
+                         __LINE__);
+    const bool bClosed = qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            if (!m_isOpen)
+                return true;
+            const LONG lResult = RegCloseKey(m_hKey);
+            if (lResult != ERROR_SUCCESS)
+                throw CQBNRegCloseKeyWarning(m_path.getText(), lResult,
+                                             kClassName, L"close",
+                                             QBN_REGISTRY_KEY_SOURCE,
+                                             __LINE__);
+            m_hKey = nullptr;
+            m_isOpen = false;
+            return true;
+        });
+    return trace.finish(bClosed);
+}
+
+bool CQBNRegistryKey::exists()
+{
+    const bool bOpened = open();
+    if (m_isOpen)
+        close();
+    return bOpened;
+}
+
+// ---- key information ----
+
+bool CQBNRegistryKey::getMaxSubKeyLen(unsigned long& ulLength)
+{
+    return queryKeyInfo(*this, kiiMaxSubKeyLen, ulLength);
+}
+
+bool CQBNRegistryKey::getMaxValueLen(unsigned long& ulLength)
+{
+    return queryKeyInfo(*this, kiiMaxValueLen, ulLength);
+}
+
+bool CQBNRegistryKey::getMaxValueNameLen(unsigned long& ulLength)
+{
+    return queryKeyInfo(*this, kiiMaxValueNameLen, ulLength);
+}
+
+bool CQBNRegistryKey::getName(CQBNWCharString& out, bool bFull) const
+{
+    return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+                    [&]() {
+                        const CQBNWCharString separator(kSeparator);
+                        if (!bFull && m_path.countOccurrences(separator) != 0)
+                            return m_path.subStringAt(out, separator, 1,
+                                                      pmBackward, false);
+                        // A path of one level is its own short name.
+                        out = m_path;
+                        return out == m_path;
+                    });
+}
+
+// ---- enumeration ----
+
+bool CQBNRegistryKey::enumSubKeys(CQBNRegistryKey& outKey,
+                                  unsigned long ulIndex)
+{
+    CQBNTraceScope trace(kEnumClassName, L"enumSubKeys",
+                         QBN_REGISTRY_KEY_SOURCE, __LINE__);
+    const bool bFound = qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+        [&]() { return nextSubKey(outKey, ulIndex) == ERROR_SUCCESS; });
+    return trace.finish(bFound);
+}
+
+LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
+                                 unsigned long ulIndex)
+{
+    unsigned long ulMaxLen = 0;
+    if (!getMaxSubKeyLen(ulMaxLen) || !openIfClosed(*this))
+        return ERROR_OPEN_FAILED;
+    CQBNWCharString name;
+    const LONG lResult = readEnumeratedName(
+        ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
+            return RegEnumKeyExW(m_hKey, ulIndex, szName, pdwLength, nullptr,
+                                 nullptr, nullptr, nullptr);
+        });
+    if (lResult == ERROR_NO_MORE_ITEMS)
+        return lResult;
+    if (lResult != ERROR_SUCCESS)
+        throw CQBNRegEnumKeyException(m_path.getText(), lResult,
+                                      kEnumClassName, L"enumSubKeys",
+                                      QBN_REGISTRY_KEY_SOURCE, __LINE__);
+    // The sub-key keeps this key's access mask, registry view flags
+    // included, or it would be looked for in the other view.
+    const CQBNWCharString path = childPath(m_path, name);
+    outKey = CQBNRegistryKey(m_root, path, m_access, false, m_options);
+    return outKey.getPath() == path ? ERROR_SUCCESS : ERROR_OUTOFMEMORY;
+}
+
+// Only the end of the sub-keys completes the list: a key that cannot be
+// opened, or an enumeration that breaks off, is a failure and not a key
+// with fewer sub-keys.
+bool CQBNRegistryKey::enumSubKeyNames(CQBNWCharStringList& list)
+{
+    return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+                    [&]() {
+                        list.clear();
+                        CQBNRegistryKey scratch(nullptr, CQBNWCharString(),
+                                                kQbnKeyAllAccess, false, 0);
+                        unsigned long ulIndex = 0;
+                        LONG lResult = ERROR_SUCCESS;
+                        while ((lResult = nextSubKey(scratch, ulIndex)) ==
+                               ERROR_SUCCESS) {
+                            CQBNWCharString name;
+                            if (!scratch.getName(name, false) ||
+                                !name.isValid() ||
+                                !list.add(name, static_cast<long>(ulIndex)))
+                                return false;
+                            ++ulIndex;
+                        }
+                        scratch.close();
+                        return lResult == ERROR_NO_MORE_ITEMS;
+                    });
+}
+
+bool CQBNRegistryKey::enumValueNames(CQBNWCharStringList& list)
+{
+    CQBNTraceScope trace(kEnumClassName, L"enumValueNames",
+                         QBN_REGISTRY_KEY_SOURCE, __LINE__);
+    const bool bFound = guardThenClose(*this, __LINE__, [&]() {
+        list.clear();
+        unsigned long ulMaxLen = 0;
+        if (!getMaxValueNameLen(ulMaxLen) || !openIfClosed(*this))
+            return false;
+        for (DWORD dwIndex = 0;; ++dwIndex) {
+            CQBNWCharString name;
+            const LONG lResult = readEnumeratedName(
+                ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
+                    return RegEnumValueW(m_hKey, dwIndex, szName, pdwLength,
+                                         nullptr, nullptr, nullptr, nullptr);
+                });
+            if (lResult == ERROR_NO_MORE_ITEMS)
+                break;
+            if (lResult != ERROR_SUCCESS)
+                throw CQBNRegEnumValueException(
+                    m_path.getText(), lResult, kEnumClassName,
+                    L"enumValueNames", QBN_REGISTRY_KEY_SOURCE, __LINE__);
+            // The default value has no name and is not listed.
+            if (name.getLength() != 0 &&
+                !list.add(name, static_cast<long>(dwIndex)))
+                return false;
+        }
+        return list.getCount() != 0;
+    });
+    return trace.finish(bFound);
+}
+
+bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
+{
+    return guardThenClose(*this, __LINE__, [&]() {
+        list.clear();
+        CQBNWCharStringList nameList;
+        std::vector<CQBNWCharString> names;
+        unsigned long ulMaxValueLen = 0;
+        if (!enumValueNames(nameList) || !copyNames(nameList, names) ||
+            !getMaxValueLen(ulMaxValueLen))
+            return false;
+        const unsigned long ulCount = static_cast<unsigned long>(names.size());
+        std::unique_ptr<VALENTW[]> records = makeRecords(names);
+        CQBNBuffer<unsigned char> data;
+        if (!data.allocate(multipleValuesBytes(ulCount, ulMaxValueLen)) ||
+            !openIfClosed(*this))
+            return false;
+        DWORD dwSize = data.getNumElems();
+        const LONG lResult = RegQueryMultipleValuesW(
+            m_hKey, records.get(), ulCount,
+            reinterpret_cast<wchar_t*>(data.getBuffer()), &dwSize);
+        if (lResult != ERROR_SUCCESS)
+            throw CQBNRegQueryMultipleValuesException(
+                m_path.getText(), lResult, QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        return appendRecords(list, names, records.get(), data,
+                             m_path.getText());
+    });
+}
+
+// ---- save and restore ----
+
+bool CQBNRegistryKey::save(const CQBNWCharString& szExportFileName,
+                           unsigned long format, bool bOverwrite)
+{
+    return guardThenClose(*this, __LINE__, [&]() {
+        requireFileName(szExportFileName, L"szExportFileName");
+        if (format == kQbnSaveAsTextFile)
+            return CQBNRegistryFile::exportToTextFile(
+                m_root, m_path, szExportFileName, bOverwrite);
+        return saveHive(szExportFileName, bOverwrite);
+    });
+}
+
+bool CQBNRegistryKey::saveHive(const CQBNWCharString& szExportFileName,
+                               bool bOverwrite)
+{
+    // RegSaveKeyW refuses to write over an existing file.
+    if (bOverwrite)
+        DeleteFileW(szExportFileName.getText());
+    if (!enableOwnPrivilege(L"SeBackupPrivilege"))
+        return false;
+    // A key that cannot be opened has no handle to save from.
+    LONG lResult = ERROR_INVALID_HANDLE;
+    if (openIfClosed(*this))
+        lResult = RegSaveKeyW(m_hKey, szExportFileName.getText(), nullptr);
+    if (lResult != ERROR_SUCCESS)
+        throw CQBNRegSaveKeyException(m_path.getText(), lResult, nullptr,
+                                      nullptr, QBN_REGISTRY_KEY_SOURCE,
+                                      __LINE__);
+    return true;
+}
+
+bool CQBNRegistryKey::restore(const CQBNWCharString& szImportFileName,
+                              unsigned long flags)
+{
+    return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+                    [&]() {
+                        requireFileName(szImportFileName, L"szImportFileName");
+                        if (flags == kQbnRestoreFromTextFile)
+                            return CQBNRegistryFile::importFromTextFile(
+                                szImportFileName);
+                        return restoreHive(szImportFileName, flags);
+                    });
+}
+
+// Other flags (REG_FORCE_RESTORE among them) are Windows' own and pass
+// through unchanged.
+bool CQBNRegistryKey::restoreHive(const CQBNWCharString& szImportFileName,
+                                  unsigned long flags)
+{
+    if (!enableOwnPrivilege(L"SeRestorePrivilege") || !openIfClosed(*this))
+        return false;
+    const LONG lResult =
+        RegRestoreKeyW(m_hKey, szImportFileName.getText(), flags);
+    if (lResult != ERROR_SUCCESS)
+        throw CQBNRegRestoreKeyException(m_path.getText(), lResult, nullptr,
+                                         nullptr, QBN_REGISTRY_KEY_SOURCE,
+                                         __LINE__);
+    return true;
+}

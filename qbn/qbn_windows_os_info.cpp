@@ -1,0 +1,226 @@
+#include "qbn_windows_os_info.h"
+
+#include <windows.h>
+
+#include "qbn_catch.h"
+#include "qbn_environment_variable.h"
+#include "qbn_exceptions.h"
+#include "qbn_method_trace.h"
+#include "qbn_registry_dword.h"
+#include "qbn_wchar_string.h"
+
+#define QBN_WINDOWS_OS_INFO_SOURCE L".\\qbn_windows_os_info.cpp"
+
+namespace {
+
+const wchar_t kClassName[] = L"CQBNWindowsOSInfo";
+
+// IsOS questions: "XP or later" and "Vista or later".
+const int kQueryXPOrLater = 18;
+const int kQueryVistaOrLater = 37;
+// shlwapi exports IsOS by ordinal only on the systems this still supports.
+const WORD kIsOSOrdinal = 437;
+
+const REGSAM kRead = 0x20019;
+
+// Windows fills as much of the record as the size field announces; the two
+// sizes are the extended record and, for systems that refuse it, the plain
+// one that every version accepts.
+static_assert(sizeof(OSVERSIONINFOEXW) == 284, "extended version record");
+static_assert(sizeof(OSVERSIONINFOW) == 276, "plain version record");
+
+typedef BOOL(WINAPI* IsOSFunction)(DWORD);
+
+// Frees the library on every way out, also when the call into it throws.
+class CLoadedLibrary {
+public:
+    explicit CLoadedLibrary(const CQBNWCharString& path)
+        : m_hModule(path.getLength() > 0 ? LoadLibraryW(path.getText())
+                                         : nullptr)
+    {
+    }
+    ~CLoadedLibrary()
+    {
+        if (m_hModule != nullptr)
+            FreeLibrary(m_hModule);
+    }
+    HMODULE get() const { return m_hModule; }
+
+private:
+    CLoadedLibrary(const CLoadedLibrary&) = delete;
+    CLoadedLibrary& operator=(const CLoadedLibrary&) = delete;
+    HMODULE m_hModule;
+};
+
+// The full path of a library in the system folder, or a null string when
+// the folder cannot be named within MAX_PATH. The program runs elevated,
+// possibly from a folder that others can write to: a bare name would let a
+// file planted there, or in the current folder, be loaded in its place.
+CQBNWCharString systemLibraryPath(const wchar_t* szFileName)
+{
+    wchar_t szFolder[MAX_PATH] = {};
+    const UINT uLength = GetSystemDirectoryW(szFolder, MAX_PATH);
+    // A folder that does not fit is reported as the size it would need,
+    // which is never below MAX_PATH.
+    if (uLength == 0 || uLength >= MAX_PATH)
+        return CQBNWCharString();
+    szFolder[uLength] = L'\0';
+    CQBNWCharString path(szFolder);
+    path += CQBNWCharString(L"\\");
+    path += CQBNWCharString(szFileName);
+    if (path.getLength() >= MAX_PATH)
+        return CQBNWCharString();
+    return path;
+}
+
+bool isSixtyFourBitArchitecture(WORD wArchitecture)
+{
+    return wArchitecture == PROCESSOR_ARCHITECTURE_IA64 ||
+           wArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+           wArchitecture == PROCESSOR_ARCHITECTURE_IA32_ON_WIN64;
+}
+
+} // namespace
+
+CQBNWindowsOSInfo::CQBNWindowsOSInfo()
+    : m_bOSQuery18(false),
+      m_bOSQuery37(false),
+      m_bIsPE(false),
+      m_ulServicePack(0),
+      m_dVersion(0.0)
+{
+    CQBNTraceScope trace(kClassName, L"CQBNWindowsOSInfo",
+                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    m_bIsPE = performPECheck();
+    askShellQueries();
+    readServicePack();
+    readVersion();
+    trace.finish(true);
+}
+
+CQBNWindowsOSInfo::~CQBNWindowsOSInfo()
+{
+    CQBNTraceScope trace(kClassName, L"~CQBNWindowsOSInfo",
+                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    trace.finish(true);
+}
+
+int CQBNWindowsOSInfo::getPlatform() const
+{
+    CQBNTraceScope trace(kClassName, L"getPlatform",
+                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    // The native answer, not the process's: a 32-bit program on 64-bit
+    // Windows must still see a 64-bit system.
+    SYSTEM_INFO info = {};
+    GetNativeSystemInfo(&info);
+    const int iPlatform =
+        isSixtyFourBitArchitecture(info.wProcessorArchitecture) ? plX64
+                                                                : plX86;
+    trace.finish(iPlatform != 0);
+    return iPlatform;
+}
+
+bool CQBNWindowsOSInfo::isXP() const
+{
+    CQBNTraceScope trace(kClassName, L"isXP", QBN_WINDOWS_OS_INFO_SOURCE,
+                         __LINE__);
+    return trace.finish(m_dVersion >= 5.1 && m_dVersion < 6.0, rtLogical);
+}
+
+bool CQBNWindowsOSInfo::isVista() const
+{
+    CQBNTraceScope trace(kClassName, L"isVista", QBN_WINDOWS_OS_INFO_SOURCE,
+                         __LINE__);
+    return trace.finish(m_dVersion == 6.0, rtLogical);
+}
+
+bool CQBNWindowsOSInfo::isWin7() const
+{
+    CQBNTraceScope trace(kClassName, L"isWin7", QBN_WINDOWS_OS_INFO_SOURCE,
+                         __LINE__);
+    return trace.finish(m_dVersion == 6.1, rtLogical);
+}
+
+bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery,
+                                               bool* pbAnswer) const
+{
+    CQBNTraceScope trace(kClassName, L"performOSQueryFunction",
+                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    const bool bAsked = qbnGuard(
+        false, esLastError, QBN_WINDOWS_OS_INFO_SOURCE, __LINE__, [&]() {
+            if (pbAnswer == nullptr)
+                throw CQBNBadArgException(L"pbAnswer",
+                                          L"there is no place for the answer",
+                                          QBN_WINDOWS_OS_INFO_SOURCE,
+                                          __LINE__);
+            const CLoadedLibrary shell(systemLibraryPath(L"shlwapi.dll"));
+            if (shell.get() == nullptr)
+                return false;
+            const IsOSFunction isOS = reinterpret_cast<IsOSFunction>(
+                reinterpret_cast<void*>(GetProcAddress(
+                    shell.get(), MAKEINTRESOURCEA(kIsOSOrdinal))));
+            if (isOS == nullptr)
+                return false;
+            *pbAnswer = isOS(static_cast<DWORD>(iQuery)) != FALSE;
+            return true;
+        });
+    return trace.finish(bAsked);
+}
+
+bool CQBNWindowsOSInfo::performPECheck() const
+{
+    CQBNTraceScope trace(kClassName, L"performPECheck",
+                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    const bool bPE = qbnGuard(
+        false, esLastError, QBN_WINDOWS_OS_INFO_SOURCE, __LINE__, [&]() {
+            CQBNEnvironmentVariable drive(CQBNWCharString(L"QBNDrive"));
+            CQBNWCharString value;
+            return drive.getValue(value) && value.isValid() &&
+                   value.getLength() > 0;
+        });
+    return trace.finish(bPE, rtLogical);
+}
+
+// The second question is only worth asking when the first could be.
+void CQBNWindowsOSInfo::askShellQueries()
+{
+    bool bAnswer = false;
+    if (!performOSQueryFunction(kQueryXPOrLater, &bAnswer))
+        return;
+    m_bOSQuery18 = bAnswer;
+    if (performOSQueryFunction(kQueryVistaOrLater, &bAnswer))
+        m_bOSQuery37 = bAnswer;
+}
+
+// The service pack number is the high byte of "CSDVersion"; a value that
+// is missing or unreadable means none.
+void CQBNWindowsOSInfo::readServicePack()
+{
+    m_ulServicePack = 0;
+    qbnGuard(false, esLastError, QBN_WINDOWS_OS_INFO_SOURCE, __LINE__, [&]() {
+        CQBNRegistryDword csdVersion(
+            HKEY_LOCAL_MACHINE,
+            CQBNWCharString(L"SYSTEM\\CurrentControlSet\\Control\\Windows"),
+            CQBNWCharString(L"CSDVersion"), kRead, false, 0);
+        unsigned long ulValue = 0;
+        if (!csdVersion.getValue(ulValue, false))
+            return false;
+        m_ulServicePack = ulValue >> 8;
+        return true;
+    });
+}
+
+void CQBNWindowsOSInfo::readVersion()
+{
+    OSVERSIONINFOEXW info = {};
+    OSVERSIONINFOW* pInfo = reinterpret_cast<OSVERSIONINFOW*>(&info);
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
+    if (!GetVersionExW(pInfo)) {
+        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+        if (!GetVersionExW(pInfo))
+            throw CQBNWindowsOSInfoInitNeededException(
+                QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    }
+    m_dVersion = static_cast<double>(info.dwMajorVersion) +
+                 static_cast<double>(info.dwMinorVersion) / 10.0;
+}

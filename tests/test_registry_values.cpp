@@ -1,0 +1,701 @@
+// The typed registry values and the key's per-type list readers, against the
+// real registry: each test works in a scratch key of its own, removed when it
+// ends, and checks what landed in the registry byte for byte.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "qbn_registry_binary.h"
+#include "qbn_registry_dword.h"
+#include "qbn_registry_expand.h"
+#include "qbn_registry_multi_string.h"
+#include "qbn_registry_string.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+const REGSAM kView64 = 0x0100;
+const REGSAM kView32 = 0x0200;
+const wchar_t kParent[] = L"Software\\QbnTest";
+
+Bytes bytesOf(const std::wstring& units)
+{
+    const unsigned char* pFirst =
+        reinterpret_cast<const unsigned char*>(units.data());
+    return Bytes(pFirst, pFirst + units.size() * sizeof(wchar_t));
+}
+
+Bytes bytesOf(const CQBNBuffer<unsigned char>& buffer)
+{
+    const unsigned char* pFirst = buffer.getBuffer();
+    return pFirst == nullptr ? Bytes()
+                             : Bytes(pFirst, pFirst + buffer.getNumElems());
+}
+
+CQBNBuffer<unsigned char> bufferOf(const Bytes& bytes)
+{
+    return CQBNBuffer<unsigned char>(bytes.data(), bytes.size());
+}
+
+std::wstring textOf(const CQBNWCharString& text) { return text.getText(); }
+
+CQBNWCharStringList listOf(const std::vector<std::wstring>& texts)
+{
+    CQBNWCharStringList list;
+    for (const std::wstring& text : texts)
+        list.add(CQBNWCharString(text.c_str()), 0);
+    return list;
+}
+
+std::vector<std::wstring> textsOf(CQBNWCharStringList& list)
+{
+    std::vector<std::wstring> texts;
+    for (bool bMore = list.moveFirst(); bMore; bMore = list.moveNext()) {
+        CQBNWCharString text;
+        list.getCurrent(text);
+        texts.push_back(textOf(text));
+    }
+    return texts;
+}
+
+// The pairs of a list reader, ordered by name (the registry's own order is
+// not promised).
+template <class Pair, class List>
+std::vector<Pair> pairsOf(List& list)
+{
+    std::vector<Pair> pairs;
+    for (bool bMore = list.moveFirst(); bMore; bMore = list.moveNext()) {
+        pairs.emplace_back();
+        list.getCurrent(pairs.back());
+    }
+    std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
+        return textOf(a.name) < textOf(b.name);
+    });
+    return pairs;
+}
+
+// A key below kParent named after the running test, in one root and view,
+// written and read here with plain Win32 calls.
+class ScratchKey {
+public:
+    ScratchKey(HKEY hRoot, REGSAM view) : m_hRoot(hRoot), m_view(view)
+    {
+        const ::testing::TestInfo* pInfo =
+            ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string test =
+            std::string(pInfo->test_suite_name()) + "_" + pInfo->name();
+        m_name = std::wstring(test.begin(), test.end()) + L"_" +
+                 std::to_wstring(GetCurrentProcessId()) + L"_" +
+                 std::to_wstring(GetTickCount());
+    }
+
+    // The same key seen in another registry view.
+    ScratchKey(const ScratchKey& other, REGSAM view)
+        : m_hRoot(other.m_hRoot), m_view(view), m_name(other.m_name)
+    {
+    }
+
+    void remove() const
+    {
+        HKEY hParent = nullptr;
+        if (RegOpenKeyExW(m_hRoot, kParent, 0, KEY_ALL_ACCESS | m_view,
+                          &hParent) != ERROR_SUCCESS)
+            return;
+        RegDeleteTreeW(hParent, m_name.c_str());
+        RegCloseKey(hParent);
+        // Fails while another test's key is still beside ours, as it should.
+        RegDeleteKeyExW(m_hRoot, kParent, m_view, 0);
+    }
+
+    std::wstring fullPath() const
+    {
+        return std::wstring(kParent) + L"\\" + m_name;
+    }
+    CQBNWCharString path() const { return fullPath().c_str(); }
+    REGSAM readWrite() const { return kQbnKeyReadWrite | m_view; }
+
+    bool exists() const
+    {
+        HKEY hKey = nullptr;
+        if (RegOpenKeyExW(m_hRoot, fullPath().c_str(), 0, KEY_READ | m_view,
+                          &hKey) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(hKey);
+        return true;
+    }
+
+    void set(const wchar_t* szName, DWORD dwType, const Bytes& data) const
+    {
+        HKEY hKey = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(m_hRoot, fullPath().c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | m_view, nullptr, &hKey,
+                                  nullptr));
+        const LONG lResult = RegSetValueExW(
+            hKey, szName, 0, dwType, data.empty() ? nullptr : data.data(),
+            static_cast<DWORD>(data.size()));
+        RegCloseKey(hKey);
+        ASSERT_EQ(ERROR_SUCCESS, lResult);
+    }
+
+    void setText(const wchar_t* szName, DWORD dwType,
+                 const std::wstring& text) const
+    {
+        set(szName, dwType, bytesOf(text + L'\0'));
+    }
+
+    // The value's type and bytes; false when it does not exist.
+    bool get(const wchar_t* szName, DWORD& dwType, Bytes& data) const
+    {
+        HKEY hKey = nullptr;
+        if (RegOpenKeyExW(m_hRoot, fullPath().c_str(), 0, KEY_READ | m_view,
+                          &hKey) != ERROR_SUCCESS)
+            return false;
+        DWORD dwSize = 0;
+        LONG lResult = RegQueryValueExW(hKey, szName, nullptr, &dwType,
+                                        nullptr, &dwSize);
+        data.assign(dwSize, 0);
+        if (lResult == ERROR_SUCCESS && dwSize != 0)
+            lResult = RegQueryValueExW(hKey, szName, nullptr, &dwType,
+                                       data.data(), &dwSize);
+        RegCloseKey(hKey);
+        return lResult == ERROR_SUCCESS;
+    }
+
+private:
+    HKEY m_hRoot;
+    REGSAM m_view;
+    std::wstring m_name;
+};
+
+// Stands in for RegQueryValueExW in this program's import table (the library
+// is linked in) and rewrites a value just before the library's `ulCall`-th
+// query, so that a value changes between being measured and being read.
+class ValueChangesBeforeQuery {
+public:
+    ValueChangesBeforeQuery(const ScratchKey& key, const wchar_t* szName,
+                            const Bytes& grown, unsigned long ulCall)
+        : m_key(key), m_szName(szName), m_grown(grown), m_ulCall(ulCall)
+    {
+        s_pActive = this;
+        m_pSlot = findImportSlot(reinterpret_cast<void*>(GetProcAddress(
+            GetModuleHandleW(L"advapi32.dll"), "RegQueryValueExW")));
+        if (m_pSlot != nullptr) {
+            m_pReal = reinterpret_cast<Query>(*m_pSlot);
+            writeSlot(reinterpret_cast<void*>(&standIn));
+        }
+    }
+
+    ~ValueChangesBeforeQuery()
+    {
+        if (m_pSlot != nullptr)
+            writeSlot(reinterpret_cast<void*>(m_pReal));
+        s_pActive = nullptr;
+    }
+
+    bool isInstalled() const { return m_pSlot != nullptr; }
+
+private:
+    typedef LONG(WINAPI* Query)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE,
+                                LPDWORD);
+
+    static LONG WINAPI standIn(HKEY hKey, LPCWSTR szName, LPDWORD pReserved,
+                               LPDWORD pType, LPBYTE pData, LPDWORD pSize)
+    {
+        ValueChangesBeforeQuery& self = *s_pActive;
+        if (++self.m_ulCalls == self.m_ulCall)
+            self.m_key.set(self.m_szName, REG_BINARY, self.m_grown);
+        return self.m_pReal(hKey, szName, pReserved, pType, pData, pSize);
+    }
+
+    static void** findImportSlot(void* pTarget)
+    {
+        BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+        const IMAGE_NT_HEADERS* pHeaders = reinterpret_cast<IMAGE_NT_HEADERS*>(
+            pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        const DWORD dwImports =
+            pHeaders->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
+                .VirtualAddress;
+        for (auto* pDll =
+                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports);
+             pDll->Name != 0; ++pDll) {
+            auto* pThunk =
+                reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDll->FirstThunk);
+            for (; pThunk->u1.Function != 0; ++pThunk) {
+                if (reinterpret_cast<void*>(pThunk->u1.Function) == pTarget)
+                    return reinterpret_cast<void**>(&pThunk->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+
+    void writeSlot(void* pFunction)
+    {
+        DWORD dwOld = 0;
+        VirtualProtect(m_pSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
+        *m_pSlot = pFunction;
+        VirtualProtect(m_pSlot, sizeof(void*), dwOld, &dwOld);
+    }
+
+    static ValueChangesBeforeQuery* s_pActive;
+
+    const ScratchKey& m_key;
+    const wchar_t* m_szName;
+    Bytes m_grown;
+    unsigned long m_ulCall;
+    unsigned long m_ulCalls = 0;
+    void** m_pSlot = nullptr;
+    Query m_pReal = nullptr;
+};
+
+ValueChangesBeforeQuery* ValueChangesBeforeQuery::s_pActive = nullptr;
+
+class RegistryValues : public ::testing::Test {
+protected:
+    RegistryValues() : m_key(HKEY_CURRENT_USER, 0) {}
+    void TearDown() override { m_key.remove(); }
+
+    template <class Value>
+    Value value(const wchar_t* szName, bool bCreateIfMissing = false,
+                REGSAM access = kQbnKeyReadWrite)
+    {
+        return Value(HKEY_CURRENT_USER, m_key.path(), szName, access,
+                     bCreateIfMissing, 0);
+    }
+
+    // Writers create the scratch key with their first write.
+    template <class Value>
+    Value writer(const wchar_t* szName)
+    {
+        return value<Value>(szName, true);
+    }
+
+    void expectStored(const wchar_t* szName, DWORD dwExpectedType,
+                      const Bytes& expected)
+    {
+        DWORD dwType = 0;
+        Bytes data;
+        ASSERT_TRUE(m_key.get(szName, dwType, data)) << "value missing";
+        EXPECT_EQ(dwExpectedType, dwType);
+        EXPECT_EQ(expected, data);
+    }
+
+    bool has(const wchar_t* szName)
+    {
+        DWORD dwType = 0;
+        Bytes data;
+        return m_key.get(szName, dwType, data);
+    }
+
+    ScratchKey m_key;
+};
+
+// ---- strings ----
+
+TEST_F(RegistryValues, StringCacheServesOnlyAfterASuccessfulWrite)
+{
+    m_key.setText(L"v", REG_SZ, L"hello");
+    CQBNRegistryString reader = value<CQBNRegistryString>(L"v");
+    CQBNWCharString out;
+    ASSERT_TRUE(reader.getValue(out, true));
+    EXPECT_EQ(L"hello", textOf(out));
+    EXPECT_FALSE(reader.isOpen());
+
+    // A read alone does not make the cache trusted.
+    m_key.setText(L"v", REG_SZ, L"changed");
+    ASSERT_TRUE(reader.getValue(out, true));
+    EXPECT_EQ(L"changed", textOf(out));
+
+    ASSERT_TRUE(reader.setValue(L"mine", false));
+    m_key.setText(L"v", REG_SZ, L"theirs");
+    ASSERT_TRUE(reader.getValue(out, true));
+    EXPECT_EQ(L"mine", textOf(out));
+    ASSERT_TRUE(reader.getValue(out, false));
+    EXPECT_EQ(L"theirs", textOf(out));
+    EXPECT_FALSE(reader.isOpen());
+}
+
+TEST_F(RegistryValues, StringReadNeedsItsTerminatorInsideTheBuffer)
+{
+    const std::wstring longest(259, L'x');
+    m_key.setText(L"fits", REG_SZ, longest);
+    m_key.setText(L"tooLong", REG_SZ, longest + L'y');
+    // The same 260 characters without a terminator fill the buffer exactly.
+    m_key.set(L"unterminated", REG_SZ, bytesOf(longest + L'y'));
+    Bytes oddFill = bytesOf(longest);
+    oddFill.push_back('z');
+    m_key.set(L"oddFill", REG_SZ, oddFill);
+    m_key.set(L"embedded", REG_SZ, bytesOf(std::wstring(L"ab\0cd", 5)));
+
+    CQBNWCharString out;
+    ASSERT_TRUE(value<CQBNRegistryString>(L"fits").getValue(out, false));
+    EXPECT_EQ(longest, textOf(out));
+    for (const wchar_t* szName : {L"tooLong", L"unterminated", L"oddFill"})
+        EXPECT_FALSE(value<CQBNRegistryString>(szName).getValue(out, false))
+            << szName;
+    ASSERT_TRUE(value<CQBNRegistryString>(L"embedded").getValue(out, false));
+    EXPECT_EQ(L"ab", textOf(out));
+}
+
+TEST_F(RegistryValues, StringWriteSendsItsStorageOrOneZeroForANullString)
+{
+    ASSERT_TRUE(writer<CQBNRegistryString>(L"text").setValue(L"abc", false));
+    expectStored(L"text", REG_SZ, bytesOf(std::wstring(L"abc\0", 4)));
+    ASSERT_TRUE(writer<CQBNRegistryString>(L"null").setValue(
+        CQBNWCharString(), false));
+    expectStored(L"null", REG_SZ, Bytes(2, 0));
+
+    // A refused write leaves the registry and the cache's trust alone.
+    CQBNRegistryString readOnly =
+        value<CQBNRegistryString>(L"text", false, kQbnKeyRead);
+    EXPECT_FALSE(readOnly.setValue(L"new", false));
+    EXPECT_FALSE(readOnly.isCacheValid());
+    EXPECT_FALSE(readOnly.isOpen());
+    expectStored(L"text", REG_SZ, bytesOf(std::wstring(L"abc\0", 4)));
+}
+
+// ---- the missing-value rule, for every type ----
+
+TEST_F(RegistryValues, MissingValueFailsUnlessItMayBeCreatedEmpty)
+{
+    CQBNWCharString text;
+    unsigned long ulNumber = 7;
+    CQBNWCharStringList texts;
+    CQBNBuffer<unsigned char> bytes;
+    EXPECT_FALSE(value<CQBNRegistryString>(L"s").getValue(text, false));
+    EXPECT_FALSE(value<CQBNRegistryDword>(L"d").getValue(ulNumber, false));
+    EXPECT_FALSE(value<CQBNRegistryMultiString>(L"m").getValue(texts, false));
+    EXPECT_FALSE(value<CQBNRegistryBinary>(L"b").getValue(bytes, false));
+    EXPECT_FALSE(m_key.exists());
+
+    CQBNRegistryDword number = writer<CQBNRegistryDword>(L"d");
+    ASSERT_TRUE(number.getValue(ulNumber, false));
+    EXPECT_EQ(0u, ulNumber);
+    EXPECT_TRUE(number.isCacheValid());
+    EXPECT_FALSE(number.isOpen());
+    expectStored(L"d", REG_DWORD, Bytes(4, 0));
+
+    ASSERT_TRUE(writer<CQBNRegistryString>(L"s").getValue(text, false));
+    EXPECT_EQ(0u, text.getLength());
+    expectStored(L"s", REG_SZ, Bytes(2, 0));
+    texts = listOf({L"stale"});
+    ASSERT_TRUE(writer<CQBNRegistryMultiString>(L"m").getValue(texts, false));
+    EXPECT_EQ(0u, texts.getCount());
+    expectStored(L"m", REG_MULTI_SZ, Bytes());
+    bytes = bufferOf(Bytes{1});
+    ASSERT_TRUE(writer<CQBNRegistryBinary>(L"b").getValue(bytes, false));
+    EXPECT_EQ(0u, bytes.getNumElems());
+    expectStored(L"b", REG_BINARY, Bytes());
+}
+
+// ---- expandable strings ----
+
+TEST_F(RegistryValues, ExpandWriteNeedsPairedPercentMarks)
+{
+    // Refused before the key is touched: the key is not even created.
+    EXPECT_FALSE(writer<CQBNRegistryStringExpand>(L"x").setValue(L"plain",
+                                                                 false));
+    EXPECT_FALSE(m_key.exists());
+
+    ASSERT_TRUE(writer<CQBNRegistryStringExpand>(L"good").setValue(
+        L"%ProgramFiles%\\dir", false));
+    expectStored(L"good", REG_EXPAND_SZ,
+                 bytesOf(std::wstring(L"%ProgramFiles%\\dir") + L'\0'));
+
+    m_key.setText(L"odd", REG_EXPAND_SZ, L"%A%");
+    EXPECT_FALSE(
+        value<CQBNRegistryStringExpand>(L"odd").setValue(L"100%", false));
+    expectStored(L"odd", REG_EXPAND_SZ, bytesOf(std::wstring(L"%A%\0", 4)));
+}
+
+TEST_F(RegistryValues, ExpandReadReplacesVariablesOnRequest)
+{
+    const std::wstring variable =
+        L"QBN_RV_EXPAND_" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(SetEnvironmentVariableW(variable.c_str(), L"C:\\qbn"));
+    const std::wstring stored = L"%" + variable + L"%\\sub";
+    m_key.setText(L"v", REG_EXPAND_SZ, stored);
+
+    CQBNRegistryStringExpand reader = value<CQBNRegistryStringExpand>(L"v");
+    CQBNWCharString out;
+    ASSERT_TRUE(reader.getValue(out, false, true));
+    EXPECT_EQ(L"C:\\qbn\\sub", textOf(out));
+    ASSERT_TRUE(reader.getValue(out, false, false));
+    EXPECT_EQ(stored, textOf(out));
+    SetEnvironmentVariableW(variable.c_str(), nullptr);
+}
+
+// ---- DWORDs ----
+
+TEST_F(RegistryValues, DwordTakesAtMostFourBytesLittleEndian)
+{
+    ASSERT_TRUE(writer<CQBNRegistryDword>(L"n").setValue(0xDEADBEEF, false));
+    expectStored(L"n", REG_DWORD, Bytes{0xEF, 0xBE, 0xAD, 0xDE});
+
+    m_key.set(L"short", REG_BINARY, Bytes{0x34, 0x12});
+    m_key.set(L"wide", REG_QWORD, Bytes(8, 1));
+    unsigned long ulOut = 0xFFFFFFFF;
+    ASSERT_TRUE(value<CQBNRegistryDword>(L"short").getValue(ulOut, false));
+    EXPECT_EQ(0x1234u, ulOut);
+    EXPECT_FALSE(value<CQBNRegistryDword>(L"wide").getValue(ulOut, false));
+}
+
+// ---- multi-strings ----
+
+TEST_F(RegistryValues, MultiStringEncodesToTheByte)
+{
+    ASSERT_TRUE(writer<CQBNRegistryMultiString>(L"ab").setValue(
+        listOf({L"a", L"b"}), false));
+    expectStored(L"ab", REG_MULTI_SZ,
+                 Bytes{0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(writer<CQBNRegistryMultiString>(L"none").setValue(
+        CQBNWCharStringList(), false));
+    expectStored(L"none", REG_MULTI_SZ, Bytes());
+
+    // A string cut inside longer storage adds only its text, so the strings
+    // after it stay readable.
+    CQBNWCharString cut(L"xyz");
+    cut[1] = 0;
+    CQBNWCharStringList withCut;
+    withCut.add(cut, 0);
+    withCut.add(L"b", 0);
+    ASSERT_TRUE(
+        writer<CQBNRegistryMultiString>(L"cut").setValue(withCut, false));
+    expectStored(L"cut", REG_MULTI_SZ, bytesOf(std::wstring(L"x\0b\0\0", 5)));
+
+    // Without writing only the cache changes.
+    CQBNRegistryMultiString later = writer<CQBNRegistryMultiString>(L"later");
+    EXPECT_TRUE(later.setValue(listOf({L"c"}), true));
+    EXPECT_FALSE(has(L"later"));
+    ASSERT_TRUE(later.writeRegistry());
+    expectStored(L"later", REG_MULTI_SZ, bytesOf(std::wstring(L"c\0\0", 3)));
+}
+
+TEST_F(RegistryValues, MultiStringDecodesWhateverTheDataHolds)
+{
+    struct Case {
+        const wchar_t* szName;
+        std::wstring data;
+        std::vector<std::wstring> expected;
+    };
+    const Case cases[] = {
+        {L"pair", std::wstring(L"a\0b\0\0", 5), {L"a", L"b"}},
+        {L"oneZero", std::wstring(1, L'\0'), {L""}},
+        {L"singleEnd", std::wstring(L"a\0b\0", 4), {L"a", L"b"}},
+        {L"noEnd", std::wstring(L"a\0b", 3), {L"a", L"b"}},
+        {L"trailing", std::wstring(L"a\0\0junk\0\0", 9), {L"a"}},
+        {L"empty", std::wstring(), {}},
+    };
+    for (const Case& c : cases)
+        m_key.set(c.szName, REG_MULTI_SZ, bytesOf(c.data));
+    // The largest value in the key sizes the read buffer.
+    m_key.set(L"big", REG_BINARY, Bytes(4096, 0x41));
+
+    for (const Case& c : cases) {
+        CQBNRegistryMultiString reader =
+            value<CQBNRegistryMultiString>(c.szName);
+        CQBNWCharStringList out = listOf({L"stale"});
+        ASSERT_TRUE(reader.getValue(out, false)) << c.szName;
+        EXPECT_EQ(c.expected, textsOf(out)) << c.szName;
+        EXPECT_TRUE(reader.isCacheValid());
+        EXPECT_FALSE(reader.isOpen());
+    }
+}
+
+// ---- binary ----
+
+TEST_F(RegistryValues, BinaryRoundTripsLargeDataAndEveryByteValue)
+{
+    Bytes large(64 * 1024);
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<unsigned char>(i * 7 + i / 256);
+    ASSERT_TRUE(
+        writer<CQBNRegistryBinary>(L"large").setValue(bufferOf(large), false));
+    expectStored(L"large", REG_BINARY, large);
+    Bytes every(256);
+    for (size_t i = 0; i < every.size(); ++i)
+        every[i] = static_cast<unsigned char>(i);
+    m_key.set(L"every", REG_BINARY, every);
+    m_key.set(L"empty", REG_BINARY, Bytes());
+
+    CQBNBuffer<unsigned char> out;
+    ASSERT_TRUE(value<CQBNRegistryBinary>(L"large").getValue(out, false));
+    EXPECT_EQ(large, bytesOf(out));
+    ASSERT_TRUE(value<CQBNRegistryBinary>(L"every").getValue(out, false));
+    EXPECT_EQ(every, bytesOf(out));
+    ASSERT_TRUE(value<CQBNRegistryBinary>(L"empty").getValue(out, false));
+    EXPECT_EQ(0u, out.getNumElems());
+}
+
+// ---- values that change between being measured and being read ----
+
+TEST_F(RegistryValues, ValueThatGrowsBeforeItIsReadFailsCleanly)
+{
+    // From no data a read would get no room at all; from some, too little.
+    for (const Bytes& before : {Bytes(), Bytes(4, 0)}) {
+        m_key.set(L"b", REG_BINARY, before);
+        m_key.set(L"m", REG_MULTI_SZ, before);
+        CQBNRegistryBinary binary = value<CQBNRegistryBinary>(L"b");
+        CQBNRegistryMultiString multi = value<CQBNRegistryMultiString>(L"m");
+        CQBNBuffer<unsigned char> bytes = bufferOf(Bytes{9});
+        CQBNWCharStringList texts;
+        {
+            // The binary read measures with its first query, reads with the
+            // second; the multi-string read measures the key beforehand.
+            ValueChangesBeforeQuery grows(m_key, L"b", Bytes(64, 2), 2);
+            ASSERT_TRUE(grows.isInstalled());
+            EXPECT_FALSE(binary.getValue(bytes, false));
+        }
+        {
+            // Past the largest value in the key, the measure it was read by.
+            ValueChangesBeforeQuery grows(m_key, L"m", Bytes(256, 0x61), 1);
+            EXPECT_FALSE(multi.getValue(texts, false));
+        }
+        EXPECT_EQ(Bytes{9}, bytesOf(bytes));
+        EXPECT_FALSE(binary.isCacheValid());
+        EXPECT_FALSE(binary.isOpen());
+        EXPECT_FALSE(multi.isOpen());
+    }
+}
+
+// ---- list readers ----
+
+TEST_F(RegistryValues, EachListReaderReturnsOnlyItsType)
+{
+    const std::wstring variable =
+        L"QBN_RV_LIST_" + std::to_wstring(GetCurrentProcessId());
+    SetEnvironmentVariableW(variable.c_str(), L"D:\\x");
+    m_key.setText(L"s1", REG_SZ, L"one");
+    m_key.setText(L"e1", REG_EXPAND_SZ, L"%" + variable + L"%\\y");
+    m_key.set(L"d1", REG_DWORD, Bytes{7, 0, 0, 0});
+    m_key.set(L"m1", REG_MULTI_SZ, bytesOf(std::wstring(L"a\0b\0\0", 5)));
+    m_key.set(L"b1", REG_BINARY, Bytes{1, 2, 3});
+    m_key.setText(L"s2", REG_SZ, L"two");
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
+                           false, 0);
+
+    CQBNRegistryStringValueList strings;
+    ASSERT_TRUE(reader.getStringValues(strings));
+    const auto stringPairs = pairsOf<CQBNRegistryStringValue>(strings);
+    ASSERT_EQ(2u, stringPairs.size());
+    EXPECT_EQ(L"s1", textOf(stringPairs[0].name));
+    EXPECT_EQ(L"one", textOf(stringPairs[0].data));
+    EXPECT_EQ(L"two", textOf(stringPairs[1].data));
+
+    ASSERT_TRUE(reader.getExpandStringValues(strings, false));
+    auto expandPairs = pairsOf<CQBNRegistryStringValue>(strings);
+    ASSERT_EQ(1u, expandPairs.size());
+    EXPECT_EQ(L"%" + variable + L"%\\y", textOf(expandPairs[0].data));
+    ASSERT_TRUE(reader.getExpandStringValues(strings, true));
+    expandPairs = pairsOf<CQBNRegistryStringValue>(strings);
+    ASSERT_EQ(1u, expandPairs.size());
+    EXPECT_EQ(L"e1", textOf(expandPairs[0].name));
+    EXPECT_EQ(L"D:\\x\\y", textOf(expandPairs[0].data));
+    SetEnvironmentVariableW(variable.c_str(), nullptr);
+
+    CQBNRegistryDwordValueList dwords;
+    ASSERT_TRUE(reader.getDwordValues(dwords));
+    const auto dwordPairs = pairsOf<CQBNRegistryDwordValue>(dwords);
+    ASSERT_EQ(1u, dwordPairs.size());
+    EXPECT_EQ(L"d1", textOf(dwordPairs[0].name));
+    EXPECT_EQ(7u, dwordPairs[0].data);
+
+    CQBNRegistryMultiStringValueList multis;
+    ASSERT_TRUE(reader.getMultiStringValues(multis));
+    auto multiPairs = pairsOf<CQBNRegistryMultiStringValue>(multis);
+    ASSERT_EQ(1u, multiPairs.size());
+    EXPECT_EQ((std::vector<std::wstring>{L"a", L"b"}),
+              textsOf(multiPairs[0].data));
+
+    CQBNRegistryBinaryValueList binaries;
+    ASSERT_TRUE(reader.getBinaryValues(binaries));
+    const auto binaryPairs = pairsOf<CQBNRegistryBinaryValue>(binaries);
+    ASSERT_EQ(1u, binaryPairs.size());
+    EXPECT_EQ((Bytes{1, 2, 3}), bytesOf(binaryPairs[0].data));
+    EXPECT_FALSE(reader.isOpen());
+}
+
+TEST_F(RegistryValues, StringListOfAnAllDwordKeyIsEmptyAndTrue)
+{
+    m_key.set(L"d1", REG_DWORD, Bytes(4, 1));
+    m_key.set(L"d2", REG_DWORD, Bytes(4, 2));
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
+                           false, 0);
+    CQBNRegistryStringValueList list;
+    list.add(CQBNRegistryStringValue(), 0);
+    EXPECT_TRUE(reader.getStringValues(list));
+    EXPECT_EQ(0u, list.getCount());
+}
+
+// ---- registry views (the test program is 32-bit on 64-bit Windows) ----
+
+class RegistryValueViews : public ::testing::Test {
+protected:
+    RegistryValueViews()
+        : m_view64(HKEY_LOCAL_MACHINE, kView64),
+          m_view32(m_view64, kView32)
+    {
+    }
+    void TearDown() override
+    {
+        m_view64.remove();
+        m_view32.remove();
+    }
+
+    ScratchKey m_view64;
+    ScratchKey m_view32;
+};
+
+TEST_F(RegistryValueViews, AValueWrittenInOneViewIsNotReadInTheOther)
+{
+    const CQBNWCharString path = m_view64.path();
+    ASSERT_TRUE(CQBNRegistryString(HKEY_LOCAL_MACHINE, path, L"v",
+                                   m_view64.readWrite(), true, 0)
+                    .setValue(L"sixty-four", false));
+    ASSERT_TRUE(CQBNRegistryDword(HKEY_LOCAL_MACHINE, path, L"n",
+                                  m_view32.readWrite(), true, 0)
+                    .setValue(32, false));
+
+    CQBNWCharString text;
+    EXPECT_FALSE(CQBNRegistryString(HKEY_LOCAL_MACHINE, path, L"v",
+                                    kQbnKeyRead | kView32, false, 0)
+                     .getValue(text, false));
+    ASSERT_TRUE(CQBNRegistryString(HKEY_LOCAL_MACHINE, path, L"v",
+                                   kQbnKeyRead | kView64, false, 0)
+                    .getValue(text, false));
+    EXPECT_EQ(L"sixty-four", textOf(text));
+
+    unsigned long ulNumber = 0;
+    EXPECT_FALSE(CQBNRegistryDword(HKEY_LOCAL_MACHINE, path, L"n",
+                                   kQbnKeyRead | kView64, false, 0)
+                     .getValue(ulNumber, false));
+    ASSERT_TRUE(CQBNRegistryDword(HKEY_LOCAL_MACHINE, path, L"n",
+                                  kQbnKeyRead | kView32, false, 0)
+                    .getValue(ulNumber, false));
+    EXPECT_EQ(32u, ulNumber);
+}
+
+TEST_F(RegistryValueViews, ExpandListReaderStaysInTheKeysView)
+{
+    const std::wstring variable =
+        L"QBN_RV_VIEW_" + std::to_wstring(GetCurrentProcessId());
+    SetEnvironmentVariableW(variable.c_str(), L"E:\\z");
+    m_view64.setText(L"e", REG_EXPAND_SZ, L"%" + variable + L"%");
+
+    CQBNRegistryKey reader(HKEY_LOCAL_MACHINE, m_view64.path(),
+                           kQbnKeyRead | kView64, false, 0);
+    CQBNRegistryStringValueList list;
+    ASSERT_TRUE(reader.getExpandStringValues(list, true));
+    const auto pairs = pairsOf<CQBNRegistryStringValue>(list);
+    ASSERT_EQ(1u, pairs.size());
+    EXPECT_EQ(L"E:\\z", textOf(pairs[0].data));
+    SetEnvironmentVariableW(variable.c_str(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,604 @@
+// The wide string's core: the null/empty distinction, construction and
+// assignment, the ordering rule, concatenation storage, searching and the
+// edits, including texts long enough to expose quadratic or unbounded work.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "qbn_wchar_string.h"
+
+namespace {
+
+std::wstring Text(const CQBNWCharString& s) { return s.getText(); }
+
+// A string with storage but no text: not the same thing as a null string.
+CQBNWCharString ValidEmpty() {
+  CQBNWCharString s;
+  s.allocate(1);
+  return s;
+}
+
+CQBNBuffer<unsigned short> Units(std::initializer_list<unsigned short> units) {
+  CQBNBuffer<unsigned short> b(static_cast<unsigned long>(units.size()));
+  unsigned long i = 0;
+  for (unsigned short u : units) b[i++] = u;
+  return b;
+}
+
+// ---- null versus valid empty ----
+
+TEST(WCharStringNull, EveryEmptySourceGivesANullString) {
+  const CQBNWCharString fromNothing;
+  const CQBNWCharString fromEmptyText(L"");
+  const CQBNWCharString fromNullPointer(static_cast<const wchar_t*>(nullptr));
+  const CQBNWCharString fromEmptyBuffer{CQBNBuffer<unsigned short>()};
+  const CQBNWCharString fromZeroUnit(L'\0');
+  const CQBNWCharString fromLeadingZero(Units({0, L'a'}));
+  for (const CQBNWCharString* s : {&fromNothing, &fromEmptyText,
+                                   &fromNullPointer, &fromEmptyBuffer,
+                                   &fromZeroUnit, &fromLeadingZero}) {
+    EXPECT_FALSE(s->isValid());
+    EXPECT_EQ(nullptr, s->getBuffer());
+    EXPECT_EQ(0u, s->getLength());
+    ASSERT_NE(nullptr, s->getText());
+    EXPECT_EQ(L"", Text(*s));
+  }
+}
+
+TEST(WCharStringNull, NullEqualsNullButNotAValidEmptyString) {
+  const CQBNWCharString a;
+  const CQBNWCharString b(L"");
+  const CQBNWCharString empty = ValidEmpty();
+  EXPECT_TRUE(a == b);
+  EXPECT_FALSE(a != b);
+  EXPECT_TRUE(empty.isValid());
+  EXPECT_EQ(0u, empty.getLength());
+  EXPECT_FALSE(a == empty);
+  EXPECT_FALSE(empty == a);
+  EXPECT_TRUE(empty == ValidEmpty());
+}
+
+TEST(WCharStringNull, MostOperationsRefuseANullString) {
+  CQBNWCharString s;
+  unsigned long pos = 99;
+  EXPECT_FALSE(s.fitToLength());
+  EXPECT_FALSE(s.toLower());
+  EXPECT_FALSE(s.reverse());
+  EXPECT_FALSE(s.find(L"a", 1, pmForward, pos));
+  EXPECT_EQ(99u, pos);
+  EXPECT_FALSE(s.contains(L"a"));
+  EXPECT_FALSE(s.beginsWith(L"a"));
+  EXPECT_FALSE(s.endsWith(L"a"));
+  EXPECT_FALSE(s.removeSubString(L"a", 1, ssmAll));
+  EXPECT_FALSE(s.replace(L"a", L"b", 1, ssmAll));
+  EXPECT_FALSE(s.insert(L"a", 1));
+  EXPECT_FALSE(s.isValid());
+}
+
+// ---- construction ----
+
+TEST(WCharStringConstruct, TextTakesLengthPlusOneElements) {
+  const CQBNWCharString s(L"Vaultrion");
+  EXPECT_EQ(L"Vaultrion", Text(s));
+  EXPECT_EQ(9u, s.getLength());
+  EXPECT_EQ(10u, s.getNumElems());
+}
+
+TEST(WCharStringConstruct, IntegersBecomeDecimalText) {
+  EXPECT_EQ(L"8104", Text(CQBNWCharString(8104)));
+  EXPECT_EQ(L"-5", Text(CQBNWCharString(-5)));
+  EXPECT_EQ(L"0", Text(CQBNWCharString(0)));
+  EXPECT_EQ(L"-2147483648", Text(CQBNWCharString(INT_MIN)));
+  EXPECT_EQ(L"2147483647", Text(CQBNWCharString(INT_MAX)));
+  EXPECT_EQ(L"-2147483648", Text(CQBNWCharString(LONG_MIN)));
+  EXPECT_EQ(L"100", Text(CQBNWCharString(100L)));
+  EXPECT_EQ(12u, CQBNWCharString(INT_MIN).getNumElems());
+}
+
+TEST(WCharStringConstruct, BufferTextEndsAtItsFirstZero) {
+  const CQBNWCharString unterminated(Units({L'a', L'b', L'c'}));
+  EXPECT_EQ(L"abc", Text(unterminated));
+  EXPECT_EQ(4u, unterminated.getNumElems());
+
+  const CQBNWCharString cut(Units({L'a', 0, L'b', 0}));
+  EXPECT_EQ(L"a", Text(cut));
+  EXPECT_EQ(2u, cut.getNumElems());
+}
+
+TEST(WCharStringConstruct, CodeUnitAndCopy) {
+  const CQBNWCharString unit(L'\u00c4');
+  EXPECT_EQ(L"\u00c4", Text(unit));
+  EXPECT_EQ(2u, unit.getNumElems());
+
+  // A copy takes the whole storage, not only the text, and shares nothing.
+  CQBNWCharString original(Units({L'a', L'b', 0, 0}));
+  original.appendAt(Units({L'x', 0, 0}), 2);
+  ASSERT_EQ(5u, original.getNumElems());
+  CQBNWCharString copy(original);
+  EXPECT_EQ(5u, copy.getNumElems());
+  EXPECT_NE(original.getBuffer(), copy.getBuffer());
+  copy[0] = L'z';
+  EXPECT_EQ(L"abx", Text(original));
+  EXPECT_EQ(L"zbx", Text(copy));
+}
+
+// ---- assignment ----
+
+TEST(WCharStringAssign, EachSourceBehavesLikeItsConstructor) {
+  CQBNWCharString s(L"old");
+  s = L"new text";
+  EXPECT_EQ(L"new text", Text(s));
+  EXPECT_EQ(9u, s.getNumElems());
+  s = Units({L'x', L'y'});
+  EXPECT_EQ(L"xy", Text(s));
+  s = L'q';
+  EXPECT_EQ(L"q", Text(s));
+  s = L'\0';
+  EXPECT_FALSE(s.isValid());
+  s = CQBNWCharString(L"back");
+  s = L"";
+  EXPECT_FALSE(s.isValid());
+  s = CQBNWCharString(L"back");
+  s = CQBNWCharString();
+  EXPECT_FALSE(s.isValid());
+}
+
+TEST(WCharStringAssign, SourcesInsideTheOwnStorageSurvive) {
+  CQBNWCharString s(L"abcdef");
+  s = s;
+  EXPECT_EQ(L"abcdef", Text(s));
+  s = s.getText() + 2;
+  EXPECT_EQ(L"cdef", Text(s));
+  EXPECT_EQ(5u, s.getNumElems());
+  s = static_cast<const CQBNBuffer<unsigned short>&>(s);
+  EXPECT_EQ(L"cdef", Text(s));
+}
+
+// ---- basics ----
+
+TEST(WCharStringBasics, LengthAndTextStayInsideUnterminatedStorage) {
+  CQBNWCharString s(L"abc");
+  s[3] = L'x';  // the terminator overwritten through the buffer interface
+  EXPECT_EQ(4u, s.getLength());
+  EXPECT_EQ(L"", Text(s));
+  EXPECT_TRUE(s.fitToLength());
+  EXPECT_EQ(L"abcx", Text(s));
+  EXPECT_EQ(5u, s.getNumElems());
+}
+
+TEST(WCharStringBasics, FitToLength) {
+  CQBNWCharString s(Units({L'a', L'b', 0, L'c', 0}));
+  ASSERT_EQ(3u, s.getNumElems());
+  s.appendAt(Units({0, L'z', 0}), 2);
+  ASSERT_EQ(5u, s.getNumElems());
+  EXPECT_TRUE(s.fitToLength());
+  EXPECT_EQ(3u, s.getNumElems());
+  EXPECT_EQ(L"ab", Text(s));
+  EXPECT_TRUE(s.fitToLength());
+  EXPECT_EQ(3u, s.getNumElems());
+
+  CQBNWCharString zeroFirst(L"ab");
+  zeroFirst[0] = 0;
+  EXPECT_TRUE(zeroFirst.fitToLength());
+  EXPECT_FALSE(zeroFirst.isValid());
+}
+
+TEST(WCharStringBasics, ToLowerTouchesOnlyAsciiCapitals) {
+  CQBNWCharString s(L"\u00c4BC@[`{Z");
+  EXPECT_TRUE(s.toLower());
+  EXPECT_EQ(L"\u00c4bc@[`{z", Text(s));
+}
+
+TEST(WCharStringBasics, Reverse) {
+  CQBNWCharString s(L"abc");
+  EXPECT_TRUE(s.reverse());
+  EXPECT_EQ(L"cba", Text(s));
+  CQBNWCharString one(L"a");
+  EXPECT_TRUE(one.reverse());
+  EXPECT_EQ(L"a", Text(one));
+  CQBNWCharString empty = ValidEmpty();
+  EXPECT_TRUE(empty.reverse());
+}
+
+// ---- comparison ----
+
+TEST(WCharStringCompare, DifferentLengthsAreBothLessAndGreater) {
+  const CQBNWCharString ab(L"ab");
+  const CQBNWCharString abc(L"abc");
+  EXPECT_TRUE(ab < abc);
+  EXPECT_TRUE(ab > abc);
+  EXPECT_FALSE(ab <= abc);
+  EXPECT_FALSE(ab >= abc);
+  EXPECT_TRUE(ab != abc);
+}
+
+TEST(WCharStringCompare, EqualLengthsOrderByCodeUnitValue) {
+  const CQBNWCharString abc(L"abc");
+  const CQBNWCharString abd(L"abd");
+  EXPECT_TRUE(abc < abd);
+  EXPECT_FALSE(abc > abd);
+  EXPECT_TRUE(abc <= abc);
+  EXPECT_TRUE(abc >= abc);
+  EXPECT_FALSE(abc < abc);
+  // Ordered as numbers, not by their bytes in memory.
+  EXPECT_TRUE(CQBNWCharString(L"\u0100") > CQBNWCharString(L"\u00ff"));
+  EXPECT_TRUE(CQBNWCharString(L"B") < CQBNWCharString(L"a"));
+  // Null strings never order.
+  EXPECT_FALSE(CQBNWCharString() <= CQBNWCharString());
+  EXPECT_FALSE(ValidEmpty() <= CQBNWCharString());
+  EXPECT_TRUE(ValidEmpty() <= ValidEmpty());
+}
+
+TEST(WCharStringCompare, EqualityLooksOnlyAtTheText) {
+  CQBNWCharString padded(Units({L'a', L'b', 0, L'x'}));
+  padded.appendAt(Units({0, L'y', 0}), 2);
+  EXPECT_TRUE(padded == CQBNWCharString(L"ab"));
+  EXPECT_FALSE(CQBNWCharString(L"ab") == CQBNWCharString(L"aB"));
+}
+
+// ---- concatenation ----
+
+TEST(WCharStringConcat, StorageGrowsByTheOthersWholeStorage) {
+  const CQBNWCharString sum = CQBNWCharString(L"abc") + CQBNWCharString(L"def");
+  EXPECT_EQ(L"abcdef", Text(sum));
+  EXPECT_EQ(7u, sum.getNumElems());
+
+  CQBNWCharString padded(L"de");
+  padded.resize(5);
+  CQBNWCharString s(L"abc");
+  s += padded;
+  EXPECT_EQ(L"abcde", Text(s));
+  EXPECT_EQ(8u, s.getNumElems());
+}
+
+TEST(WCharStringConcat, NullAndEmptyOperands) {
+  const CQBNWCharString abc(L"abc");
+  const CQBNWCharString withNull = abc + CQBNWCharString();
+  EXPECT_EQ(L"abc", Text(withNull));
+  EXPECT_EQ(4u, withNull.getNumElems());
+
+  CQBNWCharString s(L"abc");
+  s += ValidEmpty();
+  EXPECT_EQ(4u, s.getNumElems());
+
+  CQBNWCharString fromNull;
+  fromNull += abc;
+  EXPECT_EQ(L"abc", Text(fromNull));
+
+  CQBNWCharString nullPlusEmpty;
+  nullPlusEmpty += ValidEmpty();
+  EXPECT_FALSE(nullPlusEmpty.isValid());
+}
+
+TEST(WCharStringConcat, SelfAppend) {
+  CQBNWCharString s(L"ab");
+  s += s;
+  EXPECT_EQ(L"abab", Text(s));
+  EXPECT_EQ(5u, s.getNumElems());
+  EXPECT_EQ(L"abababab", Text(s + s));
+}
+
+// ---- searching ----
+
+TEST(WCharStringFind, OverlappingMatchesForwardAndBackward) {
+  const CQBNWCharString s(L"aaaa");
+  unsigned long pos = 99;
+  EXPECT_TRUE(s.find(L"aa", 3, pmForward, pos));
+  EXPECT_EQ(2u, pos);
+  EXPECT_TRUE(s.find(L"aa", 1, pmBackward, pos));
+  EXPECT_EQ(2u, pos);
+  EXPECT_TRUE(s.find(L"aa", 3, pmBackward, pos));
+  EXPECT_EQ(0u, pos);
+  pos = 99;
+  EXPECT_FALSE(s.find(L"aa", 4, pmForward, pos));
+  EXPECT_EQ(99u, pos);
+  EXPECT_EQ(3u, s.countOccurrences(L"aa"));
+}
+
+TEST(WCharStringFind, RefusedArguments) {
+  const CQBNWCharString s(L"abcabc");
+  unsigned long pos = 99;
+  EXPECT_FALSE(s.find(L"b", 0, pmForward, pos));
+  EXPECT_FALSE(s.find(L"b", 7, pmForward, pos));
+  EXPECT_FALSE(s.find(L"b", 1, 3, pos));
+  EXPECT_FALSE(s.find(CQBNWCharString(), 1, pmForward, pos));
+  EXPECT_FALSE(s.find(L"abcabcx", 1, pmForward, pos));
+  EXPECT_EQ(99u, pos);
+  EXPECT_TRUE(s.find(L"bc", 2, pmForward, pos));
+  EXPECT_EQ(4u, pos);
+}
+
+TEST(WCharStringFind, EmptySubStringMatchesEveryPosition) {
+  const CQBNWCharString s(L"abc");
+  const CQBNWCharString empty = ValidEmpty();
+  unsigned long pos = 99;
+  EXPECT_TRUE(s.find(empty, 1, pmForward, pos));
+  EXPECT_EQ(0u, pos);
+  EXPECT_TRUE(s.find(empty, 1, pmBackward, pos));
+  EXPECT_EQ(3u, pos);
+  // Four places match, but no occurrence number beyond the length is asked.
+  EXPECT_EQ(3u, s.countOccurrences(empty));
+  EXPECT_TRUE(s.contains(empty));
+  EXPECT_TRUE(s.beginsWith(empty));
+  EXPECT_TRUE(s.endsWith(empty));
+  // An empty text has no occurrence number 1 at all.
+  EXPECT_FALSE(ValidEmpty().contains(empty));
+  EXPECT_FALSE(ValidEmpty().beginsWith(empty));
+  EXPECT_EQ(0u, ValidEmpty().countOccurrences(empty));
+}
+
+TEST(WCharStringFind, OccurrenceAt) {
+  const CQBNWCharString s(L"aaaa");
+  unsigned long number = 99;
+  EXPECT_TRUE(s.occurrenceAt(L"aa", 2, pmForward, number));
+  EXPECT_EQ(3u, number);
+  EXPECT_TRUE(s.occurrenceAt(L"aa", 2, pmBackward, number));
+  EXPECT_EQ(1u, number);
+  EXPECT_TRUE(s.occurrenceAt(L"aa", 0, pmBackward, number));
+  EXPECT_EQ(3u, number);
+  number = 99;
+  EXPECT_FALSE(s.occurrenceAt(L"aa", 3, pmForward, number));
+  EXPECT_FALSE(s.occurrenceAt(L"ab", 0, pmForward, number));
+  EXPECT_FALSE(s.occurrenceAt(L"aa", 0, 7, number));
+  EXPECT_EQ(99u, number);
+
+  // The fourth match of an empty sub-string in 'abc' is never counted.
+  const CQBNWCharString abc(L"abc");
+  EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 3, pmForward, number));
+  EXPECT_TRUE(abc.occurrenceAt(ValidEmpty(), 3, pmBackward, number));
+  EXPECT_EQ(1u, number);
+  EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 0, pmBackward, number));
+}
+
+TEST(WCharStringFind, BeginsAndEndsWith) {
+  const CQBNWCharString s(L"hello");
+  EXPECT_TRUE(s.beginsWith(L"he"));
+  EXPECT_FALSE(s.beginsWith(L"el"));
+  EXPECT_TRUE(s.beginsWith(L"hello"));
+  EXPECT_FALSE(s.beginsWith(L"hello!"));
+  EXPECT_TRUE(s.endsWith(L"lo"));
+  EXPECT_FALSE(s.endsWith(L"ll"));
+  EXPECT_FALSE(s.endsWith(CQBNWCharString()));
+  EXPECT_TRUE(CQBNWCharString(L"abab").endsWith(L"ab"));
+  EXPECT_TRUE(s.contains(L"ll"));
+  EXPECT_FALSE(s.contains(L"lll"));
+}
+
+// ---- insert ----
+
+TEST(WCharStringInsert, AtEveryKindOfPosition) {
+  CQBNWCharString s(L"ac");
+  EXPECT_TRUE(s.insert(L"b", 1));
+  EXPECT_EQ(L"abc", Text(s));
+  EXPECT_EQ(4u, s.getNumElems());
+  EXPECT_TRUE(s.insert(L">", 0));
+  EXPECT_EQ(L">abc", Text(s));
+  EXPECT_TRUE(s.insert(L"<", 4));
+  EXPECT_EQ(L">abc<", Text(s));
+  EXPECT_TRUE(s.insert(ValidEmpty(), 2));
+  EXPECT_EQ(L">abc<", Text(s));
+}
+
+TEST(WCharStringInsert, RefusalsLeaveTheTextAlone) {
+  CQBNWCharString s(L"abc");
+  EXPECT_FALSE(s.insert(L"x", 4));
+  EXPECT_FALSE(s.insert(CQBNWCharString(), 1));
+  EXPECT_EQ(L"abc", Text(s));
+
+  CQBNWCharString empty;
+  EXPECT_FALSE(empty.insert(L"x", 1));
+  EXPECT_TRUE(empty.insert(L"xyz", 0));
+  EXPECT_EQ(L"xyz", Text(empty));
+}
+
+TEST(WCharStringInsert, ItselfIntoItself) {
+  CQBNWCharString s(L"ab");
+  EXPECT_TRUE(s.insert(s, 1));
+  EXPECT_EQ(L"aabb", Text(s));
+  EXPECT_TRUE(s.insert(s, 0));
+  EXPECT_EQ(L"aabbaabb", Text(s));
+}
+
+// ---- removeSubString ----
+
+TEST(WCharStringRemove, ModesOnAbcabc) {
+  CQBNWCharString occur(L"abcabc");
+  EXPECT_TRUE(occur.removeSubString(L"bc", 2, ssmOccur));
+  EXPECT_EQ(L"abca", Text(occur));
+  EXPECT_EQ(5u, occur.getNumElems());
+
+  CQBNWCharString all(L"abcabc");
+  EXPECT_TRUE(all.removeSubString(L"bc", 0, ssmAll));
+  EXPECT_EQ(L"aa", Text(all));
+  EXPECT_EQ(3u, all.getNumElems());
+
+  CQBNWCharString num(L"abcabc");
+  EXPECT_TRUE(num.removeSubString(L"bc", 1, ssmNum));
+  EXPECT_EQ(L"aabc", Text(num));
+}
+
+TEST(WCharStringRemove, RemovingEverythingLeavesANullString) {
+  CQBNWCharString s(L"aaaa");
+  EXPECT_TRUE(s.removeSubString(L"aa", 0, ssmAll));
+  EXPECT_FALSE(s.isValid());
+}
+
+TEST(WCharStringRemove, RefusalsLeaveTheTextAlone) {
+  CQBNWCharString s(L"abcabc");
+  EXPECT_FALSE(s.removeSubString(L"x", 1, ssmAll));
+  EXPECT_FALSE(s.removeSubString(L"bc", 0, ssmOccur));
+  EXPECT_FALSE(s.removeSubString(L"bc", 3, ssmOccur));
+  EXPECT_FALSE(s.removeSubString(L"bc", 0, ssmNum));
+  EXPECT_FALSE(s.removeSubString(L"bc", 3, ssmNum));
+  EXPECT_FALSE(s.removeSubString(L"bc", 1, 3));
+  EXPECT_FALSE(s.removeSubString(CQBNWCharString(), 1, ssmAll));
+  EXPECT_EQ(L"abcabc", Text(s));
+  EXPECT_EQ(7u, s.getNumElems());
+}
+
+TEST(WCharStringRemove, ItselfFromItself) {
+  CQBNWCharString s(L"abc");
+  EXPECT_TRUE(s.removeSubString(s, 1, ssmOccur));
+  EXPECT_FALSE(s.isValid());
+}
+
+// ---- replace ----
+
+TEST(WCharStringReplace, Modes) {
+  CQBNWCharString all(L"a.b.c");
+  EXPECT_TRUE(all.replace(L".", L"-", 0, ssmAll));
+  EXPECT_EQ(L"a-b-c", Text(all));
+
+  CQBNWCharString occur(L"a.b.c");
+  EXPECT_TRUE(occur.replace(L".", L"--", 2, ssmOccur));
+  EXPECT_EQ(L"a.b--c", Text(occur));
+
+  CQBNWCharString num(L"a.b.c.d");
+  EXPECT_TRUE(num.replace(L".", L"::", 2, ssmNum));
+  EXPECT_EQ(L"a::b::c.d", Text(num));
+}
+
+TEST(WCharStringReplace, OccurrencesInsideTheNewTextAreSkipped) {
+  CQBNWCharString x(L"x");
+  EXPECT_TRUE(x.replace(L"x", L"xx", 0, ssmAll));
+  EXPECT_EQ(L"xx", Text(x));
+
+  CQBNWCharString path(L"a\\b\\c");
+  EXPECT_TRUE(path.replace(L"\\", L"\\\\", 0, ssmAll));
+  EXPECT_EQ(L"a\\\\b\\\\c", Text(path));
+}
+
+TEST(WCharStringReplace, NullNewTextRemoves) {
+  CQBNWCharString s(L"a.b.c");
+  EXPECT_TRUE(s.replace(L".", CQBNWCharString(), 0, ssmAll));
+  EXPECT_EQ(L"abc", Text(s));
+}
+
+// The skip taken when only the old text contains the new one is kept as the
+// system has always had it, even though it stops early here.
+TEST(WCharStringReplace, ShorterNewTextKeepsTheSystemsSkipRule) {
+  CQBNWCharString s(L"abcabc");
+  EXPECT_FALSE(s.replace(L"abc", L"b", 0, ssmAll));
+  EXPECT_EQ(L"babc", Text(s));
+}
+
+TEST(WCharStringReplace, RefusalsLeaveTheTextAlone) {
+  CQBNWCharString s(L"a.b");
+  EXPECT_FALSE(s.replace(CQBNWCharString(), L"x", 1, ssmAll));
+  EXPECT_FALSE(s.replace(L"?", L"x", 1, ssmAll));
+  EXPECT_FALSE(s.replace(L".", L"x", 2, ssmOccur));
+  EXPECT_FALSE(s.replace(L".", L"x", 0, ssmOccur));
+  EXPECT_FALSE(s.replace(L".", L"x", 2, ssmNum));
+  EXPECT_FALSE(s.replace(L".", L"x", 1, 0));
+  EXPECT_EQ(L"a.b", Text(s));
+}
+
+TEST(WCharStringReplace, ArgumentsThatAreTheStringItself) {
+  CQBNWCharString s(L"ab");
+  EXPECT_TRUE(s.replace(L"b", s, 0, ssmAll));
+  EXPECT_EQ(L"aab", Text(s));
+
+  CQBNWCharString whole(L"ab");
+  EXPECT_TRUE(whole.replace(whole, L"z", 0, ssmAll));
+  EXPECT_EQ(L"z", Text(whole));
+}
+
+// ---- dropFirst / dropLast ----
+
+TEST(WCharStringDrop, InPlace) {
+  CQBNWCharString s(L"hello");
+  s.dropLast(2);
+  EXPECT_EQ(L"hel", Text(s));
+  EXPECT_EQ(4u, s.getNumElems());
+  s.dropFirst(1);
+  EXPECT_EQ(L"el", Text(s));
+  s.dropFirst(0);
+  EXPECT_EQ(L"el", Text(s));
+  s.dropFirst(2);
+  EXPECT_FALSE(s.isValid());
+
+  CQBNWCharString t(L"hello");
+  t.dropLast(6);
+  EXPECT_FALSE(t.isValid());
+}
+
+TEST(WCharStringDrop, CopyFormsLeaveTheSourceAlone) {
+  const CQBNWCharString s(L"hello");
+  CQBNWCharString out(L"stale");
+  EXPECT_TRUE(s.dropFirst(5, out));
+  EXPECT_FALSE(out.isValid());
+  EXPECT_TRUE(s.dropFirst(0, out));
+  EXPECT_EQ(L"hello", Text(out));
+  EXPECT_TRUE(s.dropFirst(3, out));
+  EXPECT_EQ(L"lo", Text(out));
+  EXPECT_EQ(3u, out.getNumElems());
+  EXPECT_TRUE(s.dropLast(4, out));
+  EXPECT_EQ(L"h", Text(out));
+  EXPECT_TRUE(s.dropLast(99, out));
+  EXPECT_FALSE(out.isValid());
+  EXPECT_EQ(L"hello", Text(s));
+
+  // Dropping nothing from a valid empty text keeps it valid.
+  const CQBNWCharString empty = ValidEmpty();
+  EXPECT_TRUE(empty.dropLast(0, out));
+  EXPECT_TRUE(out.isValid());
+  EXPECT_EQ(0u, out.getLength());
+}
+
+// ---- long texts ----
+
+class WCharStringLong : public ::testing::Test {
+protected:
+  static constexpr unsigned long kLength = 100000;
+
+  void SetUp() override {
+    std::wstring body(kLength, L'a');
+    body[kLength - 3] = L'x';
+    body[kLength / 2] = L'x';
+    text = body.c_str();
+  }
+
+  CQBNWCharString text;
+};
+
+TEST_F(WCharStringLong, AppendAndSearchStayInBounds) {
+  ASSERT_EQ(kLength, text.getLength());
+  CQBNWCharString doubled(text);
+  doubled += text;
+  EXPECT_EQ(2 * kLength, doubled.getLength());
+  EXPECT_EQ(2 * kLength + 1, doubled.getNumElems());
+  doubled += doubled;
+  EXPECT_EQ(4 * kLength, doubled.getLength());
+
+  unsigned long pos = 0;
+  EXPECT_TRUE(text.find(L"xaa", 2, pmForward, pos));
+  EXPECT_EQ(kLength - 3, pos);
+  EXPECT_TRUE(text.find(L"x", 1, pmBackward, pos));
+  EXPECT_EQ(kLength - 3, pos);
+  EXPECT_FALSE(text.find(L"xaaa", 2, pmForward, pos));
+  EXPECT_EQ(2u, text.countOccurrences(L"x"));
+  // Every start but the four that touch an 'x'.
+  EXPECT_EQ(kLength - 5, text.countOccurrences(L"aa"));
+  EXPECT_TRUE(text.endsWith(L"xaa"));
+  EXPECT_TRUE(text.occurrenceAt(L"x", kLength / 2, pmBackward, pos));
+  EXPECT_EQ(2u, pos);
+}
+
+TEST_F(WCharStringLong, CompareEditAndDrop) {
+  CQBNWCharString other(text);
+  EXPECT_TRUE(other == text);
+  other[kLength - 1] = L'b';
+  EXPECT_TRUE(other > text);
+  EXPECT_TRUE(other.replace(L"x", L"yy", 0, ssmAll));
+  EXPECT_EQ(kLength + 2, other.getLength());
+  EXPECT_TRUE(other.removeSubString(L"yy", 0, ssmAll));
+  EXPECT_EQ(kLength - 2, other.getLength());
+  other.dropFirst(kLength - 4);
+  EXPECT_EQ(L"ab", Text(other));
+}
+
+}  // namespace
