@@ -409,6 +409,63 @@ TEST_F(LogPipeline, RotationKeepsAtMostMaxLogFileNumCopies)
               GetFileAttributesW((m_logPath + L".3").c_str()));
 }
 
+// ---- the program's own path ----
+
+// Runs a copy of this test program from `folder` with only the child test
+// selected; the child writes one entry under the current configuration.
+DWORD runChildCopyFrom(const std::wstring& folder)
+{
+    wchar_t szSelf[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, szSelf, MAX_PATH);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"\\log_pipeline.exe";
+    if (!CopyFileW(szSelf, copy.c_str(), FALSE))
+        return GetLastError();
+    std::wstring commandLine =
+        L"\"" + copy + L"\" --gtest_filter=LogChild.WritesOneEntry";
+    SetEnvironmentVariableW(L"QBN_LOG_CHILD", L"1");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    DWORD dwExit = 0xFFFFFFFF;
+    if (CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                       0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &dwExit);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    SetEnvironmentVariableW(L"QBN_LOG_CHILD", nullptr);
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
+    return dwExit;
+}
+
+TEST(LogChild, WritesOneEntry)
+{
+    if (GetEnvironmentVariableW(L"QBN_LOG_CHILD", nullptr, 0) == 0)
+        GTEST_SKIP() << "runs only as the child of ProgramPathOf128OrMore";
+    raiseCreateFailure();
+}
+
+// The filter's module-name buffer holds 128 characters; a program whose full
+// path is longer is refused rather than filed under a cut-off name.
+TEST_F(LogPipeline, ProgramPathOf128OrMoreWritesNothing)
+{
+    enableTextLog();
+    CreateDirectoryW(m_folder.c_str(), nullptr);
+    const std::wstring shortFolder = m_folder + L"short";
+    ASSERT_EQ(0u, runChildCopyFrom(shortFolder));
+    EXPECT_EQ(1u, lines().size());
+
+    // "\\log_pipeline.exe" is 17 characters: this folder makes 130 in all.
+    std::wstring longFolder = m_folder;
+    longFolder += std::wstring(130 - 17 - longFolder.size(), L'p');
+    ASSERT_EQ(130u, longFolder.size() + 17);
+    ASSERT_EQ(0u, runChildCopyFrom(longFolder));
+    EXPECT_EQ(1u, lines().size());
+}
+
 // ---- layout details that need no file ----
 
 TEST(LogLine, TimestampHasTheCtimeLayout)
