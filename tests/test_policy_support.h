@@ -1,0 +1,381 @@
+// What the policy tests share: direct registry access at the six policy
+// locations (independent of the classes under test), a guard that removes
+// every policy key a test created, a recorder of the registry calls the
+// library makes, and a capture of the text log.
+#ifndef QBN_TEST_POLICY_SUPPORT_H
+#define QBN_TEST_POLICY_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "qbn_policy_search_policy.h"
+#include "support/import_redirect.h"
+
+namespace policytest {
+
+typedef CQBNPolicySearchPolicy SP;
+
+const REGSAM kDefaultView = 0;
+const REGSAM kView64 = KEY_WOW64_64KEY;
+const REGSAM kView32 = KEY_WOW64_32KEY;
+
+const wchar_t kPolicyBase[] = L"Software\\Policies\\Ostrel\\QBN Common";
+const wchar_t kSettingBase[] = L"Software\\Ostrel\\QBN Common";
+
+inline bool isWow64()
+{
+    BOOL bWow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
+}
+
+// One registry key as the test addresses it.
+struct KeyRef {
+    HKEY hRoot;
+    REGSAM view;
+    std::wstring path;
+};
+
+// Where a location keeps the values of a setting with `subKey`, written out
+// here by hand rather than asked of the library.
+inline KeyRef placeOf(SP::PolicyLocation location, const std::wstring& subKey)
+{
+    const std::wstring policies(kPolicyBase);
+    const std::wstring settings(kSettingBase);
+    const std::wstring tail = subKey.empty() ? L"" : L"\\" + subKey;
+    switch (location) {
+    case SP::UserPolicy:
+        return {HKEY_CURRENT_USER, kDefaultView, policies + tail};
+    case SP::MachinePolicyUserDefaults:
+        return {HKEY_LOCAL_MACHINE, kDefaultView,
+                policies + L"\\User Defaults" + tail};
+    case SP::MachineSetting:
+        return {HKEY_LOCAL_MACHINE, kDefaultView, settings + tail};
+    case SP::UserSetting:
+        return {HKEY_CURRENT_USER, kDefaultView, settings + tail};
+    case SP::MachineSettingUserDefaults:
+        return {HKEY_LOCAL_MACHINE, kDefaultView,
+                settings + L"\\User Defaults" + tail};
+    default:
+        return {HKEY_LOCAL_MACHINE, kDefaultView, policies + tail};
+    }
+}
+
+inline KeyRef inView(KeyRef key, REGSAM view)
+{
+    key.view = view;
+    return key;
+}
+
+inline bool keyExists(const KeyRef& key)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_READ | key.view,
+                      &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+inline LONG plant(const KeyRef& key, const wchar_t* szName, DWORD dwType,
+                  const void* pData, DWORD dwSize)
+{
+    HKEY hKey = nullptr;
+    LONG lResult = RegCreateKeyExW(key.hRoot, key.path.c_str(), 0, nullptr, 0,
+                                   KEY_ALL_ACCESS | key.view, nullptr, &hKey,
+                                   nullptr);
+    if (lResult != ERROR_SUCCESS)
+        return lResult;
+    lResult = RegSetValueExW(hKey, szName, 0, dwType,
+                             static_cast<const BYTE*>(pData), dwSize);
+    RegCloseKey(hKey);
+    return lResult;
+}
+
+inline LONG plantDword(const KeyRef& key, const wchar_t* szName, DWORD dwValue)
+{
+    return plant(key, szName, REG_DWORD, &dwValue, sizeof(dwValue));
+}
+
+inline LONG plantText(const KeyRef& key, const wchar_t* szName,
+                      const std::wstring& text, DWORD dwType = REG_SZ)
+{
+    return plant(key, szName, dwType, text.c_str(),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+inline void removeValue(const KeyRef& key, const wchar_t* szName)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_ALL_ACCESS | key.view,
+                      &hKey) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(hKey, szName);
+    RegCloseKey(hKey);
+}
+
+// The value's type and its data as text (or the DWORD as its number).
+inline bool readBack(const KeyRef& key, const wchar_t* szName, DWORD& dwType,
+                     std::wstring& text, DWORD& dwNumber)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_READ | key.view,
+                      &hKey) != ERROR_SUCCESS)
+        return false;
+    std::vector<wchar_t> data(512, L'\0');
+    DWORD dwSize = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+    const LONG lResult =
+        RegQueryValueExW(hKey, szName, nullptr, &dwType,
+                         reinterpret_cast<BYTE*>(data.data()), &dwSize);
+    RegCloseKey(hKey);
+    if (lResult != ERROR_SUCCESS)
+        return false;
+    text = data.data();
+    dwNumber = *reinterpret_cast<const DWORD*>(data.data());
+    return true;
+}
+
+inline bool hasValue(const KeyRef& key, const wchar_t* szName)
+{
+    DWORD dwType = 0;
+    DWORD dwNumber = 0;
+    std::wstring text;
+    return readBack(key, szName, dwType, text, dwNumber);
+}
+
+inline void deleteTree(const KeyRef& key)
+{
+    const size_t cut = key.path.rfind(L'\\');
+    HKEY hParent = nullptr;
+    if (RegOpenKeyExW(key.hRoot, key.path.substr(0, cut).c_str(), 0,
+                      KEY_ALL_ACCESS | key.view, &hParent) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeW(hParent, key.path.substr(cut + 1).c_str());
+    RegCloseKey(hParent);
+}
+
+// Notes which keys on the way to the policy keys exist, in both roots and
+// both views, and removes afterwards every one of them that did not.
+class CPolicyKeyGuard {
+public:
+    CPolicyKeyGuard()
+    {
+        const KeyRef roots[] = {{HKEY_LOCAL_MACHINE, kView32, L""},
+                                {HKEY_LOCAL_MACHINE, kView64, L""},
+                                {HKEY_CURRENT_USER, kDefaultView, L""}};
+        const wchar_t* szPaths[] = {L"Software\\Policies",
+                                    L"Software\\Policies\\Ostrel", kPolicyBase,
+                                    L"Software\\Ostrel", kSettingBase};
+        for (const KeyRef& root : roots)
+            for (const wchar_t* szPath : szPaths) {
+                const KeyRef key = {root.hRoot, root.view, szPath};
+                m_keys.push_back(Tracked{key, keyExists(key)});
+            }
+    }
+    ~CPolicyKeyGuard()
+    {
+        for (auto it = m_keys.rbegin(); it != m_keys.rend(); ++it)
+            if (!it->bExisted)
+                deleteTree(it->key);
+    }
+    CPolicyKeyGuard(const CPolicyKeyGuard&) = delete;
+    CPolicyKeyGuard& operator=(const CPolicyKeyGuard&) = delete;
+
+    // Neither product key may hold anything a test did not put there.
+    bool startsClean() const
+    {
+        for (const Tracked& tracked : m_keys)
+            if (tracked.bExisted && (tracked.key.path == kPolicyBase ||
+                                     tracked.key.path == kSettingBase))
+                return false;
+        return true;
+    }
+
+private:
+    struct Tracked {
+        KeyRef key;
+        bool bExisted;
+    };
+    std::vector<Tracked> m_keys;
+};
+
+// ---- the registry calls the library makes ----
+
+enum RegCallKind { rcOpen, rcCreate, rcSet };
+
+struct RegCall {
+    RegCallKind kind;
+    std::wstring path;  // empty for a write
+    REGSAM sam;
+    DWORD dwOptions;    // of a create
+    DWORD dwType;       // of a write
+    std::wstring text;  // of a string write
+};
+
+// Records every RegOpenKeyExW, RegCreateKeyExW and RegSetValueExW the
+// program makes while it lives; writes from number `failWriteNumber` on (1
+// for the first) can be refused with ERROR_ACCESS_DENIED.
+class CRegistryRecorder {
+public:
+    CRegistryRecorder()
+        : failWriteNumber(0), m_ulWrites(0),
+          m_open("advapi32.dll", "RegOpenKeyExW",
+                 reinterpret_cast<void*>(&recordOpen)),
+          m_create("advapi32.dll", "RegCreateKeyExW",
+                   reinterpret_cast<void*>(&recordCreate)),
+          m_set("advapi32.dll", "RegSetValueExW",
+                reinterpret_cast<void*>(&recordSet))
+    {
+        active() = this;
+    }
+    ~CRegistryRecorder() { active() = nullptr; }
+    CRegistryRecorder(const CRegistryRecorder&) = delete;
+    CRegistryRecorder& operator=(const CRegistryRecorder&) = delete;
+
+    bool isActive() const
+    {
+        return m_open.isActive() && m_create.isActive() && m_set.isActive();
+    }
+
+    // The calls that concern the product keys (the logging configuration is
+    // read on the side whenever an entry is made) and every write.
+    std::vector<RegCall> productCalls() const
+    {
+        std::vector<RegCall> result;
+        for (const RegCall& call : calls)
+            if (call.kind == rcSet ||
+                call.path.find(L"QBN Common") != std::wstring::npos)
+                result.push_back(call);
+        return result;
+    }
+
+    std::vector<RegCall> calls;
+    unsigned long failWriteNumber;
+
+private:
+    typedef LONG(WINAPI* OpenFn)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+    typedef LONG(WINAPI* CreateFn)(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD,
+                                   REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                                   LPDWORD);
+    typedef LONG(WINAPI* SetFn)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*,
+                                DWORD);
+
+    static CRegistryRecorder*& active()
+    {
+        static CRegistryRecorder* pActive = nullptr;
+        return pActive;
+    }
+
+    static LONG WINAPI recordOpen(HKEY hRoot, LPCWSTR szPath, DWORD dwOptions,
+                                  REGSAM sam, PHKEY phKey)
+    {
+        CRegistryRecorder& self = *active();
+        self.calls.push_back({rcOpen, szPath ? szPath : L"", sam, 0, 0, L""});
+        return reinterpret_cast<OpenFn>(self.m_open.original())(
+            hRoot, szPath, dwOptions, sam, phKey);
+    }
+    static LONG WINAPI recordCreate(HKEY hRoot, LPCWSTR szPath, DWORD dwZero,
+                                    LPWSTR szClass, DWORD dwOptions,
+                                    REGSAM sam, LPSECURITY_ATTRIBUTES pSa,
+                                    PHKEY phKey, LPDWORD pdwDisposition)
+    {
+        CRegistryRecorder& self = *active();
+        self.calls.push_back(
+            {rcCreate, szPath ? szPath : L"", sam, dwOptions, 0, L""});
+        return reinterpret_cast<CreateFn>(self.m_create.original())(
+            hRoot, szPath, dwZero, szClass, dwOptions, sam, pSa, phKey,
+            pdwDisposition);
+    }
+    static LONG WINAPI recordSet(HKEY hKey, LPCWSTR szName, DWORD dwZero,
+                                 DWORD dwType, const BYTE* pData, DWORD dwSize)
+    {
+        CRegistryRecorder& self = *active();
+        const bool bText = dwType == REG_SZ || dwType == REG_EXPAND_SZ;
+        self.calls.push_back(
+            {rcSet, L"", 0, 0, dwType,
+             bText ? std::wstring(reinterpret_cast<const wchar_t*>(pData))
+                   : L""});
+        ++self.m_ulWrites;
+        if (self.failWriteNumber != 0 &&
+            self.m_ulWrites >= self.failWriteNumber)
+            return ERROR_ACCESS_DENIED;
+        return reinterpret_cast<SetFn>(self.m_set.original())(
+            hKey, szName, dwZero, dwType, pData, dwSize);
+    }
+
+    unsigned long m_ulWrites;
+    qbntest::CImportRedirect m_open;
+    qbntest::CImportRedirect m_create;
+    qbntest::CImportRedirect m_set;
+};
+
+// ---- the text log ----
+
+// Switches the library's text log on for its lifetime, into a file of its
+// own; what was written can be searched afterwards.
+class CLogCapture {
+public:
+    CLogCapture() : m_hKey(nullptr)
+    {
+        wchar_t szTemp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, szTemp);
+        m_path = std::wstring(szTemp) + L"qbn_policy_" +
+                 std::to_wstring(GetCurrentProcessId()) + L".log";
+        DeleteFileW(m_path.c_str());
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLogsKey, 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &m_hKey,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        const DWORD dwOn = 1;
+        RegSetValueExW(m_hKey, L"Logging", 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&dwOn), sizeof(dwOn));
+        RegSetValueExW(m_hKey, L"TextOutput", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(m_path.c_str()),
+                       static_cast<DWORD>((m_path.size() + 1) * 2));
+    }
+    ~CLogCapture()
+    {
+        if (m_hKey != nullptr)
+            RegCloseKey(m_hKey);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
+        DeleteFileW(m_path.c_str());
+    }
+    CLogCapture(const CLogCapture&) = delete;
+    CLogCapture& operator=(const CLogCapture&) = delete;
+
+    // How often `text` occurs in the log so far.
+    unsigned long count(const std::wstring& text) const
+    {
+        const std::wstring all = contents();
+        unsigned long ulCount = 0;
+        for (size_t pos = all.find(text); pos != std::wstring::npos;
+             pos = all.find(text, pos + text.size()))
+            ++ulCount;
+        return ulCount;
+    }
+
+private:
+    std::wstring contents() const
+    {
+        HANDLE hFile = CreateFileW(m_path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+            return L"";
+        std::vector<wchar_t> text(GetFileSize(hFile, nullptr) / 2 + 1, L'\0');
+        DWORD dwRead = 0;
+        ReadFile(hFile, text.data(),
+                 static_cast<DWORD>((text.size() - 1) * 2), &dwRead, nullptr);
+        CloseHandle(hFile);
+        return std::wstring(text.data());
+    }
+
+    static constexpr const wchar_t* kLogsKey = L"SOFTWARE\\Ostrel\\Logs";
+    HKEY m_hKey;
+    std::wstring m_path;
+};
+
+} // namespace policytest
+
+#endif
