@@ -118,6 +118,20 @@ wine_make_prefix() {
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
     /d 0 /f </dev/null >>"$log" 2>&1 || {
       echo "wine: could not configure $dir" >&2; cat "$log" >&2; return 1; }
+
+  # The server keeps the registry in memory and writes it out only now and
+  # then. Isolated tests clone the prefix from disk, so restart the server
+  # once: its exit writes the complete registry (with the 32-bit view's
+  # redirection) that every clone then starts from.
+  wine_stop_server "$dir"
+  wine_start_server "$dir"
+  # Bring the prefix's own processes (services, the desktop on our display)
+  # up again now, in one process, rather than in whichever tests start first
+  # side by side; left to them, a test program was seen to hang at exit.
+  HOME=$dir/.home-stub \
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    wineboot </dev/null >>"$log" 2>&1 || {
+      echo "wine: restart of $dir failed" >&2; cat "$log" >&2; return 1; }
 }
 
 xvfb_start() {
