@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
@@ -26,7 +28,10 @@ const wchar_t kNotFound[] = L"Not Found";
 // last entry then lacks its 0. Windows never answers more than that, but a
 // larger count is refused too rather than walked past the buffer.
 const unsigned long kSectionChars = 32767;
-const DWORD kSectionCutShort = kSectionChars - 2;
+const DWORD kSectionCutShortBy = 2;
+// Where a growing read gives up: a 32-bit process runs out of memory for
+// the buffer long before a block of this size.
+const unsigned long kMaxSectionChars = 0x08000000;
 
 // Read back as 4294967295 both for a missing key and for a stored -1.
 const UINT kNoInt = 0xFFFFFFFFu;
@@ -73,14 +78,31 @@ bool splitEntries(const CQBNBuffer<unsigned short>& buffer, DWORD dwCount,
     return true;
 }
 
-// Reads a block with `read`(buffer, size) and hands its entries to `list`.
-// The list is only replaced once the whole block has been read and split.
+// Reads a block with `read`(buffer, size) into `buffer` and answers its
+// count, or 0 for a block that was cut short. A growing read doubles the
+// buffer instead, until the block fits.
 template <class Read>
-bool readEntries(CQBNWCharStringList& list, Read read)
+DWORD readBlock(CQBNBuffer<unsigned short>& buffer, bool bGrow, Read read)
 {
-    CQBNBuffer<unsigned short> buffer(kSectionChars);
-    const DWORD dwCount = read(wideUnits(buffer), kSectionChars);
-    if (dwCount == 0 || dwCount >= kSectionCutShort)
+    for (unsigned long ulChars = kSectionChars;; ulChars *= 2) {
+        if (!buffer.allocate(ulChars))
+            throw CQBNBufferInitException(QBN_INI_SOURCE, __LINE__, true);
+        const DWORD dwCount = read(wideUnits(buffer), ulChars);
+        if (dwCount < ulChars - kSectionCutShortBy)
+            return dwCount;
+        if (!bGrow || ulChars > kMaxSectionChars / 2)
+            return 0;
+    }
+}
+
+// Reads a block and hands its entries to `list`. The list is only replaced
+// once the whole block has been read and split.
+template <class Read>
+bool readEntries(CQBNWCharStringList& list, bool bGrow, Read read)
+{
+    CQBNBuffer<unsigned short> buffer;
+    const DWORD dwCount = readBlock(buffer, bGrow, read);
+    if (dwCount == 0)
         return false;
     terminateAt(buffer, dwCount);
     CQBNWCharStringList entries;
@@ -88,6 +110,47 @@ bool readEntries(CQBNWCharStringList& list, Read read)
         return false;
     list = entries;
     return list.getCount() == entries.getCount();
+}
+
+// Hands every line to `visit`. An empty line would end the block early and
+// silently drop the lines after it, so it is refused.
+template <class Visit>
+bool visitLines(CQBNWCharStringList& lines, Visit visit)
+{
+    for (bool bMore = lines.moveFirst(); bMore; bMore = lines.moveNext()) {
+        CQBNWCharString line;
+        if (!lines.getCurrent(line))
+            return false;
+        if (line.getLength() == 0)
+            throw CQBNBadArgException(L"lines",
+                                      L"an empty line would end the section",
+                                      QBN_INI_SOURCE, __LINE__);
+        visit(line);
+    }
+    return true;
+}
+
+// The block Windows takes for a whole section: every line with its 0, then
+// one more 0. The buffer starts zero-filled, so only the texts are copied.
+bool buildBlock(CQBNWCharStringList& lines, CQBNBuffer<unsigned short>& block)
+{
+    if (lines.getCount() == 0)
+        throw CQBNBadArgException(L"lines",
+                                  L"a section without lines would be deleted",
+                                  QBN_INI_SOURCE, __LINE__);
+    unsigned long ulUnits = 1;
+    if (!visitLines(lines, [&](const CQBNWCharString& line) {
+            ulUnits += line.getLength() + 1;
+        }))
+        return false;
+    if (!block.allocate(ulUnits))
+        throw CQBNBufferInitException(QBN_INI_SOURCE, __LINE__, true);
+    unsigned long ulOffset = 0;
+    return visitLines(lines, [&](const CQBNWCharString& line) {
+        std::memcpy(block.getBuffer() + ulOffset, line.getText(),
+                    line.getLength() * sizeof(wchar_t));
+        ulOffset += line.getLength() + 1;
+    });
 }
 
 } // namespace
@@ -181,29 +244,53 @@ bool CQBNIni::getProfileString(const CQBNWCharString& section,
 bool CQBNIni::getProfileSection(const CQBNWCharString& section,
                                 CQBNWCharStringList& list)
 {
-    CQBNTraceScope trace(kClassName, L"getProfileSection", QBN_INI_SOURCE,
-                         __LINE__);
+    return readSection(L"getProfileSection", section, list, false);
+}
+
+bool CQBNIni::getWholeProfileSection(const CQBNWCharString& section,
+                                     CQBNWCharStringList& list)
+{
+    return readSection(L"getWholeProfileSection", section, list, true);
+}
+
+bool CQBNIni::readSection(const wchar_t* szMethodName,
+                          const CQBNWCharString& section,
+                          CQBNWCharStringList& list, bool bGrow)
+{
+    CQBNTraceScope trace(kClassName, szMethodName, QBN_INI_SOURCE, __LINE__);
     const bool bRead =
         qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
-            return readEntries(list, [&](wchar_t* pUnits, DWORD dwSize) {
-                return GetPrivateProfileSectionW(section.getText(), pUnits,
-                                                 dwSize,
-                                                 m_szIniPath.getText());
-            });
+            return readEntries(
+                list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
+                    return GetPrivateProfileSectionW(section.getText(), pUnits,
+                                                     dwSize,
+                                                     m_szIniPath.getText());
+                });
         });
     return trace.finish(bRead);
 }
 
 bool CQBNIni::getProfileSectionNames(CQBNWCharStringList& list)
 {
-    CQBNTraceScope trace(kClassName, L"getProfileSectionNames",
-                         QBN_INI_SOURCE, __LINE__);
+    return readSectionNames(L"getProfileSectionNames", list, false);
+}
+
+bool CQBNIni::getWholeProfileSectionNames(CQBNWCharStringList& list)
+{
+    return readSectionNames(L"getWholeProfileSectionNames", list, true);
+}
+
+bool CQBNIni::readSectionNames(const wchar_t* szMethodName,
+                               CQBNWCharStringList& list, bool bGrow)
+{
+    CQBNTraceScope trace(kClassName, szMethodName, QBN_INI_SOURCE, __LINE__);
     const bool bRead =
         qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
-            return readEntries(list, [&](wchar_t* pUnits, DWORD dwSize) {
-                return GetPrivateProfileSectionNamesW(pUnits, dwSize,
-                                                      m_szIniPath.getText());
-            });
+            return readEntries(
+                list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
+                    return GetPrivateProfileSectionNamesW(
+                        pUnits, dwSize, m_szIniPath.getText());
+                });
         });
     return trace.finish(bRead);
 }
@@ -233,6 +320,27 @@ bool CQBNIni::setProfileString(const CQBNWCharString& section,
     const bool bWritten = qbnGuardAction(
         esLastError, QBN_INI_SOURCE, __LINE__,
         [&]() { writeString(section, keyName, value); });
+    return trace.finish(bWritten);
+}
+
+bool CQBNIni::setProfileSection(const CQBNWCharString& section,
+                                CQBNWCharStringList& lines)
+{
+    CQBNTraceScope trace(kClassName, L"setProfileSection", QBN_INI_SOURCE,
+                         __LINE__);
+    const bool bWritten =
+        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+            CQBNBuffer<unsigned short> block;
+            if (!buildBlock(lines, block))
+                return false;
+            if (!WritePrivateProfileSectionW(section.getText(),
+                                             wideUnits(block),
+                                             m_szIniPath.getText()))
+                throw CQBNWritePrivateProfileSectionException(
+                    nameOrNull(section), GetLastError(), QBN_INI_SOURCE,
+                    __LINE__);
+            return true;
+        });
     return trace.finish(bWritten);
 }
 

@@ -530,24 +530,6 @@ TEST_F(RegistryKeyTest, SaveAndRestoreRefuseAMissingFileName)
     EXPECT_FALSE(key.isOpen());
 }
 
-TEST_F(RegistryKeyTest, TextFileFormatIsRefusedAsNotImplemented)
-{
-    TempFile file;
-    const CQBNWCharString fileName = file.path().c_str();
-    CQBNRegistryKey key = keyAt(L"");
-    EXPECT_FALSE(key.save(fileName, kQbnSaveAsTextFile, true));
-    EXPECT_FALSE(file.exists());
-    EXPECT_FALSE(key.restore(fileName, kQbnRestoreFromTextFile));
-
-    SetLastError(0);
-    EXPECT_FALSE(CQBNRegistryFile::exportToTextFile(
-        HKEY_CURRENT_USER, m_tree.path().c_str(), fileName, true));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
-    SetLastError(0);
-    EXPECT_FALSE(CQBNRegistryFile::importFromTextFile(fileName));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
-}
-
 TEST_F(RegistryKeyTest, SaveWritesAHiveFileAndClosesTheKey)
 {
     putText(HKEY_CURRENT_USER, pathOf(L"Source"), L"kept", L"value");

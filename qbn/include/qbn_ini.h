@@ -37,8 +37,26 @@ public:
                                   const CQBNWCharString& keyName,
                                   const CQBNWCharString& value);
 
-private:
+    // Whether the section exists and holds at least one line.
     bool hasSection(const CQBNWCharString& section);
+    // getProfileSection and getProfileSectionNames for blocks of any size:
+    // the buffer starts at the usual 32767 characters and doubles until the
+    // whole block fits, so a long section is never cut short or refused.
+    bool getWholeProfileSection(const CQBNWCharString& section,
+                                CQBNWCharStringList& list);
+    bool getWholeProfileSectionNames(CQBNWCharStringList& list);
+    // Replaces the section's lines with `lines` ("key=value" each) in one
+    // write of the file. An empty list or an empty line is refused: the
+    // first would delete the section, the second would end the block early.
+    bool setProfileSection(const CQBNWCharString& section,
+                           CQBNWCharStringList& lines);
+
+private:
+    bool readSection(const wchar_t* szMethodName,
+                     const CQBNWCharString& section, CQBNWCharStringList& list,
+                     bool bGrow);
+    bool readSectionNames(const wchar_t* szMethodName,
+                          CQBNWCharStringList& list, bool bGrow);
     void writeString(const CQBNWCharString& section,
                      const CQBNWCharString& keyName,
                      const CQBNWCharString& value);

@@ -11,12 +11,18 @@
 
 class CQBNRegistryFile {
 public:
-    // Writes the key (hRoot, path) and all its sub-keys to the file.
+    // Writes the key (hRoot, path) and all its sub-keys, depth-first, to
+    // the file. False when the key does not exist, or when anything that
+    // should have been written was not: a value or key the format cannot
+    // carry (which is skipped and logged), a sub-key list that could not be
+    // read, or a refused write.
     static bool exportToTextFile(HKEY hRoot, const CQBNWCharString& path,
                                  const CQBNWCharString& szExportFileName,
                                  bool bOverwrite);
     // Creates every key the file names and writes every value back, into
-    // the roots the file names.
+    // the roots the file names. Malformed lines are skipped; values the
+    // registry refuses are logged by the value classes and do not stop the
+    // walk.
     static bool importFromTextFile(const CQBNWCharString& szImportFileName);
 };
 

@@ -1,0 +1,43 @@
+// The entry point's checks, in the order that decides whether patch 8104
+// may be applied, and the run that strings them together.
+#ifndef PATCH_CHECKS_H
+#define PATCH_CHECKS_H
+
+#include "qbn_wchar_string.h"
+
+// osType codes: the Windows version family.
+const int kOsOther = 0;
+const int kOsVista = 1;
+const int kOsXP = 2;
+const int kOsWindows7 = 3;
+
+struct OsAndPlatform {
+    int osType;
+    // kPlatform32Bit or kPlatform64Bit (patch_files.h), 0 for neither.
+    int platform;
+};
+
+struct ProductVersionInfo {
+    // As the registry holds it, such as 8.30.1.2.
+    CQBNWCharString version;
+    // The first two dotted fields written side by side, as a number: 830.
+    long versionKey = 0;
+};
+
+// The product version this patch is made for.
+const long kPatchedVersionKey = 830;
+
+// Whether the command line holds "/s", "/S", "-s" or "-S" anywhere.
+bool isSilentCommandLine(const CQBNWCharString& commandLine);
+// The version key of a version text; 0 when the fields do not make a
+// number.
+long productVersionKey(const CQBNWCharString& version);
+
+int isProductInstalled();
+int getOsAndPlatform(OsAndPlatform& out);
+int getProductVersionInfo(ProductVersionInfo& out);
+
+// One whole run of the patch for the given command line.
+void runPatch(const wchar_t* szCommandLine);
+
+#endif

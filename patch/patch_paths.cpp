@@ -1,0 +1,77 @@
+#include "patch_paths.h"
+
+#include "qbn_catch.h"
+#include "qbn_product_vrn.h"
+
+#define PATCH_PATHS_SOURCE L".\\patch_paths.cpp"
+
+namespace {
+
+bool isFullPath(const CQBNWCharString& name)
+{
+    return name.contains(CQBNWCharString(L":\\"));
+}
+
+// The folder of the running program, without its trailing backslash; a
+// program path without any backslash gives the current directory.
+bool getProgramFolder(CQBNWCharString& folder)
+{
+    CQBNWCharString program;
+    if (!readPathText(program, [](wchar_t* szBuffer, DWORD dwSize) {
+            return GetModuleFileNameW(nullptr, szBuffer, dwSize);
+        }))
+        return false;
+    unsigned long ulLastBackslash = 0;
+    if (program.find(CQBNWCharString(L"\\"), 1, pmBackward, ulLastBackslash))
+        return program.dropLast(program.getLength() - ulLastBackslash, folder);
+    return readPathText(folder, [](wchar_t* szBuffer, DWORD dwSize) {
+        return GetCurrentDirectoryW(dwSize, szBuffer);
+    });
+}
+
+} // namespace
+
+CQBNWCharString joinFolderAndName(const CQBNWCharString& folder,
+                                  const CQBNWCharString& name)
+{
+    const CQBNWCharString backslash(L"\\");
+    if (folder.getLength() == 0)
+        return name;
+    if (folder.endsWith(backslash))
+        return folder + name;
+    return folder + backslash + name;
+}
+
+int getPatchFilePath(const CQBNWCharString& name, CQBNWCharString& out)
+{
+    return qbnGuard(0, esLastError, PATCH_PATHS_SOURCE, __LINE__, [&]() {
+        if (isFullPath(name)) {
+            out = name;
+            return 1;
+        }
+        CQBNWCharString folder;
+        if (!getProgramFolder(folder)) {
+            out = CQBNWCharString();
+            return 0;
+        }
+        out = folder + name;
+        return 1;
+    });
+}
+
+int getInstalledFilePath(CQBNWCharString& out, const CQBNWCharString& name)
+{
+    return qbnGuard(0, esLastError, PATCH_PATHS_SOURCE, __LINE__, [&]() {
+        if (isFullPath(name)) {
+            out = name;
+            return 1;
+        }
+        CQBNProduct_VRN product;
+        CQBNWCharString directory;
+        if (product.getInstallDirectory(directory))
+            out = joinFolderAndName(directory, name);
+        else
+            out = name;
+        return 1;
+    });
+}

@@ -1,0 +1,43 @@
+// Where the patch's files are: the new libraries beside the patch program,
+// the installed ones (and the patch log) in the product's folder.
+#ifndef PATCH_PATHS_H
+#define PATCH_PATHS_H
+
+#include <windows.h>
+
+#include "qbn_wchar_string.h"
+
+// Room for every path Windows hands back, terminator included.
+const DWORD kPathBufferLength = 260;
+
+// `name` beside the patch program (names here begin with a backslash); a
+// full path (one holding ":\") is taken as it is. 0, with `out` emptied,
+// when the program's folder cannot be read in full: a guessed folder could
+// be one that others write to.
+int getPatchFilePath(const CQBNWCharString& name, CQBNWCharString& out);
+// `name` in the product's installation folder, or `name` alone when that
+// folder cannot be read; a full path is taken as it is.
+int getInstalledFilePath(CQBNWCharString& out, const CQBNWCharString& name);
+
+// The folder and the name with one backslash between them: a folder as
+// stored in the registry may or may not end with one. An empty folder
+// gives the name alone.
+CQBNWCharString joinFolderAndName(const CQBNWCharString& folder,
+                                  const CQBNWCharString& name);
+
+// The text a Windows call writes into a path buffer: `fill(buffer, size)`
+// answers the length it wrote. A length that fills the buffer may be a cut
+// path and counts as a failure, as 0 does.
+template <class Fill>
+bool readPathText(CQBNWCharString& out, Fill fill)
+{
+    wchar_t szPath[kPathBufferLength] = {};
+    const DWORD dwLength = fill(szPath, kPathBufferLength);
+    if (dwLength == 0 || dwLength >= kPathBufferLength - 1)
+        return false;
+    szPath[dwLength] = L'\0';
+    out = CQBNWCharString(szPath);
+    return true;
+}
+
+#endif

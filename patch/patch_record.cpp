@@ -1,0 +1,118 @@
+#include "patch_record.h"
+
+#include <windows.h>
+
+#include "patch_paths.h"
+#include "patch_messages.h"
+#include "patch_run_state.h"
+#include "qbn_catch.h"
+#include "qbn_product_vrn.h"
+#include "qbn_registry_key.h"
+#include "qbn_registry_multi_string.h"
+#include "qbn_registry_string.h"
+#include "qbn_scoped_handle.h"
+
+#define PATCH_RECORD_SOURCE L".\\patch_record.cpp"
+
+namespace {
+
+const unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+
+// The product's registry location, "\Patch\" and the patch number: the
+// same key for the test of a later run and for the record of this one.
+bool getPatchRecordKeyPath(CQBNWCharString& path)
+{
+    CQBNProduct_VRN product;
+    CQBNWCharString location;
+    if (!product.getRegistryLocation(location))
+        return false;
+    path = location + CQBNWCharString(L"\\Patch\\") +
+           CQBNWCharString(kPatchNumber);
+    return true;
+}
+
+bool writeAll(HANDLE hFile, const void* pData, DWORD dwSize)
+{
+    DWORD dwWritten = 0;
+    return WriteFile(hFile, pData, dwSize, &dwWritten, nullptr) != FALSE &&
+           dwWritten == dwSize;
+}
+
+void writeRecordValues(const CQBNWCharString& path,
+                       const CQBNWCharString& description,
+                       const CQBNWCharStringList& fileList)
+{
+    // Each value is tried on its own: a refused description must not keep
+    // the file list from being recorded.
+    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNRegistryString value(HKEY_LOCAL_MACHINE, path,
+                                 CQBNWCharString(L"description"), kQbnKeyWrite,
+                                 true, 0);
+        value.setValue(description, false);
+    });
+    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNRegistryMultiString value(HKEY_LOCAL_MACHINE, path,
+                                      CQBNWCharString(L"updated"), kQbnKeyWrite,
+                                      true, 0);
+        value.setValue(fileList, false);
+    });
+}
+
+} // namespace
+
+int isPatchInstalled()
+{
+    return qbnGuard(0, esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString path;
+        if (!getPatchRecordKeyPath(path))
+            return 0;
+        CQBNRegistryKey key(HKEY_LOCAL_MACHINE, path, kQbnKeyRead, false, 0);
+        return key.exists() ? 1 : 0;
+    });
+}
+
+int writePatchRecord(const CQBNWCharString& description,
+                     const CQBNWCharStringList& fileList)
+{
+    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString path;
+        if (!getPatchRecordKeyPath(path))
+            return;
+        CQBNRegistryKey key(HKEY_LOCAL_MACHINE, path, kQbnKeyRead, false, 0);
+        if (key.create())
+            writeRecordValues(path, description, fileList);
+    });
+    return 0;
+}
+
+void appendPatchLog(const CQBNWCharString& entry)
+{
+    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString path;
+        getInstalledFilePath(path, PatchRunState.patchLogName);
+        const CQBNScopedHandle file(
+            CreateFileW(path.getText(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.isValid())
+            return;
+        if (GetLastError() == ERROR_ALREADY_EXISTS) {
+            SetFilePointer(file.get(), 0, nullptr, FILE_END);
+        } else if (!writeAll(file.get(), kByteOrderMark,
+                             sizeof(kByteOrderMark))) {
+            return;
+        }
+        // The terminator goes with the text: every entry ends in a 0 unit.
+        const DWORD dwBytes =
+            static_cast<DWORD>((entry.getLength() + 1) * sizeof(wchar_t));
+        writeAll(file.get(), entry.getText(), dwBytes);
+    });
+}
+
+void appendPatchLogLine(int stringId, const CQBNWCharString& insert)
+{
+    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString line = loadPatchString(stringId);
+        line.replace(CQBNWCharString(L"%s"), insert, 1, ssmOccur);
+        appendPatchLog(line + CQBNWCharString(L"\r\n"));
+    });
+}

@@ -1,0 +1,24 @@
+// The two traces the patch leaves: the patch record under the product's
+// registry key, whose existence tells a later run that the patch is
+// installed, and the UTF-16 patch log in the product's folder.
+#ifndef PATCH_RECORD_H
+#define PATCH_RECORD_H
+
+#include "qbn_dbllist.h"
+#include "qbn_wchar_string.h"
+
+// 1 when the patch record key can be opened for reading.
+int isPatchInstalled();
+// Creates the record key with the description and the replaced files'
+// names; always 0, since nothing is reported when the registry refuses.
+int writePatchRecord(const CQBNWCharString& description,
+                     const CQBNWCharStringList& fileList);
+
+// Appends `entry` and its terminating 0 to the patch log; a new log starts
+// with the byte-order mark. A log that cannot be opened drops the entry.
+void appendPatchLog(const CQBNWCharString& entry);
+// Appends string `stringId` with its first "%s" replaced by `insert`, as
+// one line.
+void appendPatchLogLine(int stringId, const CQBNWCharString& insert);
+
+#endif
