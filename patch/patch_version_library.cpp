@@ -1,54 +1,18 @@
 #include "patch_version_library.h"
 
-#include "patch_paths.h"
-#include "qbn_catch.h"
-#include "qbn_wchar_string.h"
-
-#define PATCH_VERSION_LIBRARY_SOURCE L".\\patch_version_library.cpp"
-
-namespace {
-
-HMODULE loadFromSystemFolder(const wchar_t* szFileName)
-{
-    HMODULE hModule = nullptr;
-    qbnGuardAction(esLastError, PATCH_VERSION_LIBRARY_SOURCE, __LINE__, [&]() {
-        CQBNWCharString folder;
-        if (!readPathText(folder, [](wchar_t* szBuffer, DWORD dwSize) {
-                return static_cast<DWORD>(
-                    GetSystemDirectoryW(szBuffer, dwSize));
-            }))
-            return;
-        const CQBNWCharString path =
-            joinFolderAndName(folder, CQBNWCharString(szFileName));
-        if (path.getLength() < kPathBufferLength)
-            hModule = LoadLibraryW(path.getText());
-    });
-    return hModule;
-}
-
-} // namespace
-
 CPatchVersionLibrary::CPatchVersionLibrary()
-    : m_hModule(loadFromSystemFolder(L"version.dll")),
+    : m_library(L"version.dll"),
       m_pGetSize(findFunction<GetSizeFunction>("GetFileVersionInfoSizeW")),
       m_pGetInfo(findFunction<GetInfoFunction>("GetFileVersionInfoW")),
       m_pQueryValue(findFunction<QueryValueFunction>("VerQueryValueW"))
 {
 }
 
-CPatchVersionLibrary::~CPatchVersionLibrary()
-{
-    if (m_hModule != nullptr)
-        FreeLibrary(m_hModule);
-}
-
 template <class Function>
 Function CPatchVersionLibrary::findFunction(const char* szName) const
 {
-    if (m_hModule == nullptr)
-        return nullptr;
     return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(m_hModule, szName)));
+        reinterpret_cast<void*>(m_library.findExport(szName)));
 }
 
 bool CPatchVersionLibrary::isLoaded() const

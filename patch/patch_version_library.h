@@ -8,10 +8,11 @@
 
 #include <windows.h>
 
+#include "qbn_system_library.h"
+
 class CPatchVersionLibrary {
 public:
     CPatchVersionLibrary();
-    ~CPatchVersionLibrary();
 
     // Whether the library and all three functions were found.
     bool isLoaded() const;
@@ -33,7 +34,7 @@ private:
     template <class Function>
     Function findFunction(const char* szName) const;
 
-    HMODULE m_hModule;
+    CQBNSystemLibrary m_library;
     GetSizeFunction m_pGetSize;
     GetInfoFunction m_pGetInfo;
     QueryValueFunction m_pQueryValue;

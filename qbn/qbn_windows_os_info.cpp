@@ -7,6 +7,7 @@
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
 #include "qbn_registry_dword.h"
+#include "qbn_system_library.h"
 #include "qbn_wchar_string.h"
 
 #define QBN_WINDOWS_OS_INFO_SOURCE L".\\qbn_windows_os_info.cpp"
@@ -30,48 +31,6 @@ static_assert(sizeof(OSVERSIONINFOEXW) == 284, "extended version record");
 static_assert(sizeof(OSVERSIONINFOW) == 276, "plain version record");
 
 typedef BOOL(WINAPI* IsOSFunction)(DWORD);
-
-// Frees the library on every way out, also when the call into it throws.
-class CLoadedLibrary {
-public:
-    explicit CLoadedLibrary(const CQBNWCharString& path)
-        : m_hModule(path.getLength() > 0 ? LoadLibraryW(path.getText())
-                                         : nullptr)
-    {
-    }
-    ~CLoadedLibrary()
-    {
-        if (m_hModule != nullptr)
-            FreeLibrary(m_hModule);
-    }
-    HMODULE get() const { return m_hModule; }
-
-private:
-    CLoadedLibrary(const CLoadedLibrary&) = delete;
-    CLoadedLibrary& operator=(const CLoadedLibrary&) = delete;
-    HMODULE m_hModule;
-};
-
-// The full path of a library in the system folder, or a null string when
-// the folder cannot be named within MAX_PATH. The program runs elevated,
-// possibly from a folder that others can write to: a bare name would let a
-// file planted there, or in the current folder, be loaded in its place.
-CQBNWCharString systemLibraryPath(const wchar_t* szFileName)
-{
-    wchar_t szFolder[MAX_PATH] = {};
-    const UINT uLength = GetSystemDirectoryW(szFolder, MAX_PATH);
-    // A folder that does not fit is reported as the size it would need,
-    // which is never below MAX_PATH.
-    if (uLength == 0 || uLength >= MAX_PATH)
-        return CQBNWCharString();
-    szFolder[uLength] = L'\0';
-    CQBNWCharString path(szFolder);
-    path += CQBNWCharString(L"\\");
-    path += CQBNWCharString(szFileName);
-    if (path.getLength() >= MAX_PATH)
-        return CQBNWCharString();
-    return path;
-}
 
 bool isSixtyFourBitArchitecture(WORD wArchitecture)
 {
@@ -153,12 +112,10 @@ bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery,
                                           L"there is no place for the answer",
                                           QBN_WINDOWS_OS_INFO_SOURCE,
                                           __LINE__);
-            const CLoadedLibrary shell(systemLibraryPath(L"shlwapi.dll"));
-            if (shell.get() == nullptr)
-                return false;
+            const CQBNSystemLibrary shell(L"shlwapi.dll");
             const IsOSFunction isOS = reinterpret_cast<IsOSFunction>(
-                reinterpret_cast<void*>(GetProcAddress(
-                    shell.get(), MAKEINTRESOURCEA(kIsOSOrdinal))));
+                reinterpret_cast<void*>(
+                    shell.findExport(MAKEINTRESOURCEA(kIsOSOrdinal))));
             if (isOS == nullptr)
                 return false;
             *pbAnswer = isOS(static_cast<DWORD>(iQuery)) != FALSE;

@@ -1,0 +1,36 @@
+// A system DLL loaded by its full path in the system folder and freed when
+// the object goes out of scope. Programs of this library run elevated, often
+// from folders that others can write to: loading by bare name would let a
+// file planted beside the program, or in the current folder, be loaded in
+// the system DLL's place.
+#ifndef QBN_SYSTEM_LIBRARY_H
+#define QBN_SYSTEM_LIBRARY_H
+
+#include <windows.h>
+
+#include "qbn_wchar_string.h"
+
+class CQBNSystemLibrary {
+public:
+    explicit CQBNSystemLibrary(const wchar_t* szFileName);
+    ~CQBNSystemLibrary();
+
+    HMODULE get() const { return m_hModule; }
+    bool isLoaded() const { return m_hModule != nullptr; }
+
+    // The address of an export, or null when the library or export is
+    // missing.
+    FARPROC findExport(const char* szName) const;
+
+    // The full path of a file in the system folder; a null string when the
+    // path would not fit in MAX_PATH characters.
+    static CQBNWCharString pathOf(const wchar_t* szFileName);
+
+private:
+    CQBNSystemLibrary(const CQBNSystemLibrary&) = delete;
+    CQBNSystemLibrary& operator=(const CQBNSystemLibrary&) = delete;
+
+    HMODULE m_hModule;
+};
+
+#endif
