@@ -16,6 +16,7 @@
 #include "qbn_log_config.h"
 #include "qbn_log_line.h"
 #include "qbn_log_outputs.h"
+#include "qbn_message_box.h"
 #include "qbn_method_trace.h"
 #include "qbn_simple_log.h"
 
@@ -189,6 +190,22 @@ TEST_F(LogPipeline, NotificationUsesTheSimpleLine)
     setDword(L"LogDetail", 0x9B);
     CLogNotification note(L"Done", loText, false);
     EXPECT_TRUE(note.isLogged());
+    const std::vector<std::wstring> written = lines();
+    ASSERT_EQ(1u, written.size());
+    EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
+                  L"> \"Message Box displayed: Done\" ",
+              written[0]);
+}
+
+// Every box leaves a notification, shown or not: here the owner window does
+// not exist, so no display is needed and the box cannot appear.
+TEST_F(LogPipeline, MessageBoxWritesItsNotification)
+{
+    enableTextLog();
+    setDword(L"LogDetail", 0x9B);
+    CQBNMessageBox box(reinterpret_cast<HWND>(0x7FFF0), L"Caption", L"Done",
+                       CQBNFlags(MB_OK));
+    EXPECT_FALSE(box.showMessageBox());
     const std::vector<std::wstring> written = lines();
     ASSERT_EQ(1u, written.size());
     EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
