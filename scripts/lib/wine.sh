@@ -7,6 +7,9 @@
 #   wine_start_server [DIR]              persistent wineserver for DIR
 #   wine_stop_server [DIR]               end it (and any Wine process in DIR)
 #   wine_stop_all                        end every server started here
+#   wine_clone_prefix BASE CLONE         CLONE becomes a private copy of the
+#                                        prefix BASE (whose server must have
+#                                        written its registry to disk)
 #   xvfb_start                           detached Xvfb on a free display;
 #                                        exports DISPLAY
 #   xvfb_stop
@@ -80,6 +83,27 @@ wine_stop_all() {
     WINEPREFIX=$s wineserver -w </dev/null >/dev/null 2>&1 || true
   done
   _WINE_SERVERS=()
+}
+
+wine_clone_prefix() {
+  local base clone hive
+  base=$(_wine_abs "${1:?wine_clone_prefix: base prefix required}")
+  clone=$(_wine_abs "${2:?wine_clone_prefix: clone directory required}")
+  if [[ ! -f $base/system.reg ]]; then
+    echo "wine: $base is not a prefix" >&2
+    return 1
+  fi
+  rm -rf "$clone"
+  mkdir -p "$(dirname "$clone")"
+  # System files are shared as hard links (Wine replaces, never rewrites,
+  # them); the registry files are real copies so that changes stay private.
+  cp -al "$base" "$clone"
+  for hive in system.reg user.reg userdef.reg; do
+    if [[ -f $base/$hive ]]; then
+      cp --remove-destination "$base/$hive" "$clone/$hive"
+    fi
+  done
+  rm -f "$clone/wineserver"
 }
 
 wine_make_prefix() {

@@ -1,0 +1,129 @@
+# Expectations of the end-to-end scenarios. Each one checks a fact of the
+# last patch run (machine_run_patch) or of the machine, prints what differs,
+# and counts the failure; the scenario goes on, so that one run shows every
+# difference at once. expect_summary ends the scenario.
+
+_E2E_FAILURES=0
+
+_expect_fail() {
+  _E2E_FAILURES=$((_E2E_FAILURES + 1))
+  printf 'FAILED: %s\n' "$1"
+  shift
+  local part
+  for part in "$@"; do
+    printf '%s\n' "$part" | sed 's/^/    /'
+  done
+}
+
+# What the scenario is doing, in the test's output.
+step() {
+  printf '== %s\n' "$*"
+}
+
+expect_eq() {
+  local what=$1 expected=$2 actual=$3
+  [[ $expected == "$actual" ]] ||
+    _expect_fail "$what" "expected: $expected" "actual:   $actual"
+}
+
+expect_exit_code() {
+  expect_eq "exit code of patch8104.exe" "${1:-0}" "$MACHINE_EXIT"
+}
+
+# The boxes of the last run, exactly and in order ("box: caption | text |
+# button"); none at all without arguments.
+expect_boxes() {
+  local expected actual
+  expected=$(printf '%s\n' "$@")
+  (($#)) || expected=
+  actual=$(machine_boxes)
+  [[ $expected == "$actual" ]] ||
+    _expect_fail "message boxes" "expected:" "$expected" "actual:" "$actual"
+}
+
+# The ExitWindowsEx calls of the last run, as the relay trace shows them.
+expect_restart_calls() {
+  local expected actual
+  expected=$(printf '%s\n' "$@")
+  (($#)) || expected=
+  actual=$(machine_restart_calls)
+  [[ $expected == "$actual" ]] ||
+    _expect_fail "restart calls" "expected:" "${expected:-(none)}" \
+      "actual:" "${actual:-(none)}"
+}
+
+# Lines the report taken after the last run holds, each exactly.
+expect_report_has() {
+  local line
+  for line in "$@"; do
+    grep -Fxq -- "$line" "$MACHINE_RUN_DIR/report.txt" ||
+      _expect_fail "report line missing" "$line" "report:" \
+        "$(cat "$MACHINE_RUN_DIR/report.txt")"
+  done
+}
+
+# Texts no line of that report may contain.
+expect_report_lacks() {
+  local text
+  for text in "$@"; do
+    if grep -Fq -- "$text" "$MACHINE_RUN_DIR/report.txt"; then
+      _expect_fail "report must not contain: $text" \
+        "$(grep -F -- "$text" "$MACHINE_RUN_DIR/report.txt")"
+    fi
+  done
+}
+
+# The patch log's bytes exactly: one byte-order mark, then each entry as
+# UTF-16LE with its CR LF and its 0 unit. Entries are given as UTF-8 text
+# without the CR LF (shell command substitution would cut its LF).
+expect_patch_log() {
+  local log=$1
+  shift
+  local unix expected entry
+  unix=$(machine_unix_path "$log") || return
+  expected=$MACHINE_DIR/.machine/expected-log
+  {
+    printf '\xff\xfe'
+    for entry in "$@"; do
+      printf '%s\r\n' "$entry" | iconv -f UTF-8 -t UTF-16LE
+      printf '\0\0'
+    done
+  } >"$expected"
+  if [[ ! -f $unix ]]; then
+    _expect_fail "patch log $log is missing"
+  elif ! cmp -s "$expected" "$unix"; then
+    _expect_fail "patch log $log bytes" "expected:" "$(_expect_show_log "$expected")" \
+      "actual:" "$(_expect_show_log "$unix")"
+  fi
+}
+
+# A log made readable: each 0 unit as <NUL>, CR and LF as \r and \n.
+_expect_show_log() {
+  iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr '\0\r\n' '\036\035\034' |
+    sed 's/\x1c/\\n/g; s/\x1d/\\r/g; s/\x1e/<NUL>\n/g'
+  echo
+}
+
+expect_no_file() {
+  local unix
+  unix=$(machine_unix_path "$1") || return
+  [[ ! -e $unix ]] || _expect_fail "$1 must not exist"
+}
+
+# The last run lasted at least SECONDS (a pause it must make).
+expect_run_took_at_least() {
+  local took
+  took=$(cat "$MACHINE_RUN_DIR/seconds")
+  awk -v took="$took" -v least="$1" 'BEGIN { exit !(took >= least) }' ||
+    _expect_fail "the run took $took s, less than $1 s"
+}
+
+# Ends the scenario: 0 when every expectation held.
+expect_summary() {
+  if ((_E2E_FAILURES == 0)); then
+    echo "== all expectations held"
+    return 0
+  fi
+  echo "== $_E2E_FAILURES expectation(s) failed"
+  return 1
+}

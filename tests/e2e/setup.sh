@@ -1,0 +1,94 @@
+# Machines as the scenarios start them, and the report lines that describe
+# the product's libraries and the patch record.
+
+# machine_for_scenario win64|win32: a fresh machine named after the scenario.
+machine_for_scenario() {
+  machine_new "e2e_$E2E_SCENARIO" "$1"
+}
+
+# installed_machine win64|win32 [machine_install_product options...]: the
+# product installed (8.30.0.1, libraries 8.30.0.10 unless told otherwise),
+# its password manager running, the package copied to C:\patch8104\.
+installed_machine() {
+  machine_for_scenario "$1"
+  shift
+  machine_install_product "$@"
+  machine_start_password_manager
+  machine_copy_package
+}
+
+# The version each stand-in set carries.
+declare -A SET_VERSION=(
+  [installed]=8.30.0.10 [payload]=8.30.0.12 [newer]=8.30.0.20
+  [noversion]="no version"
+)
+
+# library FOLDER NAME SET: the report line of a library whose bytes are
+# those of stand-in SET.
+library() {
+  printf 'file %s%s: %s, %s bytes' "$1" "$2" "${SET_VERSION[$3]}" "$3"
+}
+
+# The four libraries of 64-bit Windows (the x64 pair in FOLDER64) or the
+# two of 32-bit Windows, as SET; with a fourth argument, their backups as
+# that set.
+libraries64() {
+  local folder=$1 folder64=$2 set=$3 backup=${4:-}
+  library "$folder64" qbnpwm_windows_hook_x64.dll "$set"; echo
+  library "$folder64" qbnpwm_keyboard_hook_x64.dll "$set"; echo
+  libraries32 "$folder" "$set" "$backup"
+  if [[ -n $backup ]]; then
+    library "$folder64" qbnpwm_windows_hook_x64.dll.bak "$backup"; echo
+    library "$folder64" qbnpwm_keyboard_hook_x64.dll.bak "$backup"; echo
+  fi
+}
+
+libraries32() {
+  local folder=$1 set=$2 backup=${3:-}
+  library "$folder" qbnpwm_windows_hook.dll "$set"; echo
+  library "$folder" qbnpwm_keyboard_hook.dll "$set"; echo
+  if [[ -n $backup ]]; then
+    library "$folder" qbnpwm_windows_hook.dll.bak "$backup"; echo
+    library "$folder" qbnpwm_keyboard_hook.dll.bak "$backup"; echo
+  fi
+}
+
+# expect_lines COMMAND...: every line the command prints is in the report.
+expect_report_lines() {
+  local lines=()
+  mapfile -t lines < <("$@")
+  expect_report_has "${lines[@]}"
+}
+
+# The patch record as a run that replaced the libraries of 64-bit (four) or
+# 32-bit (two) Windows leaves it, in the view a 32-bit program sees.
+expect_record64() {
+  expect_report_has "patch record: present" \
+    "patch record in 64-bit view: absent" \
+    "patch record description: $RECORD_DESCRIPTION" \
+    "patch record updated: qbnpwm_windows_hook.dll | qbnpwm_keyboard_hook.dll | qbnpwm_windows_hook_x64.dll | qbnpwm_keyboard_hook_x64.dll"
+}
+
+expect_record32() {
+  expect_report_has "patch record: present" \
+    "patch record description: $RECORD_DESCRIPTION" \
+    "patch record updated: qbnpwm_windows_hook.dll | qbnpwm_keyboard_hook.dll"
+}
+
+expect_no_record() {
+  expect_report_has "patch record: absent"
+}
+
+# Nothing of the product changed: every library as installed, no backup.
+expect_untouched64() {
+  expect_report_lines libraries64 "$MACHINE_PRODUCT_DIR" "$MACHINE_PRODUCT_DIR64" "${1:-installed}"
+  expect_report_lacks ".bak"
+}
+
+expect_password_manager_running() {
+  expect_report_has "process ${MACHINE_PRODUCT_DIR}password_manager.exe"
+}
+
+expect_password_manager_stopped() {
+  expect_report_lacks "process "
+}

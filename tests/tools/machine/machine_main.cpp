@@ -1,0 +1,219 @@
+// The simulated machine's tool: runs inside a machine (a clone of a Wine
+// prefix) and does there what a person or the product's setup would do,
+// or reports what the machine looks like. scripts/lib/machine.sh drives it;
+// every path it takes or prints is a Windows path.
+//
+//   machine.exe prepare
+//   machine.exe app-setting EXE SUBKEY|- NAME VALUE
+//   machine.exe install-product --standins DIR [--version V]
+//               [--views both|default|64] [--installpath-without-backslash]
+//               [--dlls installed|noversion|newer|payload|none]
+//               [--policy N|none]
+//   machine.exe start PATH
+//   machine.exe hold-file PATH READY-FILE STOP-FILE
+//   machine.exe answer-boxes RECORD STOP-FILE [--answer BUTTON]...
+//               [--delay MS]
+//   machine.exe report --standins DIR [--folder DIR]...
+//   machine.exe imports PATH
+//
+// Exit code 0 on success, 1 when the machine refused, 2 on a bad command
+// line.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "machine_arguments.h"
+#include "machine_box_answerer.h"
+#include "machine_layout.h"
+#include "machine_processes.h"
+#include "machine_product.h"
+#include "machine_registry.h"
+#include "machine_report.h"
+#include "machine_text.h"
+#include "qbn_scoped_handle.h"
+#include "support/pe_file.h"
+
+namespace {
+
+const int kDone = 0;
+const int kRefused = 1;
+const int kUsage = 2;
+
+const wchar_t kPatchProgram[] = L"patch8104.exe";
+const wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\";
+const DWORD kPollMs = 20;
+
+int refuse(const std::wstring& reason)
+{
+    const std::string bytes = machine::toUtf8(L"machine: " + reason + L"\n");
+    DWORD dwWritten = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(),
+              static_cast<DWORD>(bytes.size()), &dwWritten, nullptr);
+    return kRefused;
+}
+
+bool setAppDefault(const std::wstring& exe, const std::wstring& subKey,
+                   const std::wstring& name, const std::wstring& value)
+{
+    const std::wstring key =
+        kAppDefaults + exe + (subKey == L"-" ? L"" : L"\\" + subKey);
+    return machine::setString(HKEY_CURRENT_USER, key, 0, name, value);
+}
+
+// What every run of the patch on a machine needs: its boxes close at once
+// (Xvfb has no window manager, and Wine would wait 2 s per box for one),
+// and a relay trace of it holds the restart call alone.
+int prepare()
+{
+    const bool bDone =
+        setAppDefault(kPatchProgram, L"X11 Driver", L"Managed", L"N") &&
+        machine::setString(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", 0,
+                           L"RelayInclude", L"user32.ExitWindowsEx");
+    return bDone ? kDone : refuse(L"cannot write the bench settings");
+}
+
+int appSetting(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.size() != 4)
+        return kUsage;
+    return setAppDefault(p[0], p[1], p[2], p[3])
+               ? kDone
+               : refuse(L"cannot write the setting " + p[2]);
+}
+
+int installProduct(const machine::CArguments& args)
+{
+    machine::ProductOptions options;
+    options.standins = args.value(L"--standins", L"");
+    options.version = args.value(L"--version", options.version);
+    options.views = args.value(L"--views", options.views);
+    options.bInstallPathWithoutBackslash =
+        args.has(L"--installpath-without-backslash");
+    options.libraries = args.value(L"--dlls", options.libraries);
+    options.policy = args.value(L"--policy", options.policy);
+    machine::CMachineProduct product(options);
+    std::wstring error;
+    if (!product.install(error))
+        return refuse(error);
+    machine::printLine(L"folder=" + product.folder());
+    machine::printLine(L"folder64=" + product.folder64());
+    return kDone;
+}
+
+int start(const machine::CArguments& args)
+{
+    if (args.positional().size() != 1)
+        return kUsage;
+    DWORD dwProcessId = 0;
+    if (!machine::startProgram(args.positional()[0], dwProcessId))
+        return refuse(L"cannot start " + args.positional()[0]);
+    machine::printLine(std::to_wstring(dwProcessId));
+    return kDone;
+}
+
+void writeTextFile(const std::wstring& path, const std::wstring& text)
+{
+    DeleteFileW(path.c_str());
+    machine::appendLine(path, text);
+}
+
+// Another program that has the file open without sharing it, as a virus
+// scanner or a running copy of the product may: the ready file says
+// "held" once it is, or why not.
+int holdFile(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.size() != 3)
+        return kUsage;
+    const CQBNScopedHandle file(CreateFileW(p[0].c_str(),
+                                            GENERIC_READ | GENERIC_WRITE, 0,
+                                            nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid()) {
+        writeTextFile(p[1], L"failed " + std::to_wstring(GetLastError()));
+        return kRefused;
+    }
+    writeTextFile(p[1], L"held");
+    while (!machine::fileExists(p[2]))
+        Sleep(kPollMs);
+    return kDone;
+}
+
+int answerBoxes(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.size() != 2)
+        return kUsage;
+    std::vector<int> answers;
+    for (const std::wstring& answer : args.values(L"--answer"))
+        answers.push_back(static_cast<int>(std::wcstol(answer.c_str(), nullptr, 10)));
+    const DWORD dwDelay = static_cast<DWORD>(
+        std::wcstoul(args.value(L"--delay", L"0").c_str(), nullptr, 10));
+    machine::CMachineBoxAnswerer answerer(answers, p[0], p[1], dwDelay);
+    return answerer.run() ? kDone : refuse(L"cannot write " + p[0]);
+}
+
+int report(const machine::CArguments& args)
+{
+    const machine::CMachineReport machineReport(args.value(L"--standins", L""),
+                                                args.values(L"--folder"));
+    machineReport.print();
+    return kDone;
+}
+
+int imports(const machine::CArguments& args)
+{
+    if (args.positional().size() != 1)
+        return kUsage;
+    const qbntest::CPeImage image(qbntest::readFileBytes(args.positional()[0]));
+    if (!image.isValid())
+        return refuse(L"not a program: " + args.positional()[0]);
+    for (const std::string& name : image.importedDllNames())
+        machine::printLine(std::wstring(name.begin(), name.end()));
+    return kDone;
+}
+
+int dispatch(const std::wstring& command, const machine::CArguments& args)
+{
+    if (command == L"prepare")
+        return prepare();
+    if (command == L"app-setting")
+        return appSetting(args);
+    if (command == L"install-product")
+        return installProduct(args);
+    if (command == L"start")
+        return start(args);
+    if (command == L"hold-file")
+        return holdFile(args);
+    if (command == L"answer-boxes")
+        return answerBoxes(args);
+    if (command == L"report")
+        return report(args);
+    if (command == L"imports")
+        return imports(args);
+    return kUsage;
+}
+
+} // namespace
+
+int main()
+{
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr)
+        return kUsage;
+    int iExit = kUsage;
+    if (argc >= 2) {
+        const machine::CArguments args(argc, argv, 2);
+        if (args.isComplete())
+            iExit = dispatch(argv[1], args);
+    }
+    if (iExit == kUsage)
+        refuse(L"bad command line (see the head of machine_main.cpp)");
+    LocalFree(argv);
+    return iExit;
+}

@@ -1,0 +1,22 @@
+// Processes on the simulated machine: starting a program that outlives the
+// tool, and finding the running copies of one.
+#ifndef QBN_MACHINE_PROCESSES_H
+#define QBN_MACHINE_PROCESSES_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace machine {
+
+// Starts `path` with no arguments in its own folder; it keeps running after
+// the tool ends.
+bool startProgram(const std::wstring& path, DWORD& dwProcessId);
+// The image paths, as the processes were started, of every running process
+// whose file name is `fileName` in any letter case; sorted.
+std::vector<std::wstring> runningImagePaths(const std::wstring& fileName);
+
+} // namespace machine
+
+#endif
