@@ -16,6 +16,7 @@
 #include "qbn_registry_key.h"
 #include "qbn_registry_multi_string.h"
 #include "qbn_registry_string.h"
+#include "qbn_registry_valent.h"
 
 #define QBN_REGISTRY_FILE_SOURCE L".\\qbn_registry_file.cpp"
 
@@ -366,6 +367,63 @@ CQBNWCharString binaryData(const CQBNBuffer<unsigned char>& bytes)
     return taggedData(kTagBinary, {pieceOf(dump)});
 }
 
+// ---- value data from the registry's bytes ----
+
+// The bytes go through the value classes' own converters, as in the key's
+// list readers. Only memory makes a converter fail, and a value must not
+// drop out of the export unnoticed.
+void requireConverted(bool bConverted)
+{
+    if (!bConverted)
+        throw CQBNMemAllocException(L"data", QBN_REGISTRY_FILE_SOURCE,
+                                    __LINE__);
+}
+
+CQBNWCharString textOfBytes(const CQBNBuffer<unsigned char>& bytes)
+{
+    CQBNWCharString text;
+    requireConverted(CQBNRegistryString::textFromBytes(bytes, text));
+    return text;
+}
+
+CQBNWCharString dwordLineData(const CQBNBuffer<unsigned char>& bytes)
+{
+    return dwordData(CQBNRegistryDword::numberFromBytes(bytes.getBuffer(),
+                                                        bytes.getNumElems()));
+}
+
+CQBNWCharString stringLineData(const CQBNBuffer<unsigned char>& bytes)
+{
+    return textData(textOfBytes(bytes), kTagString, kTagStringHex);
+}
+
+// Written unexpanded: the references are resolved where the file is read.
+CQBNWCharString expandLineData(const CQBNBuffer<unsigned char>& bytes)
+{
+    return textData(textOfBytes(bytes), kTagExpand, kTagExpandHex);
+}
+
+CQBNWCharString multiStringLineData(const CQBNBuffer<unsigned char>& bytes)
+{
+    CQBNWCharStringList strings;
+    requireConverted(CQBNRegistryMultiString::decode(bytes, strings));
+    return multiStringData(strings);
+}
+
+// The registry types the format carries, in the order of its groups.
+struct CValueGroup {
+    DWORD dwType;
+    CQBNWCharString (*lineData)(const CQBNBuffer<unsigned char>& bytes);
+};
+
+const CValueGroup kValueGroups[] = {
+    {REG_DWORD, dwordLineData},
+    {REG_SZ, stringLineData},
+    {REG_EXPAND_SZ, expandLineData},
+    {REG_MULTI_SZ, multiStringLineData},
+    {REG_BINARY, binaryData},
+};
+
 // ---- roots and paths ----
 
 const wchar_t* rootNameOf(HKEY hRoot)
@@ -463,8 +521,8 @@ private:
     void prepareFile(bool bOverwrite);
     void exportKey(const CQBNWCharString& path);
     void collectLines(CQBNRegistryKey& key, CProfileLines& lines);
-    template <class Pair, class Read, class Encode>
-    void collectGroup(CProfileLines& lines, Read read, Encode encode);
+    void collectGroup(const std::vector<CQBNRegistryValent>& values,
+                      const CValueGroup& group, CProfileLines& lines);
     void writeSection(const CQBNWCharString& section,
                       const CProfileLines& lines);
     void writeValueByValue(const CQBNWCharString& section,
@@ -527,72 +585,45 @@ void CRegistryTextWriter::exportKey(const CQBNWCharString& path)
     exportSubKeys(key, path);
 }
 
-// The groups in the order the format lists them; within a group, values in
-// the order the registry reports them.
+// The key's values are read once and sorted into the groups here. Each
+// list reader would read all of them again only to keep its own type, and a
+// key with one large value among many would be read five times over.
+// A key without values answers false and has nothing to export.
 void CRegistryTextWriter::collectLines(CQBNRegistryKey& key,
                                        CProfileLines& lines)
 {
-    collectGroup<CQBNRegistryDwordValue>(
-        lines,
-        [&](CQBNRegistryDwordValueList& list) {
-            return key.getDwordValues(list);
-        },
-        [](unsigned long ulValue) { return dwordData(ulValue); });
-    collectGroup<CQBNRegistryStringValue>(
-        lines,
-        [&](CQBNRegistryStringValueList& list) {
-            return key.getStringValues(list);
-        },
-        [](const CQBNWCharString& text) {
-            return textData(text, kTagString, kTagStringHex);
-        });
-    collectGroup<CQBNRegistryStringValue>(
-        lines,
-        [&](CQBNRegistryStringValueList& list) {
-            return key.getExpandStringValues(list, false);
-        },
-        [](const CQBNWCharString& text) {
-            return textData(text, kTagExpand, kTagExpandHex);
-        });
-    collectGroup<CQBNRegistryMultiStringValue>(
-        lines,
-        [&](CQBNRegistryMultiStringValueList& list) {
-            return key.getMultiStringValues(list);
-        },
-        [](CQBNWCharStringList& strings) {
-            return multiStringData(strings);
-        });
-    collectGroup<CQBNRegistryBinaryValue>(
-        lines,
-        [&](CQBNRegistryBinaryValueList& list) {
-            return key.getBinaryValues(list);
-        },
-        [](const CQBNBuffer<unsigned char>& bytes) {
-            return binaryData(bytes);
-        });
+    CQBNRegistryValentList list;
+    if (!key.queryMultipleValues(list))
+        return;
+    std::vector<CQBNRegistryValent> values;
+    values.reserve(list.getCount());
+    if (!visitList(list, [&](const CQBNRegistryValent& value) {
+            values.push_back(value);
+        }))
+        m_bComplete = false;
+    for (const CValueGroup& group : kValueGroups)
+        collectGroup(values, group, lines);
 }
 
-// A key without values answers false from every list reader, so false here
-// means that there is nothing of this type to export.
-template <class Pair, class Read, class Encode>
-void CRegistryTextWriter::collectGroup(CProfileLines& lines, Read read,
-                                       Encode encode)
+// Within a group, values keep the order in which the registry reported
+// them.
+void CRegistryTextWriter::collectGroup(
+    const std::vector<CQBNRegistryValent>& values, const CValueGroup& group,
+    CProfileLines& lines)
 {
-    CQBNDblList<CQBNObjNode<Pair> > values;
-    if (!read(values))
-        return;
-    const bool bListed = visitList(values, [&](Pair& value) {
+    for (const CQBNRegistryValent& value : values) {
+        if (value.type != group.dwType)
+            continue;
         if (!isWritableValueName(value.name)) {
             recordSkipped(value.name,
                           L"value name can't be written to a registry text "
                           L"file - value not exported");
             m_bComplete = false;
-            return;
+            continue;
         }
-        lines.push_back(CProfileLine{value.name, encode(value.data)});
-    });
-    if (!bListed)
-        m_bComplete = false;
+        lines.push_back(
+            CProfileLine{value.name, group.lineData(value.data)});
+    }
 }
 
 // One WritePrivateProfileSectionW per key, not one WritePrivateProfileString

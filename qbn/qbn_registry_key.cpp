@@ -135,19 +135,43 @@ bool copyNames(CQBNWCharStringList& list, std::vector<CQBNWCharString>& names)
     return names.size() == list.getCount();
 }
 
-// Room for every value at its largest: one more than the largest data size
-// per value, counted in wide characters, so Windows is handed twice that in
-// bytes. Generous, but never short of what the values need.
-unsigned long multipleValuesBytes(unsigned long ulCount,
-                                  unsigned long ulMaxValueLen)
+// How often the values are measured and read before a key whose values
+// keep growing in between is given up.
+const unsigned long kMultipleValuesReads = 4;
+
+// Handed no buffer, RegQueryMultipleValuesW reports the room all the values
+// need together (Windows answers success, Wine ERROR_MORE_DATA).
+bool isMeasured(LONG lResult)
 {
-    const std::uint64_t ullBytes =
-        static_cast<std::uint64_t>(ulCount) *
-        (static_cast<std::uint64_t>(ulMaxValueLen) + 1) * sizeof(wchar_t);
-    if (ullBytes > MAXDWORD)
-        throw CQBNMemAllocException(L"lpValueBuf", QBN_REGISTRY_KEY_SOURCE,
-                                    __LINE__);
-    return static_cast<unsigned long>(ullBytes);
+    return lResult == ERROR_SUCCESS || lResult == ERROR_MORE_DATA;
+}
+
+// Reads the records' values into `data`, sized to exactly what they need
+// together rather than to the largest value once per value, which for one
+// 64 KiB value among a hundred is megabytes. A value that grows between
+// measuring and reading makes the read answer ERROR_MORE_DATA with the new
+// total, and the room is made again; Windows never writes past it.
+LONG readMultipleValues(HKEY hKey, VALENTW* pRecords, DWORD dwCount,
+                        CQBNBuffer<unsigned char>& data)
+{
+    DWORD dwSize = 0;
+    LONG lResult =
+        RegQueryMultipleValuesW(hKey, pRecords, dwCount, nullptr, &dwSize);
+    for (unsigned long ulRead = 0;
+         ulRead < kMultipleValuesReads && isMeasured(lResult); ++ulRead) {
+        // Values without data need no room, but a null buffer would only be
+        // measured again, never filled.
+        if (!data.allocate(dwSize != 0 ? dwSize : 1))
+            throw CQBNMemAllocException(L"lpValueBuf",
+                                        QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        dwSize = data.getNumElems();
+        lResult = RegQueryMultipleValuesW(
+            hKey, pRecords, dwCount,
+            reinterpret_cast<wchar_t*>(data.getBuffer()), &dwSize);
+        if (lResult != ERROR_MORE_DATA)
+            return lResult;
+    }
+    return lResult;
 }
 
 std::unique_ptr<VALENTW[]> makeRecords(
@@ -501,20 +525,15 @@ bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
         list.clear();
         CQBNWCharStringList nameList;
         std::vector<CQBNWCharString> names;
-        unsigned long ulMaxValueLen = 0;
-        if (!enumValueNames(nameList) || !copyNames(nameList, names) ||
-            !getMaxValueLen(ulMaxValueLen))
+        if (!enumValueNames(nameList) || !copyNames(nameList, names))
             return false;
-        const unsigned long ulCount = static_cast<unsigned long>(names.size());
+        const DWORD dwCount = static_cast<DWORD>(names.size());
         std::unique_ptr<VALENTW[]> records = makeRecords(names);
-        CQBNBuffer<unsigned char> data;
-        if (!data.allocate(multipleValuesBytes(ulCount, ulMaxValueLen)) ||
-            !openIfClosed(*this))
+        if (!openIfClosed(*this))
             return false;
-        DWORD dwSize = data.getNumElems();
-        const LONG lResult = RegQueryMultipleValuesW(
-            m_hKey, records.get(), ulCount,
-            reinterpret_cast<wchar_t*>(data.getBuffer()), &dwSize);
+        CQBNBuffer<unsigned char> data;
+        const LONG lResult =
+            readMultipleValues(m_hKey, records.get(), dwCount, data);
         if (lResult != ERROR_SUCCESS)
             throw CQBNRegQueryMultipleValuesException(
                 m_path.getText(), lResult, QBN_REGISTRY_KEY_SOURCE, __LINE__);

@@ -366,6 +366,54 @@ TEST_F(RegistryFileTest, WritesTheFormatsLinesExactly)
     EXPECT_EQ(expected, fileLines(m_file));
 }
 
+// Within each group the values keep the order in which the registry lists
+// them, whatever types lie between them there.
+TEST_F(RegistryFileTest, EachGroupKeepsTheRegistrysOrder)
+{
+    struct Value {
+        std::wstring name;
+        DWORD dwType;
+        std::string bytes;
+        std::wstring line;
+    };
+    const std::vector<Value> values = {
+        {L"s2", REG_SZ, bytesOf(L"b"), L"s2=REG_SZ:\"b\""},
+        {L"d3", REG_DWORD, dwordBytes(3), L"d3=REG_DWORD:0x00000003"},
+        {L"b1", REG_BINARY, "\x01", L"b1=REG_BINARY:01"},
+        {L"d1", REG_DWORD, dwordBytes(1), L"d1=REG_DWORD:0x00000001"},
+        {L"s1", REG_SZ, bytesOf(L"a"), L"s1=REG_SZ:\"a\""},
+        {L"b2", REG_BINARY, "\x02", L"b2=REG_BINARY:02"},
+        {L"d2", REG_DWORD, dwordBytes(2), L"d2=REG_DWORD:0x00000002"},
+    };
+    std::map<std::wstring, Value> byName;
+    for (const Value& value : values) {
+        put(L"", value.name, value.dwType, value.bytes);
+        byName[value.name] = value;
+    }
+    ASSERT_TRUE(save(m_file));
+
+    std::vector<std::wstring> listed;
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(),
+                                           0, KEY_READ, &hKey));
+    wchar_t szName[16];
+    DWORD dwLength = 16;
+    for (DWORD dwIndex = 0;
+         RegEnumValueW(hKey, dwIndex, szName, &dwLength, nullptr, nullptr,
+                       nullptr, nullptr) == ERROR_SUCCESS;
+         ++dwIndex, dwLength = 16)
+        listed.push_back(szName);
+    RegCloseKey(hKey);
+    ASSERT_EQ(values.size(), listed.size());
+
+    std::vector<std::wstring> expected = {section()};
+    for (const DWORD dwGroup : {REG_DWORD, REG_SZ, REG_BINARY})
+        for (const std::wstring& name : listed)
+            if (byName[name].dwType == dwGroup)
+                expected.push_back(byName[name].line);
+    EXPECT_EQ(expected, fileLines(m_file));
+}
+
 TEST_F(RegistryFileTest, StringsALineCannotHoldAreWrittenAsDumps)
 {
     put(L"", L"crlf", REG_SZ, bytesOf(L"a\r\nb"));

@@ -476,6 +476,20 @@ TEST_F(RegistryKeyTest, QueryMultipleValuesReadsEveryType)
             << "value " << textOf(valent.name).size();
 }
 
+// Values without any data need no room at all, and still come back.
+TEST_F(RegistryKeyTest, QueryMultipleValuesReadsValuesWithoutData)
+{
+    const std::wstring path = pathOf(L"Empty");
+    putValue(HKEY_CURRENT_USER, path, L"none", REG_BINARY, nullptr, 0);
+    putValue(HKEY_CURRENT_USER, path, L"nothing", REG_SZ, nullptr, 0);
+    CQBNRegistryValentList list;
+    ASSERT_TRUE(keyAt(L"Empty").queryMultipleValues(list));
+    std::map<std::wstring, CQBNRegistryValent> found = byName(list);
+    EXPECT_EQ(2u, found.size());
+    EXPECT_TRUE(found[L"none"] == valentOf(L"none", REG_BINARY, nullptr, 0));
+    EXPECT_TRUE(found[L"nothing"] == valentOf(L"nothing", REG_SZ, nullptr, 0));
+}
+
 TEST_F(RegistryKeyTest, QueryMultipleValuesFailsWithoutNamedValues)
 {
     putText(HKEY_CURRENT_USER, pathOf(L"Bare"), L"", L"default");
