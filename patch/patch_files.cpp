@@ -16,16 +16,12 @@
 
 namespace {
 
-// Each library by its bare name (the product folder and the patch record)
-// and with a leading backslash (beside the patch program).
+// Each library by its bare name: in the product folder, in the patch record
+// and (after a leading backslash) beside the patch program.
 const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";
 const wchar_t kKeyboardHook[] = L"qbnpwm_keyboard_hook.dll";
 const wchar_t kWindowsHook64[] = L"qbnpwm_windows_hook_x64.dll";
 const wchar_t kKeyboardHook64[] = L"qbnpwm_keyboard_hook_x64.dll";
-const wchar_t kWindowsHookSource[] = L"\\qbnpwm_windows_hook.dll";
-const wchar_t kKeyboardHookSource[] = L"\\qbnpwm_keyboard_hook.dll";
-const wchar_t kWindowsHook64Source[] = L"\\qbnpwm_windows_hook_x64.dll";
-const wchar_t kKeyboardHook64Source[] = L"\\qbnpwm_keyboard_hook_x64.dll";
 
 const wchar_t kProductProcess[] = L"password_manager.exe";
 const DWORD kPauseAfterTerminationMs = 5000;
@@ -40,8 +36,7 @@ const wchar_t kProductKey[] = L"Software\\Ostrel\\Vaultrion";
 const wchar_t kInstallPathValue[] = L"InstallPath";
 
 struct HookFile {
-    const wchar_t* szSourceName;
-    const wchar_t* szTargetName;
+    const wchar_t* szName;
     // In the folder of the 64-bit view's "InstallPath" rather than in the
     // one the product model reads.
     bool bSixtyFourBitFolder;
@@ -49,14 +44,14 @@ struct HookFile {
 
 // The first library of each set is the one whose version is compared.
 const HookFile kFilesOf32BitWindows[] = {
-    {kWindowsHookSource, kWindowsHook, false},
-    {kKeyboardHookSource, kKeyboardHook, false},
+    {kWindowsHook, false},
+    {kKeyboardHook, false},
 };
 const HookFile kFilesOf64BitWindows[] = {
-    {kWindowsHook64Source, kWindowsHook64, true},
-    {kKeyboardHook64Source, kKeyboardHook64, true},
-    {kWindowsHookSource, kWindowsHook, false},
-    {kKeyboardHookSource, kKeyboardHook, false},
+    {kWindowsHook64, true},
+    {kKeyboardHook64, true},
+    {kWindowsHook, false},
+    {kKeyboardHook, false},
 };
 
 struct HookFileSet {
@@ -92,16 +87,22 @@ CQBNWCharString read64BitInstallPath()
 // name is completed by getInstalledFilePath.
 CQBNWCharString targetNameOf(const HookFile& file, const CQBNWCharString& dir64)
 {
-    const CQBNWCharString name(file.szTargetName);
+    const CQBNWCharString name(file.szName);
     if (file.bSixtyFourBitFolder)
         return joinFolderAndName(dir64, name);
     return name;
 }
 
+// The name getPatchFilePath completes with the patch program's folder.
+CQBNWCharString sourceNameOf(const HookFile& file)
+{
+    return CQBNWCharString(L"\\") + CQBNWCharString(file.szName);
+}
+
 CQBNWCharString sourcePathOf(const HookFile& file)
 {
     CQBNWCharString source;
-    getPatchFilePath(CQBNWCharString(file.szSourceName), source);
+    getPatchFilePath(sourceNameOf(file), source);
     return source;
 }
 
@@ -133,7 +134,7 @@ bool replaceHookFiles(const HookFileSet& files, const CQBNWCharString& dir64)
     CPatchFileJournal journal;
     for (unsigned long ulIndex = 0; ulIndex < files.ulCount; ++ulIndex) {
         const HookFile& file = files.pFiles[ulIndex];
-        if (!replaceFile(sourcePathOf(file), targetNameOf(file, dir64),
+        if (!replaceFile(sourceNameOf(file), targetNameOf(file, dir64),
                          journal)) {
             journal.rollBack();
             return false;
@@ -175,7 +176,6 @@ void applyPatch(int platform)
         listReplacedFiles(platform, replaced);
         writePatchRecord(CQBNWCharString(kPatchDescription), replaced);
         offerRestart();
-        replaced.clear();
     });
 }
 

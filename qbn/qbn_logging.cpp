@@ -45,12 +45,6 @@ CQBNLogging::CQBNLogging(unsigned short usOutputs, bool bLogOnDestroy)
 {
 }
 
-CQBNLogging::CQBNLogging(const CQBNLogging& other)
-    : m_bLogOnDestroy(other.m_bLogOnDestroy), m_usOutputs(other.m_usOutputs),
-      m_usDetail(other.m_usDetail), m_bLogged(other.m_bLogged)
-{
-}
-
 CQBNLogging::~CQBNLogging() {}
 
 bool CQBNLogging::markLogged(bool bWritten)

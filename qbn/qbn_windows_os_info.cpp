@@ -22,7 +22,6 @@ const int kQueryVistaOrLater = 37;
 // shlwapi exports IsOS by ordinal only on the systems this still supports.
 const WORD kIsOSOrdinal = 437;
 
-const REGSAM kRead = 0x20019;
 
 // Windows fills as much of the record as the size field announces; the two
 // sizes are the extended record and, for systems that refuse it, the plain
@@ -158,7 +157,7 @@ void CQBNWindowsOSInfo::readServicePack()
         CQBNRegistryDword csdVersion(
             HKEY_LOCAL_MACHINE,
             CQBNWCharString(L"SYSTEM\\CurrentControlSet\\Control\\Windows"),
-            CQBNWCharString(L"CSDVersion"), kRead, false, 0);
+            CQBNWCharString(L"CSDVersion"), kQbnKeyRead, false, 0);
         unsigned long ulValue = 0;
         if (!csdVersion.getValue(ulValue, false))
             return false;

@@ -18,7 +18,7 @@ const DWORD kPathChars = 1024;
 } // namespace
 
 CQBNWindowsResource::CQBNWindowsResource()
-    : m_module(nullptr), m_ownsModule(false)
+    : m_module(nullptr)
 {
     CQBNTraceScope trace(kClassName, L"Default Constructor",
                          QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
@@ -30,8 +30,6 @@ CQBNWindowsResource::~CQBNWindowsResource()
 {
     CQBNTraceScope trace(kClassName, L"Destructor",
                          QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
-    if (m_ownsModule && m_module != nullptr && FreeLibrary(m_module))
-        m_module = nullptr;
 }
 
 // A path that fills the whole buffer may have been cut, and looking up a cut

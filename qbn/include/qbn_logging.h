@@ -11,7 +11,7 @@
 class CQBNLogging {
 public:
     CQBNLogging(unsigned short usOutputs, bool bLogOnDestroy);
-    CQBNLogging(const CQBNLogging& other);
+    CQBNLogging(const CQBNLogging& other) = default;
     virtual ~CQBNLogging();
 
     // Writes the entry if the configuration lets it; never throws and leaves

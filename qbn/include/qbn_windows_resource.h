@@ -30,7 +30,6 @@ private:
 
     HMODULE m_module;
     CQBNWCharString m_dllName;
-    bool m_ownsModule;
 };
 
 #endif

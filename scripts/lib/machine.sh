@@ -281,6 +281,9 @@ machine_run_patch() {
   [[ $from == *\\ ]] || from+='\'
   cwd=${cwd:-$from}
 
+  local workdir
+  workdir=$(machine_unix_path "$cwd") || return
+
   _MACHINE_RUNS=$((_MACHINE_RUNS + 1))
   local run=$MACHINE_DIR/.machine/run-$_MACHINE_RUNS
   mkdir -p "$run"
@@ -288,8 +291,7 @@ machine_run_patch() {
   machine_tool answer-boxes "$(machine_windows_path "$run/boxes.txt")" \
     "$(machine_windows_path "$run/stop")" "${answers[@]}" --delay "$delay" \
     >"$run/answerer.txt" 2>&1 &
-  local answerer=$! workdir started=$EPOCHREALTIME
-  workdir=$(machine_unix_path "$cwd") || return
+  local answerer=$! started=$EPOCHREALTIME
   # The user language and the relay trace are the patch process's alone:
   # Wine takes the language from LC_ALL of the process it starts, and a
   # child would inherit neither from a Windows parent.

@@ -14,18 +14,25 @@ expect_failed_cleanly() {
   expect_restart_calls
 }
 
-# A complete package and a run that succeeds after the failure.
+# A complete package and a run that succeeds after the failure; the log
+# holds both runs, the failed one ending at the copy of FAILED_LIBRARY.
 expect_next_run_succeeds() {
+  local failed=$1 dir=$MACHINE_PRODUCT_DIR
   machine_copy_package
   machine_run_patch /S
   expect_boxes
-  expect_report_lines libraries64 "$MACHINE_PRODUCT_DIR" "$MACHINE_PRODUCT_DIR64" payload installed
+  expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" payload installed
   expect_record64
+  expect_patch_log "${dir}patchlog8104.txt" \
+    "$(line en 1122 "${dir}password_manager.exe")" \
+    "$(entry en 1200 $OK)" \
+    "$(line en 1121 "$failed")" \
+    "$(entry en 1160 $NO)"
 }
 
 scenario_fault_payload_missing() {
   installed_machine win64
-  local dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64
+  local dir64=$MACHINE_PRODUCT_DIR64
   machine_copy_package --without qbnpwm_windows_hook.dll \
     --without qbnpwm_keyboard_hook.dll --without qbnpwm_windows_hook_x64.dll \
     --without qbnpwm_keyboard_hook_x64.dll
@@ -34,12 +41,7 @@ scenario_fault_payload_missing() {
   expect_boxes "$(box en 1200 $OK)"
   expect_failed_cleanly
   step "the next run succeeds"
-  expect_next_run_succeeds
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1200 $OK)" \
-    "$(line en 1121 "${dir64}qbnpwm_windows_hook_x64.dll")" \
-    "$(entry en 1160 $NO)"
+  expect_next_run_succeeds "${dir64}qbnpwm_windows_hook_x64.dll"
 }
 
 scenario_fault_target_held_open() {
@@ -54,29 +56,19 @@ scenario_fault_target_held_open() {
   machine_report >"$MACHINE_RUN_DIR/report.txt"
   expect_failed_cleanly
   step "and the next run succeeds"
-  expect_next_run_succeeds
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1200 $OK)" \
-    "$(line en 1121 "${dir}qbnpwm_windows_hook.dll")" \
-    "$(entry en 1160 $NO)"
+  expect_next_run_succeeds "${dir}qbnpwm_windows_hook.dll"
 }
 
 scenario_fault_second_of_four_copies() {
   installed_machine win64
-  local dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64
+  local dir64=$MACHINE_PRODUCT_DIR64
   step "the second library's source is missing: the first one is put back"
   machine_copy_package --without qbnpwm_keyboard_hook_x64.dll
   machine_run_patch /S
   expect_boxes
   expect_failed_cleanly
   step "the next run succeeds"
-  expect_next_run_succeeds
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1200 $OK)" \
-    "$(line en 1121 "${dir64}qbnpwm_keyboard_hook_x64.dll")" \
-    "$(entry en 1160 $NO)"
+  expect_next_run_succeeds "${dir64}qbnpwm_keyboard_hook_x64.dll"
 }
 
 scenario_second_run_after_success() {
