@@ -6,6 +6,7 @@
 #include "patch_files.h"
 #include "patch_messages.h"
 #include "patch_record.h"
+#include "patch_run_lock.h"
 #include "patch_run_state.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
@@ -142,6 +143,12 @@ void runPatch(const wchar_t* szCommandLine)
     qbnGuardAction(esLastError, PATCH_CHECKS_SOURCE, __LINE__, [&]() {
         PatchRunState.silent =
             isSilentCommandLine(CQBNWCharString(szCommandLine)) ? 1 : 0;
-        checkAndPatch();
+        // Held until the run ends: a second run starts its checks only
+        // once this one is done, and then finds its record.
+        CPatchRunLock runLock;
+        if (!runLock.acquire(kRunLockWaitMs))
+            return stopWith(InstallFailed);
+        if (recoverInterruptedRun())
+            checkAndPatch();
     });
 }

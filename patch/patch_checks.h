@@ -13,7 +13,7 @@ const int kOsWindows7 = 3;
 
 struct OsAndPlatform {
     int osType;
-    // kPlatform32Bit or kPlatform64Bit (patch_files.h), 0 for neither.
+    // kPlatform32Bit or kPlatform64Bit (patch_hook_files.h), 0 for neither.
     int platform;
 };
 

@@ -1,38 +1,64 @@
-// The replacements of one run, kept so that a run which cannot replace
-// every library of its set leaves the product's libraries exactly as it
-// found them. A half-replaced set would be worse than none: the next run
-// would find the window hook at the patch's version and refuse to go on,
-// with the keyboard hook never replaced.
+// The replacements of one run, written ahead to a journal on disk, so that
+// the product's libraries are never left half replaced. A half-replaced set
+// would be worse than none: the next run would find the window hook at the
+// patch's version and refuse to go on. Within a run, a failed step puts
+// back every library replaced so far; a run killed part-way leaves its
+// journal, and the next run puts the product back from it before anything
+// else (recover). A journal that cannot be fully undone stays for the run
+// after that.
 #ifndef PATCH_FILE_JOURNAL_H
 #define PATCH_FILE_JOURNAL_H
 
-#include <memory>
+#include <string>
 #include <vector>
 
+#include "patch_journal_file.h"
 #include "patch_replaced_file.h"
+#include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
+
+// The journal's name in the product's folder, beside the patch log.
+const wchar_t kPatchJournalName[] = L"patch8104.journal";
 
 class CPatchFileJournal {
 public:
-    CPatchFileJournal();
-    // Rolls back whatever was neither committed nor rolled back, so that
+    explicit CPatchFileJournal(const CQBNWCharString& journalPath);
+    // Rolls back whatever was neither finished nor rolled back, so that
     // an exception part-way through a set does not leave it half replaced.
     ~CPatchFileJournal();
 
-    // Replaces `target` by `source` (CPatchReplacedFile::replaceFrom) and
-    // remembers how to undo it; answers the result of the copy.
-    int replace(const CQBNWCharString& source, const CQBNWCharString& target);
-    // Every replacement stays, backups included.
-    void commit();
-    // Undoes every replacement, the latest first; true when all of them
-    // could be undone.
+    // Notes the target, backs it up (verified), notes the backup, then
+    // copies `source` in and checks the copy holds `bytes`. 0 when any of
+    // it failed; what was done so far is in the journal.
+    int replace(const CQBNWCharString& source, const CQBNWCharString& target,
+                const CQBNBuffer<unsigned char>& bytes);
+    // Every library is in place and verified: from here on a killed run is
+    // complete once its patch record exists.
+    bool markCommitting();
+    // Every replacement stays, with its backup; the journal is removed.
+    void finish();
+    // Undoes every replacement, the latest first. True when all of them
+    // were undone; otherwise the journal stays and getUnrestored names the
+    // first library that could not be put back.
     bool rollBack();
+    const CQBNWCharString& getUnrestored() const { return m_unrestored; }
+
+    // Brings the product back to a whole state from a journal an earlier
+    // run left: rolled back, or kept when that run had committed and its
+    // patch record exists. True when there was nothing to do or it is done.
+    bool recover();
 
 private:
     CPatchFileJournal(const CPatchFileJournal&) = delete;
     CPatchFileJournal& operator=(const CPatchFileJournal&) = delete;
 
-    std::vector<std::unique_ptr<CPatchReplacedFile>> m_replaced;
+    bool load(bool& bCommitted);
+    void applyLine(const std::wstring& line, bool& bCommitted);
+    void warnUnrestored();
+
+    CPatchJournalFile m_file;
+    std::vector<CPatchReplacedFile> m_replaced;
+    CQBNWCharString m_unrestored;
 };
 
 #endif

@@ -1,28 +1,30 @@
 // The working half of the patch: decides from the window hook's file
-// version whether this patch is newer, stops the password manager, puts the
-// new hook libraries in place of the installed ones, records the patch and
-// offers a restart.
+// version whether this patch is newer, checks that the whole set can be
+// put in place, stops the password manager, replaces the hook libraries
+// through a journal, records the patch and offers a restart.
 #ifndef PATCH_FILES_H
 #define PATCH_FILES_H
 
 #include "patch_file_journal.h"
+#include "patch_hook_files.h"
+#include "patch_prepare.h"
 #include "qbn_wchar_string.h"
-
-// Platform codes of OsAndPlatform, which select the set of libraries.
-const int kPlatform64Bit = 1;
-const int kPlatform32Bit = 2;
 
 // Runs the replacement for the platform; every failure ends in a message
 // (or in nothing at all) and the function returns.
 void applyPatch(int platform);
 
-// Replaces the installed `targetName` by `sourcePath`, noting the step in
-// `journal`; a failed copy is reported (message and patch log line) and
+// Replaces the installed library by its checked source, noting every step
+// in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
-int replaceFile(const CQBNWCharString& sourcePath,
-                const CQBNWCharString& targetName, CPatchFileJournal& journal);
+int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal);
 // Asks whether to restart now; 1 when the answer was not Yes, otherwise
 // whether the restart could be started.
 int offerRestart();
+
+// Puts back what a killed run left half done, before this run checks
+// anything. False, after message 1200 and the line naming the library that
+// could not be put back, when the product could not be made whole.
+bool recoverInterruptedRun();
 
 #endif

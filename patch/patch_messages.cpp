@@ -80,3 +80,9 @@ int showPatchMessageBox(const CQBNWCharString& caption,
     });
     return answer;
 }
+
+void reportFailedUpdate(const CQBNWCharString& target)
+{
+    showMessage(IDS_INSTALL_FAILED, MB_OK, IDOK);
+    appendPatchLogLine(IDS_UPDATE_FILE_FAILED, target);
+}

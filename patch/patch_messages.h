@@ -28,6 +28,10 @@ int showPatchMessageBox(const CQBNWCharString& caption,
                         const CQBNWCharString& text, int style,
                         int defaultAnswer);
 
+// A library of the set that cannot be put in place: message 1200, then
+// the patch log line that names its target.
+void reportFailedUpdate(const CQBNWCharString& target);
+
 // A string of the program's own table in the thread's language; empty when
 // that language lacks it.
 CQBNWCharString loadPatchString(int stringId);

@@ -2,129 +2,126 @@
 
 #include <windows.h>
 
-#include <cstring>
-
-#include "qbn_catch.h"
-#include "qbn_scoped_handle.h"
-
-#define PATCH_REPLACED_FILE_SOURCE L".\\patch_replaced_file.cpp"
+#include "patch_file_bytes.h"
 
 namespace {
 
-// Hook libraries are small; anything larger is not kept in memory.
-const LONGLONG kMaxKeptFileSize = 256LL * 1024 * 1024;
+const wchar_t kNoteTag[] = L"target|";
+const wchar_t kBackedUpTag[] = L"backed-up|";
 
-bool fileExists(const CQBNWCharString& path)
+bool moveReplacing(const CQBNWCharString& from, const CQBNWCharString& to)
 {
-    const DWORD dwAttributes = GetFileAttributesW(path.getText());
-    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
-           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return MoveFileExW(from.getText(), to.getText(),
+                       MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-bool readFileBytes(const CQBNWCharString& path,
-                   CQBNBuffer<unsigned char>& bytes)
+bool beginsWith(const std::wstring& line, const wchar_t* szTag)
 {
-    const CQBNScopedHandle file(
-        CreateFileW(path.getText(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.isValid() || !GetFileSizeEx(file.get(), &size) ||
-        size.QuadPart > kMaxKeptFileSize)
-        return false;
-    const DWORD dwSize = static_cast<DWORD>(size.QuadPart);
-    if (!bytes.allocate(dwSize))
-        return false;
-    DWORD dwRead = 0;
-    return dwSize == 0 ||
-           (ReadFile(file.get(), bytes.getBuffer(), dwSize, &dwRead, nullptr) &&
-            dwRead == dwSize);
+    return line.compare(0, wcslen(szTag), szTag) == 0;
 }
 
-bool writeFileBytes(const CQBNWCharString& path,
-                    const CQBNBuffer<unsigned char>& bytes)
+const wchar_t* flagText(bool bFlag)
 {
-    const CQBNScopedHandle file(
-        CreateFileW(path.getText(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid())
-        return false;
-    const DWORD dwSize = bytes.getNumElems();
-    DWORD dwWritten = 0;
-    return dwSize == 0 || (WriteFile(file.get(), bytes.getBuffer(), dwSize,
-                                     &dwWritten, nullptr) &&
-                           dwWritten == dwSize);
-}
-
-bool fileHolds(const CQBNWCharString& path,
-               const CQBNBuffer<unsigned char>& bytes)
-{
-    CQBNBuffer<unsigned char> current;
-    return readFileBytes(path, current) &&
-           current.getNumElems() == bytes.getNumElems() &&
-           (bytes.getNumElems() == 0 ||
-            std::memcmp(current.getBuffer(), bytes.getBuffer(),
-                        bytes.getNumElems()) == 0);
-}
-
-// Writes the kept bytes unless the file already holds them: a file that is
-// still intact may be one that another process keeps from being written.
-bool putBytesBack(const CQBNWCharString& path,
-                  const CQBNBuffer<unsigned char>& bytes)
-{
-    return fileHolds(path, bytes) || writeFileBytes(path, bytes);
+    return bFlag ? L"1|" : L"0|";
 }
 
 } // namespace
 
-CPatchReplacedFile::CPatchReplacedFile(const CQBNWCharString& target)
+CPatchReplacedFile CPatchReplacedFile::observe(const CQBNWCharString& target)
+{
+    return CPatchReplacedFile(
+        target, fileExists(target),
+        fileExists(target + CQBNWCharString(L".bak")));
+}
+
+CPatchReplacedFile::CPatchReplacedFile(const CQBNWCharString& target,
+                                       bool bTargetExisted,
+                                       bool bBackupExisted)
     : m_target(target), m_backup(target + CQBNWCharString(L".bak")),
-      m_bTargetExisted(false), m_bMovedAside(false), m_bKeptBackupBytes(false),
-      m_bKeptTargetBytes(false)
+      m_previousBackup(target + CQBNWCharString(L".bak.old")),
+      m_bTargetExisted(bTargetExisted), m_bBackupExisted(bBackupExisted),
+      m_bBackedUp(false)
 {
 }
 
-int CPatchReplacedFile::replaceFrom(const CQBNWCharString& source)
+std::wstring CPatchReplacedFile::noteLine() const
 {
-    rememberBeforeMove();
-    m_bMovedAside = MoveFileExW(m_target.getText(), m_backup.getText(),
-                                MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (m_bTargetExisted && !m_bMovedAside)
-        m_bKeptTargetBytes = readFileBytes(m_target, m_targetBytes);
-    return CopyFileW(source.getText(), m_target.getText(), FALSE);
+    return std::wstring(kNoteTag) + flagText(m_bTargetExisted) +
+           flagText(m_bBackupExisted) + m_target.getText();
 }
 
-void CPatchReplacedFile::rememberBeforeMove()
+std::wstring CPatchReplacedFile::backedUpLine() const
 {
-    m_bTargetExisted = fileExists(m_target);
-    m_bKeptBackupBytes =
-        fileExists(m_backup) && readFileBytes(m_backup, m_backupBytes);
+    return std::wstring(kBackedUpTag) + m_target.getText();
+}
+
+// "target|<installed existed>|<backup existed>|<path>"
+bool CPatchReplacedFile::fromNoteLine(const std::wstring& line,
+                                      CPatchReplacedFile& file)
+{
+    const std::wstring::size_type ulFlags = wcslen(kNoteTag);
+    if (!beginsWith(line, kNoteTag) || line.size() < ulFlags + 5 ||
+        line[ulFlags + 1] != L'|' || line[ulFlags + 3] != L'|')
+        return false;
+    file = CPatchReplacedFile(CQBNWCharString(line.c_str() + ulFlags + 4),
+                              line[ulFlags] == L'1', line[ulFlags + 2] == L'1');
+    return true;
+}
+
+bool CPatchReplacedFile::isBackedUpLine(const std::wstring& line) const
+{
+    return line == backedUpLine();
+}
+
+bool CPatchReplacedFile::backUp()
+{
+    if (!m_bTargetExisted)
+        return true;
+    CQBNBuffer<unsigned char> installed;
+    if (!readFileBytes(m_target, installed))
+        return false;
+    if (m_bBackupExisted && !moveReplacing(m_backup, m_previousBackup))
+        return false;
+    if (!moveReplacing(m_target, m_backup) || !fileHolds(m_backup, installed))
+        return false;
+    m_bBackedUp = true;
+    return true;
+}
+
+bool CPatchReplacedFile::copyFrom(const CQBNWCharString& source,
+                                  const CQBNBuffer<unsigned char>& bytes)
+{
+    return CopyFileW(source.getText(), m_target.getText(), FALSE) &&
+           fileHolds(m_target, bytes);
 }
 
 bool CPatchReplacedFile::restore()
 {
-    return qbnGuard(false, esLastError, PATCH_REPLACED_FILE_SOURCE, __LINE__,
-                    [&]() {
-                        if (m_bMovedAside)
-                            return restoreMovedFile();
-                        if (m_bTargetExisted)
-                            return restoreUnmovedFile();
-                        return DeleteFileW(m_target.getText()) != FALSE ||
-                               !fileExists(m_target);
-                    });
-}
-
-// Moving back rather than copying back: the old library may still be
-// loaded somewhere, and a loaded library can be renamed but not rewritten.
-bool CPatchReplacedFile::restoreMovedFile()
-{
-    if (!MoveFileExW(m_backup.getText(), m_target.getText(),
-                     MOVEFILE_REPLACE_EXISTING))
+    if (!m_bTargetExisted)
+        return DeleteFileW(m_target.getText()) || !fileExists(m_target);
+    // While the older backup is kept aside, ".bak" is this run's; once it
+    // is back (or was never moved), the installed file is in place.
+    if (m_bBackupExisted && !fileExists(m_previousBackup))
+        return fileExists(m_target);
+    if (!putInstalledFileBack())
         return false;
-    return !m_bKeptBackupBytes || writeFileBytes(m_backup, m_backupBytes);
+    return !m_bBackupExisted || moveReplacing(m_previousBackup, m_backup);
 }
 
-bool CPatchReplacedFile::restoreUnmovedFile()
+// The backup is the installed file once it was made, or, before that was
+// recorded, when the target is gone (the move happened, the copy not).
+bool CPatchReplacedFile::putInstalledFileBack()
 {
-    return m_bKeptTargetBytes && putBytesBack(m_target, m_targetBytes);
+    if (fileExists(m_backup) && (m_bBackedUp || !fileExists(m_target)) &&
+        !moveReplacing(m_backup, m_target))
+        return false;
+    return fileExists(m_target);
+}
+
+bool CPatchReplacedFile::discardPreviousBackup()
+{
+    if (!m_bTargetExisted || !m_bBackupExisted)
+        return true;
+    return DeleteFileW(m_previousBackup.getText()) ||
+           !fileExists(m_previousBackup);
 }

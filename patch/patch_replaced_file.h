@@ -1,43 +1,59 @@
-// One installed library that a run replaces, with what it takes to put the
-// old one back. The installed file is normally moved aside to its ".bak"
-// name, which works even while other processes have it loaded, and moving
-// it back restores it exactly. A file that cannot be moved is kept as a
-// copy of its bytes instead, and so is the older backup the move replaces.
+// One installed library that a run replaces, and how to put it back. The
+// installed file is moved to its ".bak" name, which works even while other
+// processes have it loaded, and moving it back restores it exactly; an
+// older ".bak" is first moved aside to ".bak.old" so that it, too, can be
+// put back. Every step is checked against the bytes it must leave, and
+// putting back works from what is on the disk, so it can be repeated after
+// a run was killed at any point, including during an earlier attempt to
+// put back.
 #ifndef PATCH_REPLACED_FILE_H
 #define PATCH_REPLACED_FILE_H
+
+#include <string>
 
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
 class CPatchReplacedFile {
 public:
-    explicit CPatchReplacedFile(const CQBNWCharString& target);
+    // As a run finds `target` before touching it.
+    static CPatchReplacedFile observe(const CQBNWCharString& target);
+    CPatchReplacedFile(const CQBNWCharString& target, bool bTargetExisted,
+                       bool bBackupExisted);
 
-    // Moves the installed file to its backup, replacing an older backup,
-    // and copies `source` in its place whether or not the move succeeded;
-    // answers the result of the copy (non-zero on success).
-    int replaceFrom(const CQBNWCharString& source);
-    // Puts the installed file and its backup back as replaceFrom found
-    // them; a target that did not exist is removed again. True when
-    // everything that needed it was put back.
+    const CQBNWCharString& getTarget() const { return m_target; }
+
+    // The journal lines that announce the backup and record that it was
+    // made, and the reading of the first.
+    std::wstring noteLine() const;
+    std::wstring backedUpLine() const;
+    static bool fromNoteLine(const std::wstring& line,
+                             CPatchReplacedFile& file);
+    bool isBackedUpLine(const std::wstring& line) const;
+    void markBackedUp() { m_bBackedUp = true; }
+
+    // The installed file becomes its backup; true when the backup holds
+    // exactly the bytes that were installed. Nothing to back up is true.
+    bool backUp();
+    // Copies `source` over the target; true when the target then holds
+    // exactly `bytes`, which is what the source was checked to be.
+    bool copyFrom(const CQBNWCharString& source,
+                  const CQBNBuffer<unsigned char>& bytes);
+    // Puts the installed file and the older backup back where they were; a
+    // target that did not exist is removed. True when they are back.
     bool restore();
+    // The replacement stays: the older backup kept aside is not needed.
+    bool discardPreviousBackup();
 
 private:
-    CPatchReplacedFile(const CPatchReplacedFile&) = delete;
-    CPatchReplacedFile& operator=(const CPatchReplacedFile&) = delete;
-
-    void rememberBeforeMove();
-    bool restoreMovedFile();
-    bool restoreUnmovedFile();
+    bool putInstalledFileBack();
 
     CQBNWCharString m_target;
     CQBNWCharString m_backup;
+    CQBNWCharString m_previousBackup;
     bool m_bTargetExisted;
-    bool m_bMovedAside;
-    bool m_bKeptBackupBytes;
-    bool m_bKeptTargetBytes;
-    CQBNBuffer<unsigned char> m_backupBytes;
-    CQBNBuffer<unsigned char> m_targetBytes;
+    bool m_bBackupExisted;
+    bool m_bBackedUp;
 };
 
 #endif

@@ -17,13 +17,17 @@
 
 #include "patch8104_ids.h"
 #include "patch_checks.h"
+#include "patch_file_bytes.h"
 #include "patch_file_journal.h"
 #include "patch_file_version.h"
 #include "patch_files.h"
+#include "patch_image_check.h"
+#include "patch_journal_file.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
 #include "patch_record.h"
 #include "patch_run_state.h"
+#include "standins_paths.h"
 #include "support/scratch_folder.h"
 
 using qbn_test::ScratchFolder;
@@ -396,8 +400,11 @@ TEST_F(PatchCoreTest, SilentMessagesAreLoggedWithTheDefaultAnswer)
 
 // ---- replacing the hook libraries ----
 
+const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";
+const wchar_t kKeyboardHook[] = L"qbnpwm_keyboard_hook.dll";
+
 // An installed product folder with two libraries and a patch folder with
-// their replacements.
+// their replacements; the journal lies in the product folder.
 class PatchReplaceTest : public PatchCoreTest {
 protected:
     void SetUp() override
@@ -405,135 +412,227 @@ protected:
         PatchCoreTest::SetUp();
         CreateDirectoryW(m_folder.pathOf(L"product").c_str(), nullptr);
         CreateDirectoryW(m_folder.pathOf(L"patch").c_str(), nullptr);
-        ASSERT_TRUE(writeFile(installed(L"windows.dll"), "old windows hook"));
-        ASSERT_TRUE(writeFile(installed(L"keyboard.dll"), "old keyboard"));
-        ASSERT_TRUE(writeFile(source(L"windows.dll"), "new windows hook"));
-        ASSERT_TRUE(writeFile(source(L"keyboard.dll"), "new keyboard hook"));
+        writeBothSets();
     }
 
-    std::wstring installed(const wchar_t* szName) const
+    void writeBothSets()
     {
-        return m_folder.pathOf(L"product\\") + szName;
+        ASSERT_TRUE(writeFile(installed(kWindowsHook), "old windows hook"));
+        ASSERT_TRUE(writeFile(installed(kKeyboardHook), "old keyboard"));
+        ASSERT_TRUE(writeFile(source(kWindowsHook), "new windows hook"));
+        ASSERT_TRUE(writeFile(source(kKeyboardHook), "new keyboard hook"));
+    }
+
+    std::wstring installed(const std::wstring& name) const
+    {
+        return m_folder.pathOf(L"product\\") + name;
     }
     std::wstring source(const wchar_t* szName) const
     {
         return m_folder.pathOf(L"patch\\") + szName;
     }
+    CQBNWCharString journalPath() const
+    {
+        return CQBNWCharString(installed(kPatchJournalName).c_str());
+    }
+    // The library as the prepare step leaves it: its source's bytes read.
+    PreparedLibrary prepared(const wchar_t* szName) const
+    {
+        PreparedLibrary library;
+        library.source = CQBNWCharString(source(szName).c_str());
+        library.target = CQBNWCharString(installed(szName).c_str());
+        readFileBytes(library.source, library.bytes);
+        return library;
+    }
     int replace(const wchar_t* szName, CPatchFileJournal& journal)
     {
-        return replaceFile(CQBNWCharString(source(szName).c_str()),
-                           CQBNWCharString(installed(szName).c_str()), journal);
+        return replaceFile(prepared(szName), journal);
     }
-    void expectUntouched()
+    void expectUntouched(const std::string& backup = "<missing>")
     {
-        EXPECT_EQ("old windows hook", readFile(installed(L"windows.dll")));
-        EXPECT_EQ("old keyboard", readFile(installed(L"keyboard.dll")));
-        EXPECT_FALSE(fileExists(installed(L"windows.dll.bak")));
-        EXPECT_FALSE(fileExists(installed(L"keyboard.dll.bak")));
+        EXPECT_EQ("old windows hook", readFile(installed(kWindowsHook)));
+        EXPECT_EQ("old keyboard", readFile(installed(kKeyboardHook)));
+        EXPECT_EQ(backup, readFile(installed(kWindowsHook) + L".bak"));
+        EXPECT_FALSE(fileExists(installed(kKeyboardHook) + L".bak"));
+        EXPECT_FALSE(fileExists(installed(kWindowsHook) + L".bak.old"));
+        EXPECT_FALSE(fileExists(installed(kPatchJournalName)));
     }
 };
 
-TEST_F(PatchReplaceTest, CommittedReplacementKeepsBackups)
+TEST_F(PatchReplaceTest, FinishedReplacementKeepsBackupsOnly)
 {
+    ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
     {
-        CPatchFileJournal journal;
-        EXPECT_NE(0, replace(L"windows.dll", journal));
-        EXPECT_NE(0, replace(L"keyboard.dll", journal));
-        journal.commit();
+        CPatchFileJournal journal(journalPath());
+        EXPECT_NE(0, replace(kWindowsHook, journal));
+        EXPECT_NE(0, replace(kKeyboardHook, journal));
+        EXPECT_TRUE(journal.markCommitting());
+        journal.finish();
     }
-    EXPECT_EQ("new windows hook", readFile(installed(L"windows.dll")));
-    EXPECT_EQ("new keyboard hook", readFile(installed(L"keyboard.dll")));
-    EXPECT_EQ("old windows hook", readFile(installed(L"windows.dll.bak")));
-    EXPECT_EQ("old keyboard", readFile(installed(L"keyboard.dll.bak")));
+    EXPECT_EQ("new windows hook", readFile(installed(kWindowsHook)));
+    EXPECT_EQ("new keyboard hook", readFile(installed(kKeyboardHook)));
+    EXPECT_EQ("old windows hook", readFile(installed(kWindowsHook) + L".bak"));
+    EXPECT_EQ("old keyboard", readFile(installed(kKeyboardHook) + L".bak"));
+    EXPECT_FALSE(fileExists(installed(kWindowsHook) + L".bak.old"));
+    EXPECT_FALSE(fileExists(installed(kPatchJournalName)));
     EXPECT_FALSE(fileExists(logPath()));
 }
 
 TEST_F(PatchReplaceTest, FailedCopyPutsEveryLibraryBack)
 {
-    DeleteFileW(source(L"keyboard.dll").c_str());
-    CPatchFileJournal journal;
-    EXPECT_NE(0, replace(L"windows.dll", journal));
-    EXPECT_EQ(0, replace(L"keyboard.dll", journal));
+    DeleteFileW(source(kKeyboardHook).c_str());
+    CPatchFileJournal journal(journalPath());
+    EXPECT_NE(0, replace(kWindowsHook, journal));
+    EXPECT_EQ(0, replace(kKeyboardHook, journal));
     EXPECT_TRUE(journal.rollBack());
     expectUntouched();
     // The message first, then the line that names the library.
     EXPECT_EQ(
         kByteOrderMark +
             logEntry(tableString(IDS_INSTALL_FAILED) + L" User select: 1\r\n") +
-            logEntry(
-                lineOf(IDS_UPDATE_FILE_FAILED, installed(L"keyboard.dll"))),
+            logEntry(lineOf(IDS_UPDATE_FILE_FAILED, installed(kKeyboardHook))),
         log());
 }
 
-TEST_F(PatchReplaceTest, TargetHeldWithoutSharingIsLeftAsItWas)
+// Each way a step can fail part-way: the set is put back as it was, an
+// older backup included, and the journal is gone.
+TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
 {
-    CPatchFileJournal journal;
-    EXPECT_NE(0, replace(L"windows.dll", journal));
-    const HANDLE hHeld =
-        CreateFileW(installed(L"keyboard.dll").c_str(), GENERIC_READ, 0,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
-    EXPECT_EQ(0, journal.replace(
-                     CQBNWCharString(source(L"keyboard.dll").c_str()),
-                     CQBNWCharString(installed(L"keyboard.dll").c_str())));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
-    journal.rollBack();
-    CloseHandle(hHeld);
-    expectUntouched();
+    struct Case {
+        const char* szWhat;
+        DWORD dwShareOfHolder; // the keyboard hook held open so
+        bool bSwapSource;      // its source changed after the check
+        bool bOlderBackup;
+    };
+    const Case cases[] = {
+        {"held without sharing", 0, false, false},
+        {"held, not to be moved", FILE_SHARE_READ | FILE_SHARE_WRITE, false,
+         true},
+        {"source swapped after the check", ~0u, true, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.szWhat);
+        writeBothSets();
+        if (test.bOlderBackup) {
+            ASSERT_TRUE(
+                writeFile(installed(kWindowsHook) + L".bak", "older backup"));
+        }
+        CPatchFileJournal journal(journalPath());
+        EXPECT_NE(0, replace(kWindowsHook, journal));
+        const PreparedLibrary keyboard = prepared(kKeyboardHook);
+        if (test.bSwapSource) {
+            ASSERT_TRUE(writeFile(source(kKeyboardHook), "another library"));
+        }
+        HANDLE hHeld = INVALID_HANDLE_VALUE;
+        if (test.dwShareOfHolder != ~0u)
+            hHeld = CreateFileW(installed(kKeyboardHook).c_str(), GENERIC_READ,
+                                test.dwShareOfHolder, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(0, replaceFile(keyboard, journal));
+        EXPECT_TRUE(journal.rollBack());
+        if (hHeld != INVALID_HANDLE_VALUE)
+            CloseHandle(hHeld);
+        expectUntouched(test.bOlderBackup ? "older backup" : "<missing>");
+        DeleteFileW(installed(kWindowsHook + std::wstring(L".bak")).c_str());
+        DeleteFileW(logPath().c_str());
+    }
 }
 
 TEST_F(PatchReplaceTest, LibraryThatDidNotExistIsRemovedAgain)
 {
-    DeleteFileW(installed(L"keyboard.dll").c_str());
-    CPatchFileJournal journal;
-    EXPECT_NE(0, replace(L"keyboard.dll", journal));
-    EXPECT_EQ(0, replace(L"absent.dll", journal));
-    journal.rollBack();
-    EXPECT_FALSE(fileExists(installed(L"keyboard.dll")));
-    EXPECT_FALSE(fileExists(installed(L"keyboard.dll.bak")));
-    EXPECT_FALSE(fileExists(installed(L"absent.dll")));
-}
-
-TEST_F(PatchReplaceTest, OlderBackupSurvivesTheRollBack)
-{
-    ASSERT_TRUE(writeFile(installed(L"windows.dll.bak"), "older backup"));
-    DeleteFileW(source(L"keyboard.dll").c_str());
-    CPatchFileJournal journal;
-    EXPECT_NE(0, replace(L"windows.dll", journal));
-    EXPECT_EQ(0, replace(L"keyboard.dll", journal));
-    journal.rollBack();
-    EXPECT_EQ("old windows hook", readFile(installed(L"windows.dll")));
-    EXPECT_EQ("older backup", readFile(installed(L"windows.dll.bak")));
-    EXPECT_EQ("old keyboard", readFile(installed(L"keyboard.dll")));
+    DeleteFileW(installed(kKeyboardHook).c_str());
+    DeleteFileW(source(kWindowsHook).c_str());
+    CPatchFileJournal journal(journalPath());
+    EXPECT_NE(0, replace(kKeyboardHook, journal));
+    EXPECT_EQ(0, replace(kWindowsHook, journal));
+    EXPECT_TRUE(journal.rollBack());
+    EXPECT_FALSE(fileExists(installed(kKeyboardHook)));
+    EXPECT_FALSE(fileExists(installed(kKeyboardHook) + L".bak"));
 }
 
 // A run that leaves by an exception half-way must not leave half a set.
-TEST_F(PatchReplaceTest, JournalLeftUncommittedRollsBack)
+TEST_F(PatchReplaceTest, JournalLeftUnfinishedRollsBack)
 {
     {
-        CPatchFileJournal journal;
-        EXPECT_NE(0, replace(L"windows.dll", journal));
+        CPatchFileJournal journal(journalPath());
+        EXPECT_NE(0, replace(kWindowsHook, journal));
     }
     expectUntouched();
 }
 
-// A library whose old copy cannot be moved aside is still replaced, and
-// rewritten with its old bytes when the set cannot be completed.
-TEST_F(PatchReplaceTest, UnmovableLibraryGetsItsBytesBack)
+// A killed run's journal is recovered by the next run; putting back is
+// repeatable, so the killed run's own roll-back running after it (as a
+// second interrupted recovery would) changes nothing, and the older backup
+// never lands in the library's place.
+TEST_F(PatchReplaceTest, RecoveryFromTheDiskIsRepeatable)
 {
-    DeleteFileW(source(L"keyboard.dll").c_str());
-    const HANDLE hHeld =
-        CreateFileW(installed(L"windows.dll").c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
-    CPatchFileJournal journal;
-    EXPECT_NE(0, replace(L"windows.dll", journal));
-    EXPECT_EQ("new windows hook", readFile(installed(L"windows.dll")));
-    EXPECT_EQ(0, replace(L"keyboard.dll", journal));
-    journal.rollBack();
-    CloseHandle(hHeld);
-    expectUntouched();
+    ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
+    CPatchFileJournal* pKilled = new CPatchFileJournal(journalPath());
+    EXPECT_NE(0, replace(kWindowsHook, *pKilled));
+    EXPECT_NE(0, replace(kKeyboardHook, *pKilled));
+    EXPECT_TRUE(pKilled->markCommitting());
+    // No patch record: the committed run had not finished.
+    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
+    expectUntouched("older backup");
+    delete pKilled;
+    expectUntouched("older backup");
+    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
+}
+
+// A journal names only the product's hook libraries; anything else in it
+// is never moved.
+TEST_F(PatchReplaceTest, RecoveryMovesNothingButHookLibraries)
+{
+    const std::wstring other = installed(L"password_manager.exe");
+    ASSERT_TRUE(writeFile(other + L".bak", "planted"));
+    CPatchJournalFile file(journalPath());
+    ASSERT_TRUE(file.append(L"target|1|0|" + other));
+    ASSERT_TRUE(file.append(L"backed-up|" + other));
+    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
+    EXPECT_FALSE(fileExists(other));
+    EXPECT_EQ("planted", readFile(other + L".bak"));
+}
+
+// ---- checking the libraries beside the program ----
+
+std::string cutTo(const std::string& bytes, std::string::size_type size)
+{
+    return bytes.substr(0, size);
+}
+
+// Whole libraries for their own machine only: what a cut download, a text
+// file or the other machine's library looks like is refused.
+TEST_F(PatchCoreTest, OnlyWholeLibrariesOfTheirMachineAreImages)
+{
+    const std::string x86 = readFile(std::wstring(QBN_STANDINS_PAYLOAD_DIR) +
+                                     L"\\qbnpwm_windows_hook.dll");
+    const std::string x64 = readFile(std::wstring(QBN_STANDINS_PAYLOAD_DIR) +
+                                     L"\\qbnpwm_windows_hook_x64.dll");
+    ASSERT_GT(x86.size(), 1024u);
+    const struct {
+        const char* szWhat;
+        std::string bytes;
+        WORD wMachine;
+        bool bImage;
+    } cases[] = {
+        {"x86 library", x86, IMAGE_FILE_MACHINE_I386, true},
+        {"x64 library", x64, IMAGE_FILE_MACHINE_AMD64, true},
+        {"x64 library as x86", x64, IMAGE_FILE_MACHINE_I386, false},
+        {"x86 library as x64", x86, IMAGE_FILE_MACHINE_AMD64, false},
+        {"last byte cut", cutTo(x86, x86.size() - 1), IMAGE_FILE_MACHINE_I386,
+         false},
+        {"headers only", cutTo(x86, 1024), IMAGE_FILE_MACHINE_I386, false},
+        {"empty", "", IMAGE_FILE_MACHINE_I386, false},
+        {"text", "MZ is not enough", IMAGE_FILE_MACHINE_I386, false},
+        {"a program", readFile(programPath()), IMAGE_FILE_MACHINE_I386, false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.szWhat);
+        const CQBNBuffer<unsigned char> bytes(
+            reinterpret_cast<const unsigned char*>(test.bytes.data()),
+            static_cast<unsigned long>(test.bytes.size()));
+        EXPECT_EQ(test.bImage, isWholeLibraryImage(bytes, test.wMachine));
+    }
 }
 
 // ---- the program's imports ----

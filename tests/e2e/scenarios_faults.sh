@@ -4,30 +4,40 @@
 # backups and no record, so that the next run starts from the same place
 # and succeeds. And the runs that follow a success.
 
-# The failed run's report: every library as installed, no record, the
-# password manager terminated (the failure comes after it).
+# The failed run's report: every library as installed, no record. A run
+# refused before it changes anything (prepared) leaves the password manager
+# running; one that fails at a copy has stopped it.
 expect_failed_cleanly() {
   expect_exit_code 0
   expect_untouched64
   expect_no_record
-  expect_password_manager_stopped
+  if [[ ${1:-} == prepared ]]; then
+    expect_password_manager_running
+  else
+    expect_password_manager_stopped
+  fi
   expect_restart_calls
 }
 
 # A complete package and a run that succeeds after the failure; the log
-# holds both runs, the failed one ending at the copy of FAILED_LIBRARY.
+# holds both runs, the failed one ending at FAILED_LIBRARY, before (when
+# refused in preparing) or after the password manager was stopped.
 expect_next_run_succeeds() {
-  local failed=$1 dir=$MACHINE_PRODUCT_DIR
+  local failed=$1 when=${2:-copying} dir=$MACHINE_PRODUCT_DIR
+  local stopped failure=("$(entry en 1200 $OK)" "$(line en 1121 "$failed")")
+  stopped=$(line en 1122 "${dir}password_manager.exe")
   machine_copy_package
   machine_run_patch /S
   expect_boxes
   expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" payload installed
   expect_record64
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1200 $OK)" \
-    "$(line en 1121 "$failed")" \
-    "$(entry en 1160 $NO)"
+  if [[ $when == prepared ]]; then
+    expect_patch_log "${dir}patchlog8104.txt" "${failure[@]}" "$stopped" \
+      "$(entry en 1160 $NO)"
+  else
+    expect_patch_log "${dir}patchlog8104.txt" "$stopped" "${failure[@]}" \
+      "$(entry en 1160 $NO)"
+  fi
 }
 
 scenario_fault_payload_missing() {
@@ -36,12 +46,12 @@ scenario_fault_payload_missing() {
   machine_copy_package --without qbnpwm_windows_hook.dll \
     --without qbnpwm_keyboard_hook.dll --without qbnpwm_windows_hook_x64.dll \
     --without qbnpwm_keyboard_hook_x64.dll
-  step "the program alone: the patch's version is unreadable, the first copy fails"
+  step "the program alone: refused before the password manager is stopped"
   machine_run_patch --answer $OK
   expect_boxes "$(box en 1200 $OK)"
-  expect_failed_cleanly
+  expect_failed_cleanly prepared
   step "the next run succeeds"
-  expect_next_run_succeeds "${dir64}qbnpwm_windows_hook_x64.dll"
+  expect_next_run_succeeds "${dir64}qbnpwm_windows_hook_x64.dll" prepared
 }
 
 scenario_fault_target_held_open() {
@@ -62,13 +72,13 @@ scenario_fault_target_held_open() {
 scenario_fault_second_of_four_copies() {
   installed_machine win64
   local dir64=$MACHINE_PRODUCT_DIR64
-  step "the second library's source is missing: the first one is put back"
+  step "the second library's source is missing: refused before anything moves"
   machine_copy_package --without qbnpwm_keyboard_hook_x64.dll
   machine_run_patch /S
   expect_boxes
-  expect_failed_cleanly
+  expect_failed_cleanly prepared
   step "the next run succeeds"
-  expect_next_run_succeeds "${dir64}qbnpwm_keyboard_hook_x64.dll"
+  expect_next_run_succeeds "${dir64}qbnpwm_keyboard_hook_x64.dll" prepared
 }
 
 scenario_second_run_after_success() {
@@ -113,4 +123,71 @@ scenario_fault_patch_log_locked() {
   expect_record64
   cmp -s "$log_copy" "$(machine_unix_path "${dir}patchlog8104.txt")" ||
     _expect_fail "the held patch log changed"
+}
+
+# What a run checks before it stops the password manager or moves a file:
+# each library beside the program whole and for its machine, each target
+# folder an existing absolute folder from the product's registry. A run
+# that fails a check says 1200 and names the target, and changes nothing.
+expect_refused_before_stopping() {
+  expect_boxes "$(box en 1200 $OK)"
+  expect_untouched64
+  expect_no_record
+  expect_password_manager_running
+}
+
+scenario_refused_shipped_libraries() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR package kind library refusals=()
+  package=$(machine_unix_path "$MACHINE_PACKAGE_DIR")
+  for kind in truncated empty text other-machine; do
+    step "the shipped keyboard hook is $kind"
+    machine_copy_package
+    library=$package/qbnpwm_keyboard_hook.dll
+    case $kind in
+      truncated) truncate -s $(($(stat -c %s "$library") / 2)) "$library" ;;
+      empty) : >"$library" ;;
+      text) echo "qbnpwm_keyboard_hook.dll 8.30.0.12" >"$library" ;;
+      other-machine) cp "$package/qbnpwm_keyboard_hook_x64.dll" "$library" ;;
+    esac
+    machine_run_patch --answer $OK
+    expect_refused_before_stopping
+    expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}" \
+      "$(entry en 1200 $OK)" "$(line en 1121 "${dir}qbnpwm_keyboard_hook.dll")"
+    refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "${dir}qbnpwm_keyboard_hook.dll")")
+  done
+}
+
+# "InstallPath" values that name no usable folder, the program started in
+# another folder than its own (as a distribution tool starts it), where a
+# relative value would find a folder of that name: nothing lands there, nor
+# in the other view's folder.
+scenario_refused_install_paths() {
+  local long view value target tool='C:\tool\' logs
+  long="C:\\$(printf 'x%.0s' {1..296})\\"
+  while IFS='|' read -r view value target; do
+    step "InstallPath in the $view-bit view: ${value:0:40}"
+    installed_machine win64
+    mkdir -p "$(machine_unix_path "$tool")/Vaultrion"
+    machine_reg add 'HKLM\Software\Ostrel\Vaultrion' /v InstallPath /t REG_SZ \
+      /d "$value" /f "/reg:$view"
+    machine_run_patch --answer $OK --cwd "$tool"
+    # The registry no longer leads the report to the product's folder.
+    machine_report --folder "$MACHINE_PRODUCT_DIR" --folder "$MACHINE_PRODUCT_DIR64" \
+      >"$MACHINE_RUN_DIR/report.txt"
+    expect_refused_before_stopping
+    [[ -z $(find "$(machine_unix_path "$tool")" -iname 'qbnpwm*') ]] ||
+      _expect_fail "libraries were copied below $tool"
+    # Where the log goes depends on the value; wherever it is, it names
+    # the target that was refused.
+    logs=$(find "$(machine_unix_path 'C:\')" -name patchlog8104.txt \
+      -exec iconv -f UTF-16LE -t UTF-8 {} \;)
+    grep -Fq "$(line en 1121 "$target")" <<<"$logs" ||
+      _expect_fail "no patch log names $target" "$logs"
+  done <<EOT
+32||qbnpwm_windows_hook.dll
+32|Vaultrion\\|Vaultrion\\qbnpwm_windows_hook.dll
+32|$long|qbnpwm_windows_hook.dll
+64|$long|qbnpwm_windows_hook_x64.dll
+EOT
 }

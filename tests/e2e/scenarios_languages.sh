@@ -3,15 +3,16 @@
 # lines 1121 and 1122 exist in English and Simplified Chinese only; in any
 # other language they are logged as a bare CR LF.
 
-# language_run LANG: a copy that fails at the second library (its source is
-# missing from the package), then a complete run answered No.
+# language_run LANG: a run refused at the second library (its source is
+# missing from the package) before the password manager is stopped, then a
+# complete run answered No.
 language_run() {
   local lang=$1
   installed_machine win64
   machine_set_language "${LOCALE_OF[$lang]}"
   local dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64
   machine_copy_package --without qbnpwm_keyboard_hook_x64.dll
-  step "$lang: the second copy fails"
+  step "$lang: the second library is missing"
   machine_run_patch --answer $OK
   expect_boxes "$(box "$lang" 1200 $OK)"
   expect_no_record
@@ -21,9 +22,9 @@ language_run() {
   expect_boxes "$(box "$lang" 1160 $NO)"
   expect_record64
   expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line "$lang" 1122 "${dir}password_manager.exe")" \
     "$(entry "$lang" 1200 $OK)" \
     "$(line "$lang" 1121 "${dir64}qbnpwm_keyboard_hook_x64.dll")" \
+    "$(line "$lang" 1122 "${dir}password_manager.exe")" \
     "$(entry "$lang" 1160 $NO)"
 }
 

@@ -1,0 +1,65 @@
+#include "patch_file_bytes.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "qbn_scoped_handle.h"
+
+namespace {
+
+// Hook libraries are small; anything larger is not kept in memory.
+const LONGLONG kMaxKeptFileSize = 256LL * 1024 * 1024;
+
+DWORD attributesOf(const CQBNWCharString& path)
+{
+    return path.getLength() == 0 ? INVALID_FILE_ATTRIBUTES
+                                 : GetFileAttributesW(path.getText());
+}
+
+} // namespace
+
+bool fileExists(const CQBNWCharString& path)
+{
+    const DWORD dwAttributes = attributesOf(path);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool folderExists(const CQBNWCharString& path)
+{
+    const DWORD dwAttributes = attributesOf(path);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool readFileBytes(const CQBNWCharString& path,
+                   CQBNBuffer<unsigned char>& bytes)
+{
+    const CQBNScopedHandle file(
+        CreateFileW(path.getText(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.isValid() || !GetFileSizeEx(file.get(), &size) ||
+        size.QuadPart > kMaxKeptFileSize)
+        return false;
+    const DWORD dwSize = static_cast<DWORD>(size.QuadPart);
+    if (!bytes.allocate(dwSize))
+        return false;
+    DWORD dwRead = 0;
+    return dwSize == 0 ||
+           (ReadFile(file.get(), bytes.getBuffer(), dwSize, &dwRead, nullptr) &&
+            dwRead == dwSize);
+}
+
+bool fileHolds(const CQBNWCharString& path,
+               const CQBNBuffer<unsigned char>& bytes)
+{
+    CQBNBuffer<unsigned char> current;
+    return readFileBytes(path, current) &&
+           current.getNumElems() == bytes.getNumElems() &&
+           (bytes.getNumElems() == 0 ||
+            std::memcmp(current.getBuffer(), bytes.getBuffer(),
+                        bytes.getNumElems()) == 0);
+}

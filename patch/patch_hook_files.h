@@ -1,0 +1,43 @@
+// The hook libraries the patch replaces, per Windows platform, and where
+// each one lives: beside the patch program (source) and in the product's
+// folders (target).
+#ifndef PATCH_HOOK_FILES_H
+#define PATCH_HOOK_FILES_H
+
+#include <windows.h>
+
+#include "qbn_dbllist.h"
+#include "qbn_wchar_string.h"
+
+// Platform codes of OsAndPlatform, which select the set of libraries.
+const int kPlatform64Bit = 1;
+const int kPlatform32Bit = 2;
+
+struct HookFile {
+    // The bare name: in the product folder, in the patch record and (after
+    // a leading backslash) beside the patch program.
+    const wchar_t* szName;
+    // In the folder of the 64-bit view's "InstallPath" rather than in the
+    // one the product model reads.
+    bool bSixtyFourBitFolder;
+    // The machine its image must be built for.
+    WORD wMachine;
+};
+
+// The first library of each set is the one whose version is compared.
+struct HookFileSet {
+    const HookFile* pFiles;
+    unsigned long ulCount;
+};
+
+// False for a platform code that has no set.
+bool findHookFileSet(int platform, HookFileSet& files);
+// The name getPatchFilePath completes with the patch program's folder.
+CQBNWCharString sourceNameOf(const HookFile& file);
+// The names the patch record lists for the platform, in their fixed order.
+void listReplacedFiles(int platform, CQBNWCharStringList& names);
+// True when `path` is a full path ending in one of the hook libraries'
+// names: the only files the patch ever moves.
+bool isHookLibraryPath(const CQBNWCharString& path);
+
+#endif

@@ -1,0 +1,31 @@
+// The write-ahead journal of a run on disk: one line per step, each written
+// through to the disk before the step it announces is taken, so that a run
+// killed at any point (power cut, taskkill /f, a crash) leaves behind what
+// the next run needs to put the product back together. UTF-16LE with a
+// byte-order mark and CR LF line ends, like the patch log beside it.
+#ifndef PATCH_JOURNAL_FILE_H
+#define PATCH_JOURNAL_FILE_H
+
+#include <string>
+#include <vector>
+
+#include "qbn_wchar_string.h"
+
+class CPatchJournalFile {
+public:
+    explicit CPatchJournalFile(const CQBNWCharString& path);
+
+    const CQBNWCharString& getPath() const { return m_path; }
+    bool exists() const;
+    // Appends one line and waits until it is on the disk.
+    bool append(const std::wstring& line);
+    // Every complete line; a last line cut off by a kill is left out.
+    bool readLines(std::vector<std::wstring>& lines) const;
+    // True when the journal is gone afterwards.
+    bool remove();
+
+private:
+    CQBNWCharString m_path;
+};
+
+#endif

@@ -1,0 +1,201 @@
+// patch8104.exe as the tests build it to break a run at an exact step: the
+// same core and resources as the shipped program, with one Windows call of
+// the core steered from outside through the environment. The shipped
+// program has no such switch; this one is never shipped.
+//
+//   PATCH8104_FAULT=<call>:<n>:<action>
+//     call    MoveFileExW, CopyFileW, RegCreateKeyExW or RegSetValueExW
+//     n       which call of the run (1 = the first)
+//     action  kill-before, kill-after  the process ends (as taskkill /f or
+//                                      a power cut ends it) around the call
+//             kill-empty   CopyFileW only: the target is created empty,
+//                          then the process ends (a copy under way)
+//             fail         the call fails with access denied
+//             corrupt      CopyFileW only: the copy reports success but the
+//                          target lacks its last byte (a read error the
+//                          copy did not notice)
+//
+// The pause after stopping the password manager is skipped, so that a
+// table of kill points runs in seconds; nothing of the journal depends on
+// it.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "patch_checks.h"
+#include "support/import_redirect.h"
+
+namespace {
+
+struct Fault {
+    std::string call;
+    int n = 0;
+    std::string action;
+};
+
+Fault g_fault;
+int g_calls = 0;
+
+Fault readFault()
+{
+    Fault fault;
+    const char* szSpec = std::getenv("PATCH8104_FAULT");
+    if (szSpec == nullptr)
+        return fault;
+    const std::string spec(szSpec);
+    const std::string::size_type first = spec.find(':');
+    const std::string::size_type second = spec.find(':', first + 1);
+    if (first == std::string::npos || second == std::string::npos)
+        return fault;
+    fault.call = spec.substr(0, first);
+    fault.n = std::atoi(spec.substr(first + 1, second - first - 1).c_str());
+    fault.action = spec.substr(second + 1);
+    return fault;
+}
+
+// The action for this call of `szCall`, or "" when it is not the one.
+std::string actionFor(const char* szCall)
+{
+    if (g_fault.call != szCall || ++g_calls != g_fault.n)
+        return std::string();
+    return g_fault.action;
+}
+
+void endProcessNow()
+{
+    TerminateProcess(GetCurrentProcess(), 9);
+}
+
+// Runs `real` unless the action says otherwise, ending the process around
+// it when asked.
+template <class Real>
+BOOL steer(const std::string& action, Real real)
+{
+    if (action == "kill-before")
+        endProcessNow();
+    if (action == "fail") {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    const BOOL bResult = real();
+    if (action == "kill-after")
+        endProcessNow();
+    return bResult;
+}
+
+void* g_pMoveFileExW = nullptr;
+void* g_pCopyFileW = nullptr;
+void* g_pRegCreateKeyExW = nullptr;
+void* g_pRegSetValueExW = nullptr;
+
+BOOL WINAPI steeredMoveFileExW(LPCWSTR szFrom, LPCWSTR szTo, DWORD dwFlags)
+{
+    return steer(actionFor("MoveFileExW"), [&]() {
+        return reinterpret_cast<decltype(&MoveFileExW)>(g_pMoveFileExW)(
+            szFrom, szTo, dwFlags);
+    });
+}
+
+void truncateByOne(LPCWSTR szPath)
+{
+    const HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr);
+    LARGE_INTEGER size = {};
+    if (hFile != INVALID_HANDLE_VALUE && GetFileSizeEx(hFile, &size) &&
+        size.QuadPart > 0) {
+        size.QuadPart -= 1;
+        SetFilePointerEx(hFile, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(hFile);
+    }
+    if (hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(hFile);
+}
+
+BOOL WINAPI steeredCopyFileW(LPCWSTR szFrom, LPCWSTR szTo, BOOL bFailIfExists)
+{
+    const std::string action = actionFor("CopyFileW");
+    if (action == "kill-empty") {
+        const HANDLE hEmpty = CreateFileW(szTo, GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr);
+        if (hEmpty != INVALID_HANDLE_VALUE)
+            CloseHandle(hEmpty);
+        endProcessNow();
+    }
+    const BOOL bCopied = steer(action, [&]() {
+        return reinterpret_cast<decltype(&CopyFileW)>(g_pCopyFileW)(
+            szFrom, szTo, bFailIfExists);
+    });
+    if (action == "corrupt" && bCopied)
+        truncateByOne(szTo);
+    return bCopied;
+}
+
+// The registry calls answer error codes, not BOOL.
+LSTATUS statusOf(BOOL bResult, LSTATUS lReal)
+{
+    return bResult ? lReal : ERROR_ACCESS_DENIED;
+}
+
+LSTATUS WINAPI steeredRegCreateKeyExW(HKEY hKey, LPCWSTR szSubKey,
+                                      DWORD dwReserved, LPWSTR szClass,
+                                      DWORD dwOptions, REGSAM access,
+                                      const LPSECURITY_ATTRIBUTES pSecurity,
+                                      PHKEY phResult, LPDWORD pdwDisposition)
+{
+    LSTATUS lReal = ERROR_SUCCESS;
+    const BOOL bResult = steer(actionFor("RegCreateKeyExW"), [&]() {
+        lReal = reinterpret_cast<decltype(&RegCreateKeyExW)>(
+            g_pRegCreateKeyExW)(hKey, szSubKey, dwReserved, szClass, dwOptions,
+                                access, pSecurity, phResult, pdwDisposition);
+        return TRUE;
+    });
+    return statusOf(bResult, lReal);
+}
+
+LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
+                                     DWORD dwReserved, DWORD dwType,
+                                     const BYTE* pData, DWORD dwSize)
+{
+    LSTATUS lReal = ERROR_SUCCESS;
+    const BOOL bResult = steer(actionFor("RegSetValueExW"), [&]() {
+        lReal = reinterpret_cast<decltype(&RegSetValueExW)>(g_pRegSetValueExW)(
+            hKey, szName, dwReserved, dwType, pData, dwSize);
+        return TRUE;
+    });
+    return statusOf(bResult, lReal);
+}
+
+VOID WINAPI skippedSleep(DWORD)
+{
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
+{
+    g_fault = readFault();
+    using qbntest::CImportRedirect;
+    CImportRedirect move("kernel32.dll", "MoveFileExW",
+                         reinterpret_cast<void*>(&steeredMoveFileExW));
+    CImportRedirect copy("kernel32.dll", "CopyFileW",
+                         reinterpret_cast<void*>(&steeredCopyFileW));
+    CImportRedirect create("advapi32.dll", "RegCreateKeyExW",
+                           reinterpret_cast<void*>(&steeredRegCreateKeyExW));
+    CImportRedirect set("advapi32.dll", "RegSetValueExW",
+                        reinterpret_cast<void*>(&steeredRegSetValueExW));
+    CImportRedirect sleep("kernel32.dll", "Sleep",
+                          reinterpret_cast<void*>(&skippedSleep));
+    g_pMoveFileExW = move.original();
+    g_pCopyFileW = copy.original();
+    g_pRegCreateKeyExW = create.original();
+    g_pRegSetValueExW = set.original();
+    if (!move.isActive() || !copy.isActive() || !create.isActive() ||
+        !set.isActive() || !sleep.isActive())
+        return 3;
+    runPatch(commandLine);
+    return 0;
+}
