@@ -143,3 +143,34 @@ scenario_two_runs_at_once() {
       "$(entry en 1160 $NO)" "$(entry en 1170 $OK)"
   done
 }
+
+# A roll-back that cannot be completed: the copy of the second library
+# fails, and moving the first one's backup back fails too. The journal
+# stays, and the next run puts the product back before its checks; when
+# that fails as well, it says so (1200, naming the library) and changes
+# nothing else, and the run after it mends and patches.
+scenario_rollback_that_fails() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64 first second
+  first=${dir64}qbnpwm_windows_hook_x64.dll
+  second=${dir64}qbnpwm_keyboard_hook_x64.dll
+  copy_fault_package
+  step "the second copy fails, the first library cannot be put back"
+  PATCH8104_FAULT=CopyFileW:2:fail,MoveFileExW:4:fail machine_run_patch /S
+  expect_report_has "file ${dir}$JOURNAL_NAME"
+  expect_no_record
+  step "the next run cannot put it back either: 1200, nothing else"
+  PATCH8104_FAULT=MoveFileExW:1:fail machine_run_patch --answer $OK
+  expect_boxes "$(box en 1200 $OK)"
+  expect_report_has "file ${dir}$JOURNAL_NAME"
+  expect_no_record
+  step "the run after it puts the product back and patches"
+  machine_copy_package
+  machine_run_patch /S
+  expect_patched_whole win64
+  expect_patch_log "${dir}patchlog8104.txt" \
+    "$(line en 1122 "${dir}password_manager.exe")" \
+    "$(entry en 1200 $OK)" "$(line en 1121 "$second")" \
+    "$(entry en 1200 $OK)" "$(line en 1121 "$first")" \
+    "$(entry en 1160 $NO)"
+}

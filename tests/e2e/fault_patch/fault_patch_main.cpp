@@ -3,7 +3,7 @@
 // the core steered from outside through the environment. The shipped
 // program has no such switch; this one is never shipped.
 //
-//   PATCH8104_FAULT=<call>:<n>:<action>
+//   PATCH8104_FAULT=<call>:<n>:<action>[,<call>:<n>:<action>...]
 //     call    MoveFileExW, CopyFileW, RegCreateKeyExW or RegSetValueExW
 //     n       which call of the run (1 = the first)
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
@@ -22,7 +22,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "patch_checks.h"
 #include "support/import_redirect.h"
@@ -35,32 +37,45 @@ struct Fault {
     std::string action;
 };
 
-Fault g_fault;
-int g_calls = 0;
+std::vector<Fault> g_faults;
+std::map<std::string, int> g_calls;
 
-Fault readFault()
+bool parseFault(const std::string& spec, Fault& fault)
 {
-    Fault fault;
-    const char* szSpec = std::getenv("PATCH8104_FAULT");
-    if (szSpec == nullptr)
-        return fault;
-    const std::string spec(szSpec);
     const std::string::size_type first = spec.find(':');
     const std::string::size_type second = spec.find(':', first + 1);
     if (first == std::string::npos || second == std::string::npos)
-        return fault;
+        return false;
     fault.call = spec.substr(0, first);
     fault.n = std::atoi(spec.substr(first + 1, second - first - 1).c_str());
     fault.action = spec.substr(second + 1);
-    return fault;
+    return true;
 }
 
-// The action for this call of `szCall`, or "" when it is not the one.
+std::vector<Fault> readFaults()
+{
+    std::vector<Fault> faults;
+    const char* szSpecs = std::getenv("PATCH8104_FAULT");
+    std::string specs = szSpecs == nullptr ? "" : szSpecs;
+    while (!specs.empty()) {
+        const std::string::size_type comma = specs.find(',');
+        Fault fault;
+        if (parseFault(specs.substr(0, comma), fault))
+            faults.push_back(fault);
+        specs = comma == std::string::npos ? "" : specs.substr(comma + 1);
+    }
+    return faults;
+}
+
+// The action for this call of `szCall`, or "" when no fault names it.
 std::string actionFor(const char* szCall)
 {
-    if (g_fault.call != szCall || ++g_calls != g_fault.n)
-        return std::string();
-    return g_fault.action;
+    const int n = ++g_calls[szCall];
+    for (const Fault& fault : g_faults) {
+        if (fault.call == szCall && fault.n == n)
+            return fault.action;
+    }
+    return std::string();
 }
 
 void endProcessNow()
@@ -177,7 +192,7 @@ VOID WINAPI skippedSleep(DWORD)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
 {
-    g_fault = readFault();
+    g_faults = readFaults();
     using qbntest::CImportRedirect;
     CImportRedirect move("kernel32.dll", "MoveFileExW",
                          reinterpret_cast<void*>(&steeredMoveFileExW));
