@@ -19,6 +19,11 @@ bool CPatchRunLock::acquire(DWORD dwWaitMs)
     if (m_bHeld)
         return true;
     m_mutex.reset(CreateMutexW(nullptr, FALSE, kRunLockName));
+    // Made by a run of another account whose default security grants this
+    // one less than full access: waiting and releasing is all it takes.
+    if (!m_mutex.isValid() && GetLastError() == ERROR_ACCESS_DENIED)
+        m_mutex.reset(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
+                                 kRunLockName));
     if (!m_mutex.isValid())
         return false;
     const DWORD dwWait = WaitForSingleObject(m_mutex.get(), dwWaitMs);
