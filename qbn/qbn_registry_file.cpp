@@ -108,9 +108,30 @@ CQBNWCharString joinPieces(const std::vector<CTextPiece>& pieces,
     return CQBNWCharString(units);
 }
 
+// The text of a run of units, up to its first 0 if it holds one; an empty
+// run is the null string. Built straight into the string's storage: an
+// import makes several of these for every line.
 CQBNWCharString textOfRange(const wchar_t* pUnits, unsigned long ulLength)
 {
-    return joinPieces({CTextPiece{pUnits, ulLength}}, 0);
+    const wchar_t* pZero = std::wmemchr(pUnits, 0, ulLength);
+    const unsigned long ulText =
+        pZero != nullptr ? static_cast<unsigned long>(pZero - pUnits)
+                         : ulLength;
+    CQBNWCharString text;
+    if (ulText == 0)
+        return text;
+    CQBNBuffer<unsigned short>& storage = text;
+    if (!storage.allocate(ulText + 1))
+        throw CQBNMemAllocException(L"text", QBN_REGISTRY_FILE_SOURCE,
+                                    __LINE__);
+    std::wmemcpy(reinterpret_cast<wchar_t*>(storage.getBuffer()), pUnits,
+                 ulText);
+    return text;
+}
+
+CQBNWCharString textOf(const CTextPiece& piece)
+{
+    return textOfRange(piece.pUnits, piece.ulLength);
 }
 
 // "TAG:" and the data after it.
@@ -275,39 +296,46 @@ bool isHexDigit(wchar_t wcUnit)
            (wcUnit >= L'a' && wcUnit <= L'f');
 }
 
-// Pairs of hex digits with one space between pairs, as the writer makes
-// them. Anything else is refused whole: converting the pairs that happen to
-// convert would import shifted or shortened data.
-bool isDump(const CQBNWCharString& text)
+// Of a unit that isHexDigit took.
+unsigned char hexDigitValue(wchar_t wcUnit)
 {
-    const unsigned long ulLength = text.getLength();
-    if (ulLength % kDumpUnitsPerByte != kDumpUnitsPerByte - 1 &&
-        ulLength != 0)
+    if (wcUnit <= L'9')
+        return static_cast<unsigned char>(wcUnit - L'0');
+    if (wcUnit <= L'F')
+        return static_cast<unsigned char>(wcUnit - L'A' + 10);
+    return static_cast<unsigned char>(wcUnit - L'a' + 10);
+}
+
+// Pairs of hex digits with one space between pairs, as the writer makes
+// them, checked and converted in one pass; each pair is the byte that
+// getBufferFromAsciiCodeString makes of it. Anything else is refused whole:
+// converting the pairs that happen to convert would import shifted or
+// shortened data.
+bool bytesFromDump(const CTextPiece& dump, CQBNBuffer<unsigned char>& bytes)
+{
+    if (dump.ulLength == 0)
+        return bytes.release();
+    if (dump.ulLength % kDumpUnitsPerByte != kDumpUnitsPerByte - 1)
         return false;
-    const wchar_t* pText = text.getText();
-    for (unsigned long ul = 0; ul < ulLength; ++ul) {
-        const bool bSeparatorPlace =
-            ul % kDumpUnitsPerByte == kDumpUnitsPerByte - 1;
-        if (bSeparatorPlace ? pText[ul] != kDumpSeparator
-                            : !isHexDigit(pText[ul]))
+    const unsigned long ulBytes = (dump.ulLength + 1) / kDumpUnitsPerByte;
+    if (!bytes.allocate(ulBytes))
+        throw CQBNMemAllocException(L"bytes", QBN_REGISTRY_FILE_SOURCE,
+                                    __LINE__);
+    for (unsigned long ul = 0; ul < ulBytes; ++ul) {
+        const wchar_t* pPair = dump.pUnits + ul * kDumpUnitsPerByte;
+        const bool bSeparated =
+            ul + 1 == ulBytes || pPair[kDumpUnitsPerByte - 1] == kDumpSeparator;
+        if (!isHexDigit(pPair[0]) || !isHexDigit(pPair[1]) || !bSeparated) {
+            bytes.release();
             return false;
+        }
+        bytes[ul] = static_cast<unsigned char>(hexDigitValue(pPair[0]) << 4 |
+                                               hexDigitValue(pPair[1]));
     }
     return true;
 }
 
-bool bytesFromDump(const CQBNWCharString& dump,
-                   CQBNBuffer<unsigned char>& bytes)
-{
-    if (!isDump(dump))
-        return false;
-    const unsigned long ulLength = dump.getLength();
-    if (ulLength == 0)
-        return bytes.release();
-    bytes = dump.getBufferFromAsciiCodeString();
-    return bytes.getNumElems() == (ulLength + 1) / kDumpUnitsPerByte;
-}
-
-bool textFromDump(const CQBNWCharString& dump, CQBNWCharString& text)
+bool textFromDump(const CTextPiece& dump, CQBNWCharString& text)
 {
     CQBNBuffer<unsigned char> bytes;
     return bytesFromDump(dump, bytes) &&
@@ -747,23 +775,21 @@ void writeValue(const CValueTarget& target, const Data& data)
 
 // The quotes go, whatever the first and last characters are; data too
 // short to have both is no string and the line is skipped.
-bool quotedText(const CQBNWCharString& data, CQBNWCharString& text)
+bool quotedText(const CTextPiece& data, CQBNWCharString& text)
 {
-    const unsigned long ulLength = data.getLength();
-    if (ulLength < 2)
+    if (data.ulLength < 2)
         return false;
-    text = textOfRange(data.getText() + 1, ulLength - 2);
+    text = textOfRange(data.pUnits + 1, data.ulLength - 2);
     return true;
 }
 
 // An empty list is written as no dumps at all and comes back empty rather
 // than as one empty string.
-bool stringsFromDumps(const CQBNWCharString& data,
-                      CQBNWCharStringList& strings)
+bool stringsFromDumps(const CTextPiece& data, CQBNWCharStringList& strings)
 {
     strings.clear();
-    const wchar_t* pPart = data.getText();
-    const wchar_t* pEnd = pPart + data.getLength();
+    const wchar_t* pPart = data.pUnits;
+    const wchar_t* pEnd = pPart + data.ulLength;
     if (pPart == pEnd)
         return true;
     for (long lKey = 0;; ++lKey) {
@@ -772,10 +798,9 @@ bool stringsFromDumps(const CQBNWCharString& data,
         if (pPartEnd == nullptr)
             pPartEnd = pEnd;
         CQBNWCharString text;
-        if (!textFromDump(textOfRange(pPart, static_cast<unsigned long>(
-                                                 pPartEnd - pPart)),
-                          text) ||
-            !strings.add(text, lKey))
+        const CTextPiece part = {
+            pPart, static_cast<unsigned long>(pPartEnd - pPart)};
+        if (!textFromDump(part, text) || !strings.add(text, lKey))
             return false;
         if (pPartEnd == pEnd)
             return true;
@@ -783,15 +808,15 @@ bool stringsFromDumps(const CQBNWCharString& data,
     }
 }
 
-void importDword(const CValueTarget& target, const CQBNWCharString& data)
+void importDword(const CValueTarget& target, const CTextPiece& data)
 {
     unsigned long ulValue = 0;
-    if (data.toNumber(ulValue, nsHex))
+    if (textOf(data).toNumber(ulValue, nsHex))
         writeValue<CQBNRegistryDword>(target, ulValue);
 }
 
 template <class Value>
-void importQuotedText(const CValueTarget& target, const CQBNWCharString& data)
+void importQuotedText(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharString text;
     if (quotedText(data, text))
@@ -799,29 +824,28 @@ void importQuotedText(const CValueTarget& target, const CQBNWCharString& data)
 }
 
 template <class Value>
-void importDumpedText(const CValueTarget& target, const CQBNWCharString& data)
+void importDumpedText(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharString text;
     if (textFromDump(data, text))
         writeValue<Value>(target, text);
 }
 
-void importMultiString(const CValueTarget& target,
-                       const CQBNWCharString& data)
+void importMultiString(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharStringList strings;
     if (stringsFromDumps(data, strings))
         writeValue<CQBNRegistryMultiString>(target, strings);
 }
 
-void importBinary(const CValueTarget& target, const CQBNWCharString& data)
+void importBinary(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNBuffer<unsigned char> bytes;
     if (bytesFromDump(data, bytes))
         writeValue<CQBNRegistryBinary>(target, bytes);
 }
 
-typedef void (*CImportValue)(const CValueTarget&, const CQBNWCharString&);
+typedef void (*CImportValue)(const CValueTarget&, const CTextPiece&);
 
 struct CTagImporter {
     const wchar_t* szTag;
@@ -844,8 +868,7 @@ const CTagImporter kTagImporters[] = {
 // first of the line: value names may hold colons (paths often do), and
 // such a value must not be lost on import.
 bool splitLine(const wchar_t* pLine, unsigned long ulLength,
-               CQBNWCharString& name, CQBNWCharString& tag,
-               CQBNWCharString& data)
+               CQBNWCharString& name, CTextPiece& tag, CTextPiece& data)
 {
     const wchar_t* pEnd = pLine + ulLength;
     const wchar_t* pNameEnd =
@@ -858,10 +881,18 @@ bool splitLine(const wchar_t* pLine, unsigned long ulLength,
     if (pTagEnd == nullptr)
         return false;
     name = textOfRange(pLine, static_cast<unsigned long>(pNameEnd - pLine));
-    tag = textOfRange(pTag, static_cast<unsigned long>(pTagEnd - pTag));
-    data = textOfRange(pTagEnd + 1,
-                       static_cast<unsigned long>(pEnd - pTagEnd - 1));
+    tag = CTextPiece{pTag, static_cast<unsigned long>(pTagEnd - pTag)};
+    data = CTextPiece{pTagEnd + 1,
+                      static_cast<unsigned long>(pEnd - pTagEnd - 1)};
     return true;
+}
+
+// Tags are compared whole and exactly. A line holds no 0, whichever way it
+// was read.
+bool isTag(const CTextPiece& tag, const wchar_t* szTag)
+{
+    return tag.ulLength == std::wcslen(szTag) &&
+           std::wmemcmp(tag.pUnits, szTag, tag.ulLength) == 0;
 }
 
 class CRegistryTextReader {
@@ -946,12 +977,12 @@ void CRegistryTextReader::importLine(CValueTarget& target,
                                      const wchar_t* pLine,
                                      unsigned long ulLength)
 {
-    CQBNWCharString tag;
-    CQBNWCharString data;
+    CTextPiece tag = {};
+    CTextPiece data = {};
     if (!splitLine(pLine, ulLength, target.name, tag, data))
         return;
     for (const CTagImporter& importer : kTagImporters) {
-        if (std::wcscmp(importer.szTag, tag.getText()) == 0) {
+        if (isTag(tag, importer.szTag)) {
             importer.import(target, data);
             return;
         }

@@ -261,11 +261,32 @@ struct CValueRoom {
     CQBNBuffer<unsigned char> data;
 };
 
+// The value Windows wrote into `room` at the end of `values`; the default
+// value has no name and is not listed.
+void appendValue(CValueRoom& room, DWORD dwNameLength, DWORD dwType,
+                 DWORD dwSize, CQBNRegistryValues& values)
+{
+    CQBNWCharString name;
+    takeEnumeratedName(room.name, dwNameLength, name);
+    if (name.getLength() == 0)
+        return;
+    values.emplace_back();
+    CQBNRegistryValent& value = values.back();
+    value.name = name;
+    value.type = dwType;
+    if (dwSize == 0)
+        return;
+    if (!value.data.allocate(dwSize))
+        throw CQBNMemAllocException(L"data", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+    std::memcpy(value.data.getBuffer(), room.data.getBuffer(), dwSize);
+}
+
 // Name, type and data of every named value, in the registry's order, each
 // read with one RegEnumValueW into room sized from the key's own maxima. A
 // value that outgrew the room after it was measured (ERROR_MORE_DATA) makes
 // the key be measured again and the value read again; Windows never writes
-// past the room. The default value has no name and is not listed.
+// past the room.
 void readValues(HKEY hKey, const CQBNWCharString& path,
                 CQBNRegistryValuesInfo& info, CQBNRegistryValues& values)
 {
@@ -292,21 +313,8 @@ void readValues(HKEY hKey, const CQBNWCharString& path,
             throw CQBNRegEnumValueException(path.getText(), lResult,
                                             kEnumClassName, L"enumValueNames",
                                             QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        appendValue(*room, dwNameLength, dwType, dwSize, values);
         ++dwIndex;
-        CQBNWCharString name;
-        takeEnumeratedName(room->name, dwNameLength, name);
-        if (name.getLength() == 0)
-            continue;
-        values.emplace_back();
-        CQBNRegistryValent& value = values.back();
-        value.name = name;
-        value.type = dwType;
-        if (dwSize != 0 && !value.data.allocate(dwSize))
-            throw CQBNMemAllocException(L"data", QBN_REGISTRY_KEY_SOURCE,
-                                        __LINE__);
-        if (dwSize != 0)
-            std::memcpy(value.data.getBuffer(), room->data.getBuffer(),
-                        dwSize);
     }
 }
 
