@@ -9,9 +9,9 @@
 
 namespace {
 
-// The profile functions' growing reads give up on blocks past 0x08000000
-// characters; a file below half of that never comes near, whatever its
-// code page.
+// The growing reads through the profile functions give up on blocks past
+// 0x08000000 characters and import nothing; a file below half as many
+// bytes never comes near, whatever its code page.
 const LONGLONG kMaxFileBytes = 0x04000000;
 
 const wchar_t kSectionStart = L'[';
@@ -21,10 +21,11 @@ const wchar_t kKeyEnd = L'=';
 
 bool hasByteOrderMark(const unsigned char* pBytes, unsigned long ulCount)
 {
-    const bool bUtf16 = ulCount >= 2 && ((pBytes[0] == 0xFF && pBytes[1] == 0xFE) ||
-                                         (pBytes[0] == 0xFE && pBytes[1] == 0xFF));
-    const bool bUtf8 = ulCount >= 3 && pBytes[0] == 0xEF && pBytes[1] == 0xBB &&
-                       pBytes[2] == 0xBF;
+    const bool bUtf16 =
+        ulCount >= 2 && ((pBytes[0] == 0xFF && pBytes[1] == 0xFE) ||
+                         (pBytes[0] == 0xFE && pBytes[1] == 0xFF));
+    const bool bUtf8 = ulCount >= 3 && pBytes[0] == 0xEF &&
+                       pBytes[1] == 0xBB && pBytes[2] == 0xBF;
     return bUtf16 || bUtf8;
 }
 
@@ -61,8 +62,8 @@ wchar_t asciiLower(wchar_t wcUnit)
 // Section names are compared ignoring case, by rules that differ between
 // systems beyond ASCII: the Kelvin sign lowers to k, the long s uppers to
 // S, the dotted and dotless i cross to i. Every character that may match
-// something other than itself is one wildcard here, so names that could
-// be one name share a bucket.
+// one beyond ASCII is one wildcard here, the other letters are lowered, so
+// that names which could be one name share a bucket.
 const wchar_t kWildcard = 0xFFFF;
 
 std::wstring bucketOf(const CQBNProfileFileReader::CTextSpan& name)

@@ -45,7 +45,10 @@ unsigned long sectionLength(const CQBNWCharString& section,
     return ulLength;
 }
 
-bool isPathSeparator(wchar_t wcUnit) { return wcUnit == L'\\' || wcUnit == L'/'; }
+bool isPathSeparator(wchar_t wcUnit)
+{
+    return wcUnit == L'\\' || wcUnit == L'/';
+}
 
 } // namespace
 
@@ -63,7 +66,8 @@ bool CQBNProfileFileWriter::isFullPath(const wchar_t* szPath)
         return false;
     const bool bDriveRoot = szPath[0] != L'\0' && szPath[1] == L':' &&
                             isPathSeparator(szPath[2]);
-    const bool bShare = isPathSeparator(szPath[0]) && isPathSeparator(szPath[1]);
+    const bool bShare =
+        isPathSeparator(szPath[0]) && isPathSeparator(szPath[1]);
     return bDriveRoot || bShare;
 }
 
@@ -105,6 +109,20 @@ bool CQBNProfileFileWriter::writeSection(const CQBNWCharString& section,
                       units.getNumElems());
 }
 
+bool CQBNProfileFileWriter::toFileBytes(const wchar_t* pUnits,
+                                        unsigned long ulCount,
+                                        CQBNBuffer<unsigned char>& bytes)
+{
+    const int iUnits = static_cast<int>(ulCount);
+    const int iBytes = WideCharToMultiByte(CP_ACP, 0, pUnits, iUnits, nullptr,
+                                           0, nullptr, nullptr);
+    if (iBytes <= 0 || !bytes.allocate(static_cast<unsigned long>(iBytes)))
+        return false;
+    return WideCharToMultiByte(CP_ACP, 0, pUnits, iUnits,
+                               reinterpret_cast<char*>(bytes.getBuffer()),
+                               iBytes, nullptr, nullptr) == iBytes;
+}
+
 bool CQBNProfileFileWriter::writeUnits(const wchar_t* pUnits,
                                        unsigned long ulCount)
 {
@@ -112,20 +130,13 @@ bool CQBNProfileFileWriter::writeUnits(const wchar_t* pUnits,
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    const int iUnits = static_cast<int>(ulCount);
-    const int iBytes = WideCharToMultiByte(CP_ACP, 0, pUnits, iUnits, nullptr,
-                                           0, nullptr, nullptr);
-    if (iBytes <= 0)
-        return false;
-    CQBNBuffer<unsigned char> bytes(static_cast<unsigned long>(iBytes));
-    char* pBytes = reinterpret_cast<char*>(bytes.getBuffer());
-    if (WideCharToMultiByte(CP_ACP, 0, pUnits, iUnits, pBytes, iBytes, nullptr,
-                            nullptr) != iBytes)
+    CQBNBuffer<unsigned char> bytes;
+    if (!toFileBytes(pUnits, ulCount, bytes))
         return false;
     DWORD dwWritten = 0;
-    return WriteFile(m_hFile, pBytes, static_cast<DWORD>(iBytes), &dwWritten,
-                     nullptr) &&
-           dwWritten == static_cast<DWORD>(iBytes);
+    return WriteFile(m_hFile, bytes.getBuffer(), bytes.getNumElems(),
+                     &dwWritten, nullptr) &&
+           dwWritten == bytes.getNumElems();
 }
 
 bool CQBNProfileFileWriter::close()

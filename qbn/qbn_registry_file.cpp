@@ -176,15 +176,12 @@ bool survivesCodePage(const CQBNWCharString& text)
     const int iUnits = static_cast<int>(text.getLength());
     if (isAscii(pText, text.getLength()))
         return true;
-    const int iBytes = WideCharToMultiByte(CP_ACP, 0, pText, iUnits, nullptr,
-                                           0, nullptr, nullptr);
-    if (iBytes <= 0)
+    CQBNBuffer<unsigned char> bytes;
+    if (!CQBNProfileFileWriter::toFileBytes(pText, text.getLength(), bytes))
         return false;
-    CQBNBuffer<unsigned char> bytes(static_cast<unsigned long>(iBytes));
-    char* pBytes = reinterpret_cast<char*>(bytes.getBuffer());
-    if (WideCharToMultiByte(CP_ACP, 0, pText, iUnits, pBytes, iBytes, nullptr,
-                            nullptr) != iBytes ||
-        MultiByteToWideChar(CP_ACP, 0, pBytes, iBytes, nullptr, 0) != iUnits)
+    const char* pBytes = reinterpret_cast<const char*>(bytes.getBuffer());
+    const int iBytes = static_cast<int>(bytes.getNumElems());
+    if (MultiByteToWideChar(CP_ACP, 0, pBytes, iBytes, nullptr, 0) != iUnits)
         return false;
     CQBNBuffer<unsigned short> back(static_cast<unsigned long>(iUnits));
     wchar_t* pBack = reinterpret_cast<wchar_t*>(back.getBuffer());
@@ -193,10 +190,13 @@ bool survivesCodePage(const CQBNWCharString& text)
            std::wmemcmp(pBack, pText, static_cast<size_t>(iUnits)) == 0;
 }
 
+// The length is taken once: it is counted afresh on every call, and a
+// 64 KiB string checked unit by unit would be counted 32,768 times over.
 bool survivesValueLine(const CQBNWCharString& text)
 {
     const wchar_t* pText = text.getText();
-    for (unsigned long ul = 0; ul < text.getLength(); ++ul)
+    const unsigned long ulLength = text.getLength();
+    for (unsigned long ul = 0; ul < ulLength; ++ul)
         if (isLineBreak(pText[ul]))
             return false;
     return survivesCodePage(text);

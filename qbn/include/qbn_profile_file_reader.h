@@ -5,8 +5,8 @@
 // Only a file that the profile functions read as it stands is taken: ANSI
 // text without a byte-order mark, lines ending in CR LF or LF, "[name]"
 // headers and "key=value" lines with no space where one would be trimmed,
-// no comment, no control character but the tab, no two sections whose
-// names could be taken for one. A line then reads back exactly as it is
+// no comment, no control character but the tab, no Unicode line
+// separator, no two sections whose names could be taken for one. A line then reads back exactly as it is
 // written. For any other file `read` answers false, and the caller reads it
 // through the profile functions, which decide the rest their own way.
 #ifndef QBN_PROFILE_FILE_READER_H

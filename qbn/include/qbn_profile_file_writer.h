@@ -15,6 +15,7 @@
 
 #include <vector>
 
+#include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
 struct CQBNProfileLine {
@@ -44,6 +45,10 @@ public:
     // folder, or a network share) shorter than MAX_PATH: the only names
     // that the profile functions and CreateFileW take for the same file.
     static bool isFullPath(const wchar_t* szPath);
+    // The bytes the file holds for these units: their ANSI code page form,
+    // converted as the profile functions convert it.
+    static bool toFileBytes(const wchar_t* pUnits, unsigned long ulCount,
+                            CQBNBuffer<unsigned char>& bytes);
 
 private:
     CQBNProfileFileWriter(const CQBNProfileFileWriter&) = delete;
