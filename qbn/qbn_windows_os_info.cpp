@@ -33,8 +33,9 @@ typedef BOOL(WINAPI* IsOSFunction)(DWORD);
 
 // shlwapi is loaded once and stays for the rest of the process. The OS
 // information is built afresh for every product and policy question, and
-// loading and freeing shlwapi for each of its queries (22 times in a patch
-// run) cost more than the rest of the run's own work.
+// loading and freeing shlwapi for each of its queries, 22 times in a patch
+// run, took about two thirds of the run's own work (scripts/bench: 45 ms
+// with it, 12 to 14 ms without).
 const CQBNSystemLibrary& shellLibrary()
 {
     static const CQBNSystemLibrary shell(L"shlwapi.dll");

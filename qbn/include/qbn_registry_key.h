@@ -71,9 +71,9 @@ public:
     bool getName(CQBNWCharString& out, bool bFull) const;
     // Every named value of the key (name, type and data) in the order the
     // registry lists them, read in one enumeration. With bWatch the values
-    // are kept with a watch on the key, which holds a handle and an event
-    // until the key is destroyed, and later calls are answered from them
-    // for as long as nothing in the key's values has changed. Null when the
+    // are kept, with a watch on the key (a handle and an event), until the
+    // key is destroyed or reads them again, and later calls are answered
+    // from them for as long as nothing in the key's values has changed. Null when the
     // key cannot be read or has no named values; otherwise valid until the
     // next call, a change of the key's identity or its destruction. The key
     // is closed afterwards, as after queryMultipleValues.
