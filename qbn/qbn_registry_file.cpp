@@ -10,6 +10,8 @@
 #include "qbn_directory.h"
 #include "qbn_exceptions.h"
 #include "qbn_ini.h"
+#include "qbn_profile_file_reader.h"
+#include "qbn_profile_file_writer.h"
 #include "qbn_registry_binary.h"
 #include "qbn_registry_dword.h"
 #include "qbn_registry_expand.h"
@@ -106,9 +108,30 @@ CQBNWCharString joinPieces(const std::vector<CTextPiece>& pieces,
     return CQBNWCharString(units);
 }
 
+// The text of a run of units, up to its first 0 if it holds one; an empty
+// run is the null string. Built straight into the string's storage: an
+// import makes several of these for every line.
 CQBNWCharString textOfRange(const wchar_t* pUnits, unsigned long ulLength)
 {
-    return joinPieces({CTextPiece{pUnits, ulLength}}, 0);
+    const wchar_t* pZero = std::wmemchr(pUnits, 0, ulLength);
+    const unsigned long ulText =
+        pZero != nullptr ? static_cast<unsigned long>(pZero - pUnits)
+                         : ulLength;
+    CQBNWCharString text;
+    if (ulText == 0)
+        return text;
+    CQBNBuffer<unsigned short>& storage = text;
+    if (!storage.allocate(ulText + 1))
+        throw CQBNMemAllocException(L"text", QBN_REGISTRY_FILE_SOURCE,
+                                    __LINE__);
+    std::wmemcpy(reinterpret_cast<wchar_t*>(storage.getBuffer()), pUnits,
+                 ulText);
+    return text;
+}
+
+CQBNWCharString textOf(const CTextPiece& piece)
+{
+    return textOfRange(piece.pUnits, piece.ulLength);
 }
 
 // "TAG:" and the data after it.
@@ -153,15 +176,12 @@ bool survivesCodePage(const CQBNWCharString& text)
     const int iUnits = static_cast<int>(text.getLength());
     if (isAscii(pText, text.getLength()))
         return true;
-    const int iBytes = WideCharToMultiByte(CP_ACP, 0, pText, iUnits, nullptr,
-                                           0, nullptr, nullptr);
-    if (iBytes <= 0)
+    CQBNBuffer<unsigned char> bytes;
+    if (!CQBNProfileFileWriter::toFileBytes(pText, text.getLength(), bytes))
         return false;
-    CQBNBuffer<unsigned char> bytes(static_cast<unsigned long>(iBytes));
-    char* pBytes = reinterpret_cast<char*>(bytes.getBuffer());
-    if (WideCharToMultiByte(CP_ACP, 0, pText, iUnits, pBytes, iBytes, nullptr,
-                            nullptr) != iBytes ||
-        MultiByteToWideChar(CP_ACP, 0, pBytes, iBytes, nullptr, 0) != iUnits)
+    const char* pBytes = reinterpret_cast<const char*>(bytes.getBuffer());
+    const int iBytes = static_cast<int>(bytes.getNumElems());
+    if (MultiByteToWideChar(CP_ACP, 0, pBytes, iBytes, nullptr, 0) != iUnits)
         return false;
     CQBNBuffer<unsigned short> back(static_cast<unsigned long>(iUnits));
     wchar_t* pBack = reinterpret_cast<wchar_t*>(back.getBuffer());
@@ -170,10 +190,13 @@ bool survivesCodePage(const CQBNWCharString& text)
            std::wmemcmp(pBack, pText, static_cast<size_t>(iUnits)) == 0;
 }
 
+// The length is taken once: it is counted afresh on every call, and a
+// 64 KiB string checked unit by unit would be counted 32,768 times over.
 bool survivesValueLine(const CQBNWCharString& text)
 {
     const wchar_t* pText = text.getText();
-    for (unsigned long ul = 0; ul < text.getLength(); ++ul)
+    const unsigned long ulLength = text.getLength();
+    for (unsigned long ul = 0; ul < ulLength; ++ul)
         if (isLineBreak(pText[ul]))
             return false;
     return survivesCodePage(text);
@@ -273,39 +296,46 @@ bool isHexDigit(wchar_t wcUnit)
            (wcUnit >= L'a' && wcUnit <= L'f');
 }
 
-// Pairs of hex digits with one space between pairs, as the writer makes
-// them. Anything else is refused whole: converting the pairs that happen to
-// convert would import shifted or shortened data.
-bool isDump(const CQBNWCharString& text)
+// Of a unit that isHexDigit took.
+unsigned char hexDigitValue(wchar_t wcUnit)
 {
-    const unsigned long ulLength = text.getLength();
-    if (ulLength % kDumpUnitsPerByte != kDumpUnitsPerByte - 1 &&
-        ulLength != 0)
+    if (wcUnit <= L'9')
+        return static_cast<unsigned char>(wcUnit - L'0');
+    if (wcUnit <= L'F')
+        return static_cast<unsigned char>(wcUnit - L'A' + 10);
+    return static_cast<unsigned char>(wcUnit - L'a' + 10);
+}
+
+// Pairs of hex digits with one space between pairs, as the writer makes
+// them, checked and converted in one pass; each pair is the byte that
+// getBufferFromAsciiCodeString makes of it. Anything else is refused whole:
+// converting the pairs that happen to convert would import shifted or
+// shortened data.
+bool bytesFromDump(const CTextPiece& dump, CQBNBuffer<unsigned char>& bytes)
+{
+    if (dump.ulLength == 0)
+        return bytes.release();
+    if (dump.ulLength % kDumpUnitsPerByte != kDumpUnitsPerByte - 1)
         return false;
-    const wchar_t* pText = text.getText();
-    for (unsigned long ul = 0; ul < ulLength; ++ul) {
-        const bool bSeparatorPlace =
-            ul % kDumpUnitsPerByte == kDumpUnitsPerByte - 1;
-        if (bSeparatorPlace ? pText[ul] != kDumpSeparator
-                            : !isHexDigit(pText[ul]))
+    const unsigned long ulBytes = (dump.ulLength + 1) / kDumpUnitsPerByte;
+    if (!bytes.allocate(ulBytes))
+        throw CQBNMemAllocException(L"bytes", QBN_REGISTRY_FILE_SOURCE,
+                                    __LINE__);
+    for (unsigned long ul = 0; ul < ulBytes; ++ul) {
+        const wchar_t* pPair = dump.pUnits + ul * kDumpUnitsPerByte;
+        const bool bSeparated =
+            ul + 1 == ulBytes || pPair[kDumpUnitsPerByte - 1] == kDumpSeparator;
+        if (!isHexDigit(pPair[0]) || !isHexDigit(pPair[1]) || !bSeparated) {
+            bytes.release();
             return false;
+        }
+        bytes[ul] = static_cast<unsigned char>(hexDigitValue(pPair[0]) << 4 |
+                                               hexDigitValue(pPair[1]));
     }
     return true;
 }
 
-bool bytesFromDump(const CQBNWCharString& dump,
-                   CQBNBuffer<unsigned char>& bytes)
-{
-    if (!isDump(dump))
-        return false;
-    const unsigned long ulLength = dump.getLength();
-    if (ulLength == 0)
-        return bytes.release();
-    bytes = dump.getBufferFromAsciiCodeString();
-    return bytes.getNumElems() == (ulLength + 1) / kDumpUnitsPerByte;
-}
-
-bool textFromDump(const CQBNWCharString& dump, CQBNWCharString& text)
+bool textFromDump(const CTextPiece& dump, CQBNWCharString& text)
 {
     CQBNBuffer<unsigned char> bytes;
     return bytesFromDump(dump, bytes) &&
@@ -500,18 +530,24 @@ void requireFileName(const CQBNWCharString& fileName,
 
 // ---- the writer ----
 
-struct CProfileLine {
-    CQBNWCharString name;
-    CQBNWCharString data;
+// How the sections reach the file.
+enum CSectionOutput {
+    // Not decided until the first section: a tree without values leaves
+    // no file behind.
+    soUndecided,
+    // Written by this export alone, in one pass.
+    soDirect,
+    // Through the profile functions, which keep what an earlier file holds
+    // and report the failures of a file that cannot be made.
+    soProfileFunctions
 };
-
-typedef std::vector<CProfileLine> CProfileLines;
 
 class CRegistryTextWriter {
 public:
     CRegistryTextWriter(HKEY hRoot, const CQBNWCharString& fileName)
         : m_root(hRoot), m_fileName(fileName), m_ini(fileName),
-          m_bFileHadContent(false), m_bComplete(true)
+          m_output(soProfileFunctions), m_bFileHadContent(false),
+          m_bComplete(true)
     {
     }
 
@@ -520,18 +556,24 @@ public:
 private:
     void prepareFile(bool bOverwrite);
     void exportKey(const CQBNWCharString& path);
-    void collectLines(CQBNRegistryKey& key, CProfileLines& lines);
-    void collectGroup(const std::vector<CQBNRegistryValent>& values,
-                      const CValueGroup& group, CProfileLines& lines);
+    void collectLines(CQBNRegistryKey& key, CQBNProfileLines& lines);
+    void collectGroup(const CQBNRegistryValues& values,
+                      const CValueGroup& group, CQBNProfileLines& lines);
     void writeSection(const CQBNWCharString& section,
-                      const CProfileLines& lines);
+                      const CQBNProfileLines& lines);
+    bool writeSectionDirectly(const CQBNWCharString& section,
+                              const CQBNProfileLines& lines);
+    void writeSectionWithProfileFunctions(const CQBNWCharString& section,
+                                          const CQBNProfileLines& lines);
     void writeValueByValue(const CQBNWCharString& section,
-                           const CProfileLines& lines);
+                           const CQBNProfileLines& lines);
     void exportSubKeys(CQBNRegistryKey& key, const CQBNWCharString& path);
 
     HKEY m_root;
     CQBNWCharString m_fileName;
     CQBNIni m_ini;
+    CQBNProfileFileWriter m_file;
+    CSectionOutput m_output;
     // Whether the file existed when the export began, so that a section of
     // this export may already be there.
     bool m_bFileHadContent;
@@ -548,6 +590,8 @@ bool CRegistryTextWriter::exportTree(const CQBNWCharString& path,
         return false;
     prepareFile(bOverwrite);
     exportKey(path);
+    if (!m_file.close())
+        m_bComplete = false;
     return m_bComplete;
 }
 
@@ -557,6 +601,7 @@ void CRegistryTextWriter::prepareFile(bool bOverwrite)
         DeleteFileW(m_fileName.getText());
     m_bFileHadContent =
         GetFileAttributesW(m_fileName.getText()) != INVALID_FILE_ATTRIBUTES;
+    m_output = m_bFileHadContent ? soProfileFunctions : soUndecided;
     const wchar_t* pName = m_fileName.getText();
     const wchar_t* pLastSeparator = std::wcsrchr(pName, kPathSeparator);
     if (pLastSeparator == nullptr || pLastSeparator == pName)
@@ -570,7 +615,7 @@ void CRegistryTextWriter::prepareFile(bool bOverwrite)
 void CRegistryTextWriter::exportKey(const CQBNWCharString& path)
 {
     CQBNRegistryKey key(m_root, path, kQbnKeyRead, false, 0);
-    CProfileLines lines;
+    CQBNProfileLines lines;
     collectLines(key, lines);
     if (!lines.empty()) {
         const CQBNWCharString section = sectionNameOf(m_root, path);
@@ -586,30 +631,26 @@ void CRegistryTextWriter::exportKey(const CQBNWCharString& path)
 }
 
 // The key's values are read once and sorted into the groups here. Each
-// list reader would read all of them again only to keep its own type, and a
-// key with one large value among many would be read five times over.
-// A key without values answers false and has nothing to export.
+// list reader would serve its own type from the same reading, but would
+// build a list of its own to be walked once more; the key is asked only
+// once, so it is not watched. A key without values answers none and has
+// nothing to export.
 void CRegistryTextWriter::collectLines(CQBNRegistryKey& key,
-                                       CProfileLines& lines)
+                                       CQBNProfileLines& lines)
 {
-    CQBNRegistryValentList list;
-    if (!key.queryMultipleValues(list))
+    const bool bWatch = false;
+    const CQBNRegistryValues* pValues = key.readAllValues(bWatch);
+    if (pValues == nullptr)
         return;
-    std::vector<CQBNRegistryValent> values;
-    values.reserve(list.getCount());
-    if (!visitList(list, [&](const CQBNRegistryValent& value) {
-            values.push_back(value);
-        }))
-        m_bComplete = false;
     for (const CValueGroup& group : kValueGroups)
-        collectGroup(values, group, lines);
+        collectGroup(*pValues, group, lines);
 }
 
 // Within a group, values keep the order in which the registry reported
 // them.
-void CRegistryTextWriter::collectGroup(
-    const std::vector<CQBNRegistryValent>& values, const CValueGroup& group,
-    CProfileLines& lines)
+void CRegistryTextWriter::collectGroup(const CQBNRegistryValues& values,
+                                       const CValueGroup& group,
+                                       CQBNProfileLines& lines)
 {
     for (const CQBNRegistryValent& value : values) {
         if (value.type != group.dwType)
@@ -622,20 +663,47 @@ void CRegistryTextWriter::collectGroup(
             continue;
         }
         lines.push_back(
-            CProfileLine{value.name, group.lineData(value.data)});
+            CQBNProfileLine{value.name, group.lineData(value.data)});
     }
+}
+
+// A file that this export makes is written section after section in one
+// pass. WritePrivateProfileSectionW would read and rewrite the whole file
+// for every key, which made the export of a tree of 100,000 values take
+// minutes (bench_registry_file); the bytes are the same either way.
+void CRegistryTextWriter::writeSection(const CQBNWCharString& section,
+                                       const CQBNProfileLines& lines)
+{
+    if (m_output == soUndecided)
+        m_output = m_file.create(m_fileName.getText()) ? soDirect
+                                                       : soProfileFunctions;
+    if (m_output == soDirect) {
+        if (!writeSectionDirectly(section, lines))
+            m_bComplete = false;
+        return;
+    }
+    writeSectionWithProfileFunctions(section, lines);
+}
+
+// Reported as the profile functions' own refusal would be.
+bool CRegistryTextWriter::writeSectionDirectly(const CQBNWCharString& section,
+                                               const CQBNProfileLines& lines)
+{
+    if (m_file.writeSection(section, lines))
+        return true;
+    const CQBNWritePrivateProfileSectionException failed(
+        section.getText(), GetLastError(), QBN_REGISTRY_FILE_SOURCE, __LINE__);
+    return false;
 }
 
 // One WritePrivateProfileSectionW per key, not one WritePrivateProfileString
 // per value: Wine rewrites the whole file on every write, so value by value
-// costs values times file size. bench_registry_file measured 10,000 values
-// (four of them 64 KiB) at 56 to 89 s value by value against 0.6 to 1.1 s
-// key by key, and the file comes out byte for byte the same. A section that
-// is already in the file (an export into an existing file without
-// overwrite) is still written value by value, so that its other lines are
-// kept exactly as value-by-value writing keeps them.
-void CRegistryTextWriter::writeSection(const CQBNWCharString& section,
-                                       const CProfileLines& lines)
+// costs values times file size. A section that is already in the file (an
+// export into an existing file without overwrite) is still written value
+// by value, so that its other lines are kept exactly as value-by-value
+// writing keeps them.
+void CRegistryTextWriter::writeSectionWithProfileFunctions(
+    const CQBNWCharString& section, const CQBNProfileLines& lines)
 {
     if (m_bFileHadContent && m_ini.hasSection(section)) {
         writeValueByValue(section, lines);
@@ -643,10 +711,10 @@ void CRegistryTextWriter::writeSection(const CQBNWCharString& section,
     }
     CQBNWCharStringList block;
     long lKey = 0;
-    for (const CProfileLine& line : lines) {
+    for (const CQBNProfileLine& line : lines) {
         const CQBNWCharString text =
-            joinPieces({pieceOf(line.name), CTextPiece{&kNameEnd, 1},
-                        pieceOf(line.data)},
+            joinPieces({pieceOf(line.key), CTextPiece{&kNameEnd, 1},
+                        pieceOf(line.value)},
                        0);
         if (!block.add(text, lKey++))
             throw CQBNMemAllocException(L"block", QBN_REGISTRY_FILE_SOURCE,
@@ -657,10 +725,10 @@ void CRegistryTextWriter::writeSection(const CQBNWCharString& section,
 }
 
 void CRegistryTextWriter::writeValueByValue(const CQBNWCharString& section,
-                                            const CProfileLines& lines)
+                                            const CQBNProfileLines& lines)
 {
-    for (const CProfileLine& line : lines)
-        if (!m_ini.setProfileString(section, line.name, line.data))
+    for (const CQBNProfileLine& line : lines)
+        if (!m_ini.setProfileString(section, line.key, line.value))
             m_bComplete = false;
 }
 
@@ -680,41 +748,48 @@ void CRegistryTextWriter::exportSubKeys(CQBNRegistryKey& key,
 
 // ---- the reader ----
 
-// Where one line's value goes.
+// Where one line's value goes: the section's key, held open while its
+// lines are imported when it could be opened.
 struct CValueTarget {
     HKEY hRoot;
     CQBNWCharString path;
     CQBNWCharString name;
+    HKEY hOpenKey;
 };
 
-// A refusal is logged by the value class and does not stop the walk.
+// A refusal is logged by the value class and does not stop the walk. The
+// value is written through the section's open key: opening and closing
+// the same key again for every value made up most of an import's time.
 template <class Value, class Data>
 void writeValue(const CValueTarget& target, const Data& data)
 {
     Value value(target.hRoot, target.path, target.name, kQbnKeyReadWrite,
                 true, 0);
-    value.setValue(data, false);
+    if (target.hOpenKey == nullptr) {
+        value.setValue(data, false);
+        return;
+    }
+    if (value.setValue(data, true))
+        value.writeThrough(target.hOpenKey);
 }
 
 // The quotes go, whatever the first and last characters are; data too
 // short to have both is no string and the line is skipped.
-bool quotedText(const CQBNWCharString& data, CQBNWCharString& text)
+bool quotedText(const CTextPiece& data, CQBNWCharString& text)
 {
-    const unsigned long ulLength = data.getLength();
-    if (ulLength < 2)
+    if (data.ulLength < 2)
         return false;
-    text = textOfRange(data.getText() + 1, ulLength - 2);
+    text = textOfRange(data.pUnits + 1, data.ulLength - 2);
     return true;
 }
 
 // An empty list is written as no dumps at all and comes back empty rather
 // than as one empty string.
-bool stringsFromDumps(const CQBNWCharString& data,
-                      CQBNWCharStringList& strings)
+bool stringsFromDumps(const CTextPiece& data, CQBNWCharStringList& strings)
 {
     strings.clear();
-    const wchar_t* pPart = data.getText();
-    const wchar_t* pEnd = pPart + data.getLength();
+    const wchar_t* pPart = data.pUnits;
+    const wchar_t* pEnd = pPart + data.ulLength;
     if (pPart == pEnd)
         return true;
     for (long lKey = 0;; ++lKey) {
@@ -723,10 +798,9 @@ bool stringsFromDumps(const CQBNWCharString& data,
         if (pPartEnd == nullptr)
             pPartEnd = pEnd;
         CQBNWCharString text;
-        if (!textFromDump(textOfRange(pPart, static_cast<unsigned long>(
-                                                 pPartEnd - pPart)),
-                          text) ||
-            !strings.add(text, lKey))
+        const CTextPiece part = {
+            pPart, static_cast<unsigned long>(pPartEnd - pPart)};
+        if (!textFromDump(part, text) || !strings.add(text, lKey))
             return false;
         if (pPartEnd == pEnd)
             return true;
@@ -734,15 +808,15 @@ bool stringsFromDumps(const CQBNWCharString& data,
     }
 }
 
-void importDword(const CValueTarget& target, const CQBNWCharString& data)
+void importDword(const CValueTarget& target, const CTextPiece& data)
 {
     unsigned long ulValue = 0;
-    if (data.toNumber(ulValue, nsHex))
+    if (textOf(data).toNumber(ulValue, nsHex))
         writeValue<CQBNRegistryDword>(target, ulValue);
 }
 
 template <class Value>
-void importQuotedText(const CValueTarget& target, const CQBNWCharString& data)
+void importQuotedText(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharString text;
     if (quotedText(data, text))
@@ -750,29 +824,28 @@ void importQuotedText(const CValueTarget& target, const CQBNWCharString& data)
 }
 
 template <class Value>
-void importDumpedText(const CValueTarget& target, const CQBNWCharString& data)
+void importDumpedText(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharString text;
     if (textFromDump(data, text))
         writeValue<Value>(target, text);
 }
 
-void importMultiString(const CValueTarget& target,
-                       const CQBNWCharString& data)
+void importMultiString(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNWCharStringList strings;
     if (stringsFromDumps(data, strings))
         writeValue<CQBNRegistryMultiString>(target, strings);
 }
 
-void importBinary(const CValueTarget& target, const CQBNWCharString& data)
+void importBinary(const CValueTarget& target, const CTextPiece& data)
 {
     CQBNBuffer<unsigned char> bytes;
     if (bytesFromDump(data, bytes))
         writeValue<CQBNRegistryBinary>(target, bytes);
 }
 
-typedef void (*CImportValue)(const CValueTarget&, const CQBNWCharString&);
+typedef void (*CImportValue)(const CValueTarget&, const CTextPiece&);
 
 struct CTagImporter {
     const wchar_t* szTag;
@@ -794,11 +867,10 @@ const CTagImporter kTagImporters[] = {
 // name=TAG:data. The tag ends at the first ":" after the "=", not at the
 // first of the line: value names may hold colons (paths often do), and
 // such a value must not be lost on import.
-bool splitLine(const CQBNWCharString& line, CQBNWCharString& name,
-               CQBNWCharString& tag, CQBNWCharString& data)
+bool splitLine(const wchar_t* pLine, unsigned long ulLength,
+               CQBNWCharString& name, CTextPiece& tag, CTextPiece& data)
 {
-    const wchar_t* pLine = line.getText();
-    const wchar_t* pEnd = pLine + line.getLength();
+    const wchar_t* pEnd = pLine + ulLength;
     const wchar_t* pNameEnd =
         std::wmemchr(pLine, kNameEnd, static_cast<size_t>(pEnd - pLine));
     if (pNameEnd == nullptr)
@@ -809,65 +881,108 @@ bool splitLine(const CQBNWCharString& line, CQBNWCharString& name,
     if (pTagEnd == nullptr)
         return false;
     name = textOfRange(pLine, static_cast<unsigned long>(pNameEnd - pLine));
-    tag = textOfRange(pTag, static_cast<unsigned long>(pTagEnd - pTag));
-    data = textOfRange(pTagEnd + 1,
-                       static_cast<unsigned long>(pEnd - pTagEnd - 1));
+    tag = CTextPiece{pTag, static_cast<unsigned long>(pTagEnd - pTag)};
+    data = CTextPiece{pTagEnd + 1,
+                      static_cast<unsigned long>(pEnd - pTagEnd - 1)};
     return true;
+}
+
+// Tags are compared whole and exactly. A line holds no 0, whichever way it
+// was read.
+bool isTag(const CTextPiece& tag, const wchar_t* szTag)
+{
+    return tag.ulLength == std::wcslen(szTag) &&
+           std::wmemcmp(tag.pUnits, szTag, tag.ulLength) == 0;
 }
 
 class CRegistryTextReader {
 public:
     explicit CRegistryTextReader(const CQBNWCharString& fileName)
-        : m_ini(fileName)
+        : m_fileName(fileName), m_ini(fileName)
     {
     }
 
     bool importAll();
 
 private:
-    void importSection(const CQBNWCharString& section);
-    static void importLine(CValueTarget& target, const CQBNWCharString& line);
+    void importReadFile(const CQBNProfileFileReader& file);
+    void importWithProfileFunctions();
+    template <class VisitLines>
+    void importSection(const CQBNWCharString& section, VisitLines visitLines);
+    static void importLine(CValueTarget& target, const wchar_t* pLine,
+                           unsigned long ulLength);
 
+    CQBNWCharString m_fileName;
     CQBNIni m_ini;
 };
 
-// A missing or unreadable file, or one without sections, is an empty walk.
+// The file is read whole in one pass when it is of the plain kind that the
+// writer makes; the profile functions would read it all again for every
+// section. Any other file is read through them, as it always was.
 bool CRegistryTextReader::importAll()
+{
+    CQBNProfileFileReader file;
+    if (file.read(m_fileName.getText()))
+        importReadFile(file);
+    else
+        importWithProfileFunctions();
+    return true;
+}
+
+void CRegistryTextReader::importReadFile(const CQBNProfileFileReader& file)
+{
+    typedef CQBNProfileFileReader::CTextSpan CTextSpan;
+    for (const CQBNProfileFileReader::CSection& section : file.getSections())
+        importSection(
+            textOfRange(section.name.pUnits, section.name.ulLength),
+            [&](CValueTarget& target) {
+                for (const CTextSpan& line : section.lines)
+                    importLine(target, line.pUnits, line.ulLength);
+            });
+}
+
+// A missing or unreadable file, or one without sections, is an empty walk.
+void CRegistryTextReader::importWithProfileFunctions()
 {
     CQBNWCharStringList sections;
     if (!m_ini.getWholeProfileSectionNames(sections))
-        return true;
+        return;
     visitList(sections, [&](const CQBNWCharString& section) {
-        importSection(section);
+        importSection(section, [&](CValueTarget& target) {
+            CQBNWCharStringList lines;
+            if (!m_ini.getWholeProfileSection(section, lines))
+                return;
+            visitList(lines, [&](const CQBNWCharString& line) {
+                importLine(target, line.getText(), line.getLength());
+            });
+        });
     });
-    return true;
 }
 
 // The key is created even when none of its lines can be imported, and it
 // stays open while its values are written.
-void CRegistryTextReader::importSection(const CQBNWCharString& section)
+template <class VisitLines>
+void CRegistryTextReader::importSection(const CQBNWCharString& section,
+                                        VisitLines visitLines)
 {
     CValueTarget target;
     splitSectionName(section, target.hRoot, target.path);
     CQBNRegistryKey key(target.hRoot, target.path, kQbnKeyReadWrite, true, 0);
     key.open();
-    CQBNWCharStringList lines;
-    if (!m_ini.getWholeProfileSection(section, lines))
-        return;
-    visitList(lines, [&](const CQBNWCharString& line) {
-        importLine(target, line);
-    });
+    target.hOpenKey = key.isOpen() ? key.getHandle() : nullptr;
+    visitLines(target);
 }
 
 void CRegistryTextReader::importLine(CValueTarget& target,
-                                     const CQBNWCharString& line)
+                                     const wchar_t* pLine,
+                                     unsigned long ulLength)
 {
-    CQBNWCharString tag;
-    CQBNWCharString data;
-    if (!splitLine(line, target.name, tag, data))
+    CTextPiece tag = {};
+    CTextPiece data = {};
+    if (!splitLine(pLine, ulLength, target.name, tag, data))
         return;
     for (const CTagImporter& importer : kTagImporters) {
-        if (std::wcscmp(importer.szTag, tag.getText()) == 0) {
+        if (isTag(tag, importer.szTag)) {
             importer.import(target, data);
             return;
         }

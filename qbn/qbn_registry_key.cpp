@@ -76,9 +76,23 @@ bool queryKeyInfo(CQBNRegistryKey& key, CQBNKeyInfoItem item,
     });
 }
 
+// The name Windows wrote into `room` (dwLength characters reported), as
+// text: terminated within the room whatever length Windows reported, and
+// ending at its first 0.
+void takeEnumeratedName(CQBNBuffer<unsigned short>& room, DWORD dwLength,
+                        CQBNWCharString& name)
+{
+    wchar_t* szName = reinterpret_cast<wchar_t*>(room.getBuffer());
+    const unsigned long ulLast = room.getNumElems() - 1;
+    szName[dwLength < ulLast ? dwLength : ulLast] = 0;
+    name = szName;
+    if (szName[0] != 0 && name.getLength() == 0)
+        throw CQBNMemAllocException(L"szName", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+}
+
 // One enumerated name (sub-key or value), read into room for ulMaxLen
-// characters and a terminator. The name is terminated here as well, within
-// the room, whatever length Windows reports.
+// characters and a terminator.
 template <class EnumCall>
 LONG readEnumeratedName(unsigned long ulMaxLen, CQBNWCharString& name,
                         EnumCall enumCall)
@@ -89,11 +103,7 @@ LONG readEnumeratedName(unsigned long ulMaxLen, CQBNWCharString& name,
     const LONG lResult = enumCall(szName, &dwLength);
     if (lResult != ERROR_SUCCESS)
         return lResult;
-    szName[dwLength < ulMaxLen ? dwLength : ulMaxLen] = 0;
-    name = szName;
-    if (szName[0] != 0 && name.getLength() == 0)
-        throw CQBNMemAllocException(L"szName", QBN_REGISTRY_KEY_SOURCE,
-                                    __LINE__);
+    takeEnumeratedName(room, dwLength, name);
     return ERROR_SUCCESS;
 }
 
@@ -228,6 +238,86 @@ bool appendRecords(CQBNRegistryValentList& list,
     return true;
 }
 
+// ---- every value in one enumeration ----
+
+void measureValues(HKEY hKey, const CQBNWCharString& path,
+                   CQBNRegistryValuesInfo& info)
+{
+    const LONG lResult = CQBNRegistryValueSnapshot::queryInfo(hKey, info);
+    if (lResult != ERROR_SUCCESS)
+        throw CQBNRegQueryInfoKeyException(path.getText(), lResult,
+                                           QBN_REGISTRY_KEY_SOURCE, __LINE__);
+}
+
+// Room for the longest name and the largest data the key reported.
+struct CValueRoom {
+    explicit CValueRoom(const CQBNRegistryValuesInfo& info)
+        : name(info.dwMaxNameLength + 1),
+          data(info.dwMaxDataBytes != 0 ? info.dwMaxDataBytes : 1)
+    {
+    }
+
+    CQBNBuffer<unsigned short> name;
+    CQBNBuffer<unsigned char> data;
+};
+
+// The value Windows wrote into `room` at the end of `values`; the default
+// value has no name and is not listed.
+void appendValue(CValueRoom& room, DWORD dwNameLength, DWORD dwType,
+                 DWORD dwSize, CQBNRegistryValues& values)
+{
+    CQBNWCharString name;
+    takeEnumeratedName(room.name, dwNameLength, name);
+    if (name.getLength() == 0)
+        return;
+    values.emplace_back();
+    CQBNRegistryValent& value = values.back();
+    value.name = name;
+    value.type = dwType;
+    if (dwSize == 0)
+        return;
+    if (!value.data.allocate(dwSize))
+        throw CQBNMemAllocException(L"data", QBN_REGISTRY_KEY_SOURCE,
+                                    __LINE__);
+    std::memcpy(value.data.getBuffer(), room.data.getBuffer(), dwSize);
+}
+
+// Name, type and data of every named value, in the registry's order, each
+// read with one RegEnumValueW into room sized from the key's own maxima. A
+// value that outgrew the room after it was measured (ERROR_MORE_DATA) makes
+// the key be measured again and the value read again; Windows never writes
+// past the room.
+void readValues(HKEY hKey, const CQBNWCharString& path,
+                CQBNRegistryValuesInfo& info, CQBNRegistryValues& values)
+{
+    measureValues(hKey, path, info);
+    values.reserve(info.dwCount);
+    std::unique_ptr<CValueRoom> room(new CValueRoom(info));
+    unsigned long ulMeasured = 1;
+    for (DWORD dwIndex = 0;;) {
+        DWORD dwNameLength = room->name.getNumElems();
+        DWORD dwSize = room->data.getNumElems();
+        DWORD dwType = 0;
+        const LONG lResult = RegEnumValueW(
+            hKey, dwIndex, reinterpret_cast<wchar_t*>(room->name.getBuffer()),
+            &dwNameLength, nullptr, &dwType, room->data.getBuffer(), &dwSize);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            return;
+        if (lResult == ERROR_MORE_DATA &&
+            ulMeasured++ < kMultipleValuesReads) {
+            measureValues(hKey, path, info);
+            room.reset(new CValueRoom(info));
+            continue;
+        }
+        if (lResult != ERROR_SUCCESS)
+            throw CQBNRegEnumValueException(path.getText(), lResult,
+                                            kEnumClassName, L"enumValueNames",
+                                            QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        appendValue(*room, dwNameLength, dwType, dwSize, values);
+        ++dwIndex;
+    }
+}
+
 } // namespace
 
 // ---- construction and assignment ----
@@ -280,6 +370,7 @@ CQBNRegistryKey& CQBNRegistryKey::operator=(const CQBNRegistryKey& other)
         m_options = other.m_options;
         m_createIfMissing = other.m_createIfMissing;
         m_path = other.m_path;
+        m_pValueSnapshot.reset();
     });
     return *this;
 }
@@ -289,6 +380,8 @@ void CQBNRegistryKey::setAccess(REGSAM access)
     if (m_isOpen)
         close();
     m_access = access;
+    // Another view may be another key.
+    m_pValueSnapshot.reset();
 }
 
 // ---- open, create, close ----
@@ -463,28 +556,60 @@ LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
 
 // Only the end of the sub-keys completes the list: a key that cannot be
 // opened, or an enumeration that breaks off, is a failure and not a key
-// with fewer sub-keys.
+// with fewer sub-keys. The key is measured once and enumerated through one
+// handle, where stepping with enumSubKeys would open, measure and close it
+// again for every sub-key; it is left open, as enumSubKeys leaves it.
 bool CQBNRegistryKey::enumSubKeyNames(CQBNWCharStringList& list)
 {
     return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
                     [&]() {
                         list.clear();
-                        CQBNRegistryKey scratch(nullptr, CQBNWCharString(),
-                                                kQbnKeyAllAccess, false, 0);
-                        unsigned long ulIndex = 0;
-                        LONG lResult = ERROR_SUCCESS;
-                        while ((lResult = nextSubKey(scratch, ulIndex)) ==
-                               ERROR_SUCCESS) {
-                            CQBNWCharString name;
-                            if (!scratch.getName(name, false) ||
-                                !name.isValid() ||
-                                !list.add(name, static_cast<long>(ulIndex)))
-                                return false;
-                            ++ulIndex;
-                        }
-                        scratch.close();
-                        return lResult == ERROR_NO_MORE_ITEMS;
+                        return openIfClosed(*this) && listSubKeyNames(list);
                     });
+}
+
+bool CQBNRegistryKey::listSubKeyNames(CQBNWCharStringList& list)
+{
+    CQBNBuffer<unsigned short> room(measureSubKeys() + 1);
+    unsigned long ulMeasured = 1;
+    for (DWORD dwIndex = 0;;) {
+        DWORD dwLength = room.getNumElems();
+        const LONG lResult = RegEnumKeyExW(
+            m_hKey, dwIndex, reinterpret_cast<wchar_t*>(room.getBuffer()),
+            &dwLength, nullptr, nullptr, nullptr, nullptr);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            return true;
+        // A longer name came in after the measuring.
+        if (lResult == ERROR_MORE_DATA && ulMeasured++ < kMultipleValuesReads) {
+            if (!room.allocate(measureSubKeys() + 1))
+                throw CQBNBufferInitException(QBN_REGISTRY_KEY_SOURCE,
+                                              __LINE__, true);
+            continue;
+        }
+        if (lResult != ERROR_SUCCESS)
+            throw CQBNRegEnumKeyException(m_path.getText(), lResult,
+                                          kEnumClassName, L"enumSubKeys",
+                                          QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        CQBNWCharString name;
+        takeEnumeratedName(room, dwLength, name);
+        if (!name.isValid() || !list.add(name, static_cast<long>(dwIndex)))
+            return false;
+        ++dwIndex;
+    }
+}
+
+// The longest sub-key name of the open key, in characters.
+DWORD CQBNRegistryKey::measureSubKeys()
+{
+    DWORD dwMaxLength = 0;
+    const LONG lResult =
+        RegQueryInfoKeyW(m_hKey, nullptr, nullptr, nullptr, nullptr,
+                         &dwMaxLength, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+    if (lResult != ERROR_SUCCESS)
+        throw CQBNRegQueryInfoKeyException(m_path.getText(), lResult,
+                                           QBN_REGISTRY_KEY_SOURCE, __LINE__);
+    return dwMaxLength;
 }
 
 bool CQBNRegistryKey::enumValueNames(CQBNWCharStringList& list)
@@ -540,6 +665,51 @@ bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
         return appendRecords(list, names, records.get(), data,
                              m_path.getText());
     });
+}
+
+// The list readers each want every value of the key, and a caller usually
+// asks several of them in turn. One enumeration reads name, type and data
+// together, where queryMultipleValues enumerates the names and then has
+// every value read twice more (measured, then fetched); what it read is kept
+// for the next reader while Windows reports no change to the key's values.
+const CQBNRegistryValues* CQBNRegistryKey::readAllValues(bool bWatch)
+{
+    const CQBNRegistryValues* pValues = nullptr;
+    guardThenClose(*this, __LINE__, [&]() {
+        const bool bCurrent =
+            m_pValueSnapshot != nullptr && m_pValueSnapshot->isCurrent();
+        if (!bCurrent && !takeValueSnapshot(bWatch))
+            return false;
+        if (m_pValueSnapshot->getValues().empty())
+            return false;
+        pValues = &m_pValueSnapshot->getValues();
+        return true;
+    });
+    return pValues;
+}
+
+// The watch is set before the values are read, so that a change made while
+// they are read shows on the next call. A watched key's handle is the
+// snapshot's from then on: the key is closed, as after every reading, and
+// the watch lives on.
+bool CQBNRegistryKey::takeValueSnapshot(bool bWatch)
+{
+    m_pValueSnapshot.reset();
+    if (!openIfClosed(*this))
+        return false;
+    std::unique_ptr<CQBNRegistryValueSnapshot> snapshot(
+        new CQBNRegistryValueSnapshot());
+    const HKEY hKey = m_hKey;
+    if (bWatch && snapshot->watch(hKey)) {
+        m_hKey = nullptr;
+        m_isOpen = false;
+    }
+    CQBNRegistryValuesInfo info = {};
+    CQBNRegistryValues values;
+    readValues(hKey, m_path, info, values);
+    snapshot->keep(info, values);
+    m_pValueSnapshot = std::move(snapshot);
+    return true;
 }
 
 // ---- save and restore ----

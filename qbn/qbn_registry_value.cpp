@@ -11,7 +11,7 @@ CQBNRegistryValue::CQBNRegistryValue(HKEY hRoot, const CQBNWCharString& path,
                                      REGSAM access, bool bCreateIfMissing,
                                      DWORD dwOptions)
     : CQBNRegistryKey(hRoot, path, access, bCreateIfMissing, dwOptions),
-      m_cacheValid(false)
+      m_cacheValid(false), m_bLentHandle(false)
 {
     // A name that cannot be copied leaves the default value selected; the
     // object stays usable, so the failure is only recorded.
@@ -37,6 +37,22 @@ bool CQBNRegistryValue::ensureOpen()
     if (!isOpen())
         open();
     return isOpen();
+}
+
+// The lent handle is only borrowed: it is never closed here, and the key is
+// back to closed, without it, whatever the write did.
+bool CQBNRegistryValue::writeThrough(HKEY hOpenKey)
+{
+    if (isOpen() && !close())
+        return false;
+    m_hKey = hOpenKey;
+    m_isOpen = true;
+    m_bLentHandle = true;
+    const bool bWritten = writeRegistry();
+    m_hKey = nullptr;
+    m_isOpen = false;
+    m_bLentHandle = false;
+    return bWritten;
 }
 
 LONG CQBNRegistryValue::queryValue(void* pData, DWORD& dwSize)

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qbn_ini.h"
+#include "qbn_profile_file_reader.h"
 #include "support/scratch_folder.h"
 
 namespace {
@@ -250,6 +252,104 @@ TEST_F(IniTest, CreatingASectionKeepsOneThatHasLines)
     EXPECT_TRUE(m_ini.createProfileSection(L"new"));
     EXPECT_EQ(L"1", rawValue(L"s", L"a"));
     EXPECT_EQ(L"2", rawValue(L"t", L"b"));
+}
+
+// ---- the one-pass reader ----
+
+typedef std::vector<std::pair<std::wstring, Texts> > Sections;
+
+// The texts of a block of 0-ended entries.
+Texts entriesOf(const std::vector<wchar_t>& block, DWORD dwCount)
+{
+    Texts entries;
+    for (DWORD dwAt = 0; dwAt < dwCount;) {
+        const std::wstring entry(block.data() + dwAt);
+        entries.push_back(entry);
+        dwAt += static_cast<DWORD>(entry.size()) + 1;
+    }
+    return entries;
+}
+
+// What the profile functions read: every section name, then each section
+// asked for by its name.
+Sections readByProfileFunctions(const std::wstring& path)
+{
+    std::vector<wchar_t> block(1 << 16, L'\0');
+    const DWORD dwSize = static_cast<DWORD>(block.size());
+    Sections sections;
+    const Texts names = entriesOf(
+        block, GetPrivateProfileSectionNamesW(block.data(), dwSize,
+                                              path.c_str()));
+    for (const std::wstring& name : names)
+        sections.emplace_back(
+            name, entriesOf(block, GetPrivateProfileSectionW(
+                                       name.c_str(), block.data(), dwSize,
+                                       path.c_str())));
+    return sections;
+}
+
+Sections readInOnePass(const CQBNProfileFileReader& reader)
+{
+    Sections sections;
+    for (const CQBNProfileFileReader::CSection& section :
+         reader.getSections()) {
+        Texts lines;
+        for (const CQBNProfileFileReader::CTextSpan& line : section.lines)
+            lines.emplace_back(line.pUnits, line.ulLength);
+        sections.emplace_back(
+            std::wstring(section.name.pUnits, section.name.ulLength), lines);
+    }
+    return sections;
+}
+
+// Whenever the one-pass reader takes a file, it reads exactly what the
+// profile functions read; a file that other systems' profile functions
+// might read otherwise is left to them.
+TEST_F(IniTest, OnePassReaderTakesOnlyWhatItReadsAsTheProfileFunctionsDo)
+{
+    const struct {
+        const char* szWhat;
+        std::string text;
+        bool bTaken;
+    } cases[] = {
+        {"plain", "[A]\r\nx=1\r\ny=REG_SZ:\"a b\"\r\n[B\\C]\r\nz=\r\n", true},
+        {"line feeds alone", "[A]\nx=1\n[B]\ny=2", true},
+        {"lines before any section, blank lines, no last line end",
+         "top=1\r\n\r\n[A]\r\n\r\nx=1\r\n[B]\r\ny=2", true},
+        {"the syntax inside values",
+         "[A]\r\nx=[y];z=\"q\"%\r\nk=a=b\r\n", true},
+        {"a tab inside", "[A\tB]\r\nx=a\tb\r\n", true},
+        {"a section without lines", "[A]\r\n[B]\r\nx=1\r\n", true},
+        {"sections of distinct names", "[K1]\r\nx=1\r\n[S1]\r\nx=2\r\n", true},
+        {"no text at all", "", true},
+        {"sections named alike but for case", "[Ab]\r\nx=1\r\n[aB]\r\ny=2\r\n",
+         false},
+        {"a comment", "[A]\r\n;c=1\r\nx=1\r\n", false},
+        {"spaces around =", "[A]\r\nx = 1\r\n", false},
+        {"a space ending a line", "[A]\r\nx=1 \r\n", false},
+        {"a carriage return alone", "[A]\r\nx=1\ry=2\r\n", false},
+        {"a NUL", std::string("[A]\r\nx=1\0y\r\n", 12), false},
+        {"a UTF-8 byte-order mark", "\xEF\xBB\xBF[A]\r\nx=1\r\n", false},
+        {"UTF-16", std::string("\xFF\xFE[\0A\0]\0\r\0\n\0", 12), false},
+        {"text after a header", "[A] x\r\ny=1\r\n", false},
+        {"spaces inside the brackets", "[ A ]\r\nx=1\r\n", false},
+        {"a line without =", "[A]\r\nbare\r\n", false},
+        {"an empty key", "[A]\r\n=x\r\n=y\r\n", false},
+        {"a no-break space inside", "[A]\r\nx=a\xA0" "b\r\n", true},
+        {"a no-break space ending a line", "[A]\r\nx=1\xA0\r\n", false},
+    };
+    CQBNProfileFileReader reader;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.szWhat);
+        writeFileText(test.text);
+        ASSERT_EQ(test.bTaken, reader.read(m_path.c_str()));
+        if (test.bTaken)
+            EXPECT_EQ(readByProfileFunctions(m_path), readInOnePass(reader));
+        else
+            EXPECT_TRUE(reader.getSections().empty());
+    }
+    // The profile functions look for a bare name in the Windows folder.
+    EXPECT_FALSE(reader.read(L"test.ini"));
 }
 
 } // namespace

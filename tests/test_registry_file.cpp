@@ -466,6 +466,95 @@ TEST_F(RegistryFileTest, FileIsByteForByteWhatValueByValueWritingMakes)
     EXPECT_EQ(fileBytes(byValue), fileBytes(m_file));
 }
 
+// The sections of a file as the test reads it: each header, then its lines.
+typedef std::vector<std::pair<std::wstring, std::vector<std::wstring> > >
+    FileSections;
+
+FileSections sectionsOf(const std::vector<std::wstring>& lines)
+{
+    FileSections sections;
+    for (const std::wstring& line : lines) {
+        if (line[0] == L'[')
+            sections.emplace_back(line.substr(1, line.size() - 2),
+                                  std::vector<std::wstring>());
+        else if (!sections.empty())
+            sections.back().second.push_back(line);
+    }
+    return sections;
+}
+
+std::wstring blockOf(const std::vector<std::wstring>& lines)
+{
+    std::wstring block;
+    for (const std::wstring& line : lines)
+        block += line + L'\0';
+    return block + L'\0';
+}
+
+std::vector<std::wstring> profileSection(const std::wstring& file,
+                                         const std::wstring& section)
+{
+    std::vector<wchar_t> block(1 << 20, L'\0');
+    const DWORD dwCount = GetPrivateProfileSectionW(
+        section.c_str(), block.data(), static_cast<DWORD>(block.size()),
+        file.c_str());
+    std::vector<std::wstring> lines;
+    for (DWORD dwAt = 0; dwAt < dwCount;) {
+        lines.emplace_back(block.data() + dwAt);
+        dwAt += static_cast<DWORD>(lines.back().size()) + 1;
+    }
+    return lines;
+}
+
+// Every value type, names and texts that look like the format's own
+// syntax, and a 64 KiB value, in two keys: our file is byte for byte what
+// WritePrivateProfileSectionW makes of the same sections, the profile
+// functions read back every line of ours, and the file they wrote imports
+// the tree as ours does.
+TEST_F(RegistryFileTest, FileIsTheProfileFunctionsOwnReadEitherWay)
+{
+    std::string big(65536, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 13 + 5);
+    for (const std::wstring& key : {std::wstring(), std::wstring(L"Sub;=x")}) {
+        put(key, L"dword", REG_DWORD, dwordBytes(0x8104));
+        put(key, L"a:b", REG_SZ, bytesOf(L"[x]=\"y\";z"));
+        put(key, L"in[side]", REG_SZ, bytesOf(L" spaced\ttext "));
+        put(key, L"semi;colon", REG_EXPAND_SZ, bytesOf(L"%TEMP%\\100%%"));
+        put(key, L"two lines", REG_SZ, bytesOf(L"a\r\nb"));
+        put(key, L"\"quoted\"", REG_MULTI_SZ,
+            bytesOf(std::wstring(L"A\0=B\0\0", 6), false));
+        put(key, L"big", REG_BINARY, big);
+        put(key, L"odd", REG_BINARY, std::string("\x01\x02\x03", 3));
+    }
+    const RawTree before = snapshot(HKEY_CURRENT_USER, m_path);
+    ASSERT_TRUE(save(m_file));
+
+    const FileSections sections = sectionsOf(fileLines(m_file));
+    ASSERT_EQ(2u, sections.size());
+    const std::wstring theirs = m_folder.pathOf(L"profile_functions.ini");
+    for (const auto& section : sections) {
+        ASSERT_TRUE(WritePrivateProfileSectionW(
+            section.first.c_str(), blockOf(section.second).c_str(),
+            theirs.c_str()));
+        EXPECT_EQ(section.second, profileSection(m_file, section.first));
+    }
+    EXPECT_EQ(fileBytes(theirs), fileBytes(m_file));
+
+    deleteTree(HKEY_CURRENT_USER, kTestParent, m_name);
+    ASSERT_TRUE(restore(theirs));
+    EXPECT_EQ(before, snapshot(HKEY_CURRENT_USER, m_path));
+}
+
+// As when every section went through the profile functions: nothing to
+// write, no file.
+TEST_F(RegistryFileTest, ATreeWithoutValuesLeavesNoFile)
+{
+    makeKey(HKEY_CURRENT_USER, pathOf(L"A\\B"));
+    EXPECT_TRUE(save(m_file));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_file.c_str()));
+}
+
 // ---- overwrite, folders, missing keys ----
 
 TEST_F(RegistryFileTest, OverwriteReplacesTheFileAndAppendingKeepsIt)

@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "handle_count.h"
 
 #include "qbn_registry_binary.h"
 #include "qbn_registry_dword.h"
@@ -631,6 +635,69 @@ TEST_F(RegistryValues, StringListOfAnAllDwordKeyIsEmptyAndTrue)
     list.add(CQBNRegistryStringValue(), 0);
     EXPECT_TRUE(reader.getStringValues(list));
     EXPECT_EQ(0u, list.getCount());
+}
+
+// The readers share one reading of the key while its values stay as they
+// were; whatever changes between two calls on the same key object shows in
+// the next, and the object gives back what it kept when it goes.
+TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
+{
+    typedef std::vector<std::pair<std::wstring, unsigned long> > Numbers;
+    const auto number = [](unsigned char byte) { return Bytes{byte, 0, 0, 0}; };
+    m_key.set(L"a", REG_DWORD, number(1));
+    const unsigned long ulHandles = qbn_test::openHandleCount();
+    const struct {
+        const char* szWhat;
+        std::function<void()> change;
+        bool bRead;
+        Numbers expected;
+    } steps[] = {
+        {"nothing", [] {}, true, {{L"a", 1}}},
+        {"the data, same size", [&] { m_key.set(L"a", REG_DWORD, number(2)); },
+         true, {{L"a", 2}}},
+        {"a value added", [&] { m_key.set(L"b", REG_DWORD, number(3)); }, true,
+         {{L"a", 2}, {L"b", 3}}},
+        {"a value of another type added",
+         [&] { m_key.setText(L"s", REG_SZ, L"text"); }, true,
+         {{L"a", 2}, {L"b", 3}}},
+        {"a value deleted",
+         [&] {
+             HKEY hKey = nullptr;
+             RegOpenKeyExW(HKEY_CURRENT_USER, m_key.fullPath().c_str(), 0,
+                           KEY_ALL_ACCESS, &hKey);
+             RegDeleteValueW(hKey, L"a");
+             RegCloseKey(hKey);
+         },
+         true, {{L"b", 3}}},
+        {"the key deleted and made again with the same names",
+         [&] {
+             m_key.remove();
+             m_key.set(L"b", REG_DWORD, number(4));
+             m_key.setText(L"s", REG_SZ, L"text");
+         },
+         true, {{L"b", 4}}},
+        {"the key deleted", [&] { m_key.remove(); }, false, {}},
+    };
+    {
+        CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
+                               false, 0);
+        // Named in each message rather than with SCOPED_TRACE, whose
+        // first use gives gtest a thread handle of its own to count.
+        for (const auto& step : steps) {
+            step.change();
+            CQBNRegistryDwordValueList dwords;
+            CQBNRegistryStringValueList strings;
+            EXPECT_EQ(step.bRead, reader.getDwordValues(dwords)) << step.szWhat;
+            EXPECT_EQ(step.bRead, reader.getStringValues(strings))
+                << step.szWhat;
+            Numbers numbers;
+            for (const auto& pair : pairsOf<CQBNRegistryDwordValue>(dwords))
+                numbers.emplace_back(textOf(pair.name), pair.data);
+            EXPECT_EQ(step.expected, numbers) << step.szWhat;
+            EXPECT_FALSE(reader.isOpen()) << step.szWhat;
+        }
+    }
+    EXPECT_EQ(ulHandles, qbn_test::openHandleCount());
 }
 
 // ---- registry views (the test program is 32-bit on 64-bit Windows) ----

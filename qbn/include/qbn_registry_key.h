@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "qbn_dbllist.h"
 #include "qbn_registry_valent.h"
+#include "qbn_registry_value_snapshot.h"
 #include "qbn_wchar_string.h"
 
 class CQBNRegistryStringValue;
@@ -66,6 +69,15 @@ public:
     bool enumValueNames(CQBNWCharStringList& list);
     bool queryMultipleValues(CQBNRegistryValentList& list);
     bool getName(CQBNWCharString& out, bool bFull) const;
+    // Every named value of the key (name, type and data) in the order the
+    // registry lists them, read in one enumeration. With bWatch the values
+    // are kept, with a watch on the key (a handle and an event), until the
+    // key is destroyed or reads them again, and later calls are answered
+    // from them for as long as nothing in the key's values has changed. Null when the
+    // key cannot be read or has no named values; otherwise valid until the
+    // next call, a change of the key's identity or its destruction. The key
+    // is closed afterwards, as after queryMultipleValues.
+    const CQBNRegistryValues* readAllValues(bool bWatch = true);
 
     // Every value of one registry type under this key, as (name, data).
     bool getStringValues(CQBNRegistryStringValueList& list);
@@ -101,9 +113,18 @@ private:
     // sub-key, ERROR_NO_MORE_ITEMS past the last one, another code when this
     // key cannot be opened; a refused enumeration is thrown.
     LONG nextSubKey(CQBNRegistryKey& outKey, unsigned long ulIndex);
+    // RegQueryInfoKeyW's longest sub-key name on the open key; a refusal is
+    // thrown as CQBNRegQueryInfoKeyException.
+    DWORD measureSubKeys();
+    // Every sub-key name of the open key, in the registry's order.
+    bool listSubKeyNames(CQBNWCharStringList& list);
     bool saveHive(const CQBNWCharString& szExportFileName, bool bOverwrite);
     bool restoreHive(const CQBNWCharString& szImportFileName,
                      unsigned long flags);
+    bool takeValueSnapshot(bool bWatch);
+
+    // The values readAllValues read last; never shared with a copy.
+    std::unique_ptr<CQBNRegistryValueSnapshot> m_pValueSnapshot;
 };
 
 #endif

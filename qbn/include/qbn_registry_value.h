@@ -22,6 +22,12 @@ public:
     virtual bool readRegistry() = 0;
     virtual bool writeRegistry() = 0;
 
+    // writeRegistry through hOpenKey, a handle on this value's key that the
+    // caller holds open and keeps, instead of opening and closing the key
+    // for this one write: an import writes all of a key's values through
+    // one handle. Answers and reports failures as writeRegistry does.
+    bool writeThrough(HKEY hOpenKey);
+
     const CQBNWCharString& getValueName() const { return m_valueName; }
     bool isCacheValid() const { return m_cacheValid; }
 
@@ -71,21 +77,25 @@ protected:
     bool m_cacheValid;
 
 private:
-    // Closes the key when it leaves scope, if it is still open then.
+    // Closes the key when it leaves scope, if it is still open then and the
+    // handle is its own.
     class CKeyCloser {
     public:
-        explicit CKeyCloser(CQBNRegistryKey& key) : m_key(key) {}
+        explicit CKeyCloser(CQBNRegistryValue& value) : m_value(value) {}
         ~CKeyCloser()
         {
-            if (m_key.isOpen())
-                m_key.close();
+            if (m_value.isOpen() && !m_value.m_bLentHandle)
+                m_value.close();
         }
 
     private:
         CKeyCloser(const CKeyCloser&) = delete;
         CKeyCloser& operator=(const CKeyCloser&) = delete;
-        CQBNRegistryKey& m_key;
+        CQBNRegistryValue& m_value;
     };
+
+    // m_hKey is the caller's, lent to writeThrough.
+    bool m_bLentHandle;
 };
 
 template <class Body>
@@ -135,7 +145,8 @@ bool CQBNRegistryValue::replaceCache(T& cache, const T& value, bool bNoWrite,
 // type, in the order the key reports them. `convert` turns one entry's raw
 // bytes into the pair's data and answers whether it could. Entries of other
 // types are passed over; a key without values of the type answers true and
-// an empty list.
+// an empty list. The key's values are read once for all the readers
+// (readAllValues), so asking the readers in turn reads the key once.
 template <class Pair, class Convert>
 bool qbnCollectValuesOfType(CQBNRegistryKey& key, unsigned long ulType,
                             CQBNDblList<CQBNObjNode<Pair> >& list,
@@ -144,14 +155,10 @@ bool qbnCollectValuesOfType(CQBNRegistryKey& key, unsigned long ulType,
 {
     return qbnGuard(false, esLastError, szSourceFile, ulLine, [&]() {
         list.clear();
-        CQBNRegistryValentList entries;
-        if (!key.queryMultipleValues(entries))
+        const CQBNRegistryValues* pValues = key.readAllValues();
+        if (pValues == nullptr)
             return false;
-        for (bool bMore = entries.moveFirst(); bMore;
-             bMore = entries.moveNext()) {
-            CQBNRegistryValent entry;
-            if (!entries.getCurrent(entry))
-                return false;
+        for (const CQBNRegistryValent& entry : *pValues) {
             if (entry.type != ulType)
                 continue;
             Pair pair;
