@@ -30,6 +30,7 @@ const StandinSet kStandinSets[] = {
     {L"noversion", L"noversion"},
     {L"newer", L"newer"},
     {L"payload", L"payload"},
+    {L"vendor", L"vendor"},
 };
 
 // Whether this 32-bit tool runs on 64-bit Windows.
