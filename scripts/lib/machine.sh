@@ -28,10 +28,12 @@
 #                                     in a backslash
 #   machine_start_password_manager [WINPATH]
 #                                     default: the product folder's copy
-#   machine_copy_package [--to WINDIR] [--without NAME]...
-#                                     the package, less the files named,
-#                                     into a folder emptied first (default
-#                                     C:\patch8104\); sets MACHINE_PACKAGE_DIR
+#   machine_copy_package [--from DIR] [--to WINDIR] [--without NAME]...
+#                                     the package (build/package/, or the
+#                                     release folder DIR), less the files
+#                                     named, into a folder emptied first
+#                                     (default C:\patch8104\); sets
+#                                     MACHINE_PACKAGE_DIR
 #   machine_set_windows_version winxp|vista|win7|win8|win10
 #                                     the version patch8104.exe is told
 #   machine_set_language LOCALE       e.g. de_DE.UTF-8, for later patch runs
@@ -188,21 +190,23 @@ machine_start_password_manager() {
 
 machine_copy_package() {
   _machine_need || return
-  local to='C:\patch8104\' without=() file name skip
+  local from=$MACHINE_BUILD/package to='C:\patch8104\' without=() file name skip
   while (($#)); do
     case $1 in
+      --from) from=$2; shift 2 ;;
       --to) to=$2; shift 2 ;;
       --without) without+=("$2"); shift 2 ;;
       *) _machine_fail "machine_copy_package: unknown option $1"; return ;;
     esac
   done
   [[ $to == *\\ ]] || to+='\'
+  [[ -d $from ]] || { _machine_fail "no package in $from"; return; }
   local target
   target=$(machine_unix_path "$to") || return
   # The folder holds the package and nothing else, as when it was unpacked.
   rm -rf "$target"
   mkdir -p "$target"
-  for file in "$MACHINE_BUILD"/package/*; do
+  for file in "$from"/*; do
     name=${file##*/}
     for skip in "${without[@]}"; do
       [[ $name == "$skip" ]] && continue 2

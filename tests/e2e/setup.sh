@@ -1,6 +1,20 @@
 # Machines as the scenarios start them, and the report lines that describe
 # the product's libraries and the patch record.
 
+# e2e_scratch: sets E2E_SCRATCH to a folder of the scenario's own outside
+# the build tree (scripts/package takes nothing from build/ and writes
+# nothing there); e2e_cleanup removes it with the machine.
+E2E_SCRATCH=
+e2e_scratch() {
+  [[ -n $E2E_SCRATCH ]] ||
+    E2E_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/patch8104-e2e-$E2E_SCENARIO.XXXXXX")
+}
+
+e2e_cleanup() {
+  machine_dispose
+  [[ -z $E2E_SCRATCH ]] || rm -rf "$E2E_SCRATCH"
+}
+
 # machine_for_scenario win64|win32: a fresh machine named after the scenario.
 machine_for_scenario() {
   machine_new "e2e_$E2E_SCENARIO" "$1"
@@ -20,7 +34,7 @@ installed_machine() {
 # The version each stand-in set carries.
 declare -A SET_VERSION=(
   [installed]=8.30.0.10 [payload]=8.30.0.12 [newer]=8.30.0.20
-  [noversion]="no version"
+  [noversion]="no version" [vendor]=8.30.0.12
 )
 
 # library FOLDER NAME SET: the report line of a library whose bytes are
