@@ -5,6 +5,7 @@
 #include "patch_image_check.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
+#include "patch_payload_digest.h"
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
 
@@ -20,12 +21,16 @@ bool hasFileVersion(const CQBNWCharString& path)
            (dwVersionMS != 0 || dwVersionLS != 0);
 }
 
+// The digest is checked on the very bytes every copy is compared with, so
+// a library swapped beside the program after this check is caught too.
 bool isWholeSource(PreparedLibrary& library)
 {
     return getPatchFilePath(sourceNameOf(*library.pFile), library.source) &&
            readFileBytes(library.source, library.bytes) &&
            isWholeLibraryImage(library.bytes, library.pFile->wMachine) &&
-           hasFileVersion(library.source);
+           hasFileVersion(library.source) &&
+           matchesShippedDigest(CQBNWCharString(library.pFile->szName),
+                                library.bytes);
 }
 
 // Where the 64-bit libraries go: the 64-bit view's folder when it names
