@@ -3,13 +3,14 @@
 # display of their own, and patch runs whose message boxes are
 # photographed. Source this file; do not run it.
 #
-#   showcase_prepare [--no-build] [TARGET...]
+#   showcase_prepare [--no-build] [--windows win64|win32] [TARGET...]
 #                                     installs what is missing, brings the
 #                                     package, the machine tool and the
 #                                     TARGETs of build/ (or SHOWCASE_BUILD)
 #                                     up to date, configuring it the first
 #                                     time, starts an Xvfb and makes its
-#                                     wine64/ prefix when it is missing;
+#                                     wine64/ (or wine32/) prefix when it
+#                                     is missing;
 #                                     --no-build takes the computer,
 #                                     MACHINE_BUILD and MACHINE_BASE_WIN64
 #                                     (or build/) as they are, as the test
@@ -77,19 +78,23 @@ _showcase_build() {
 # process of a new prefix keeps the display it started with), then its
 # server is stopped, which also puts its whole registry on disk for clones.
 _showcase_base_prefix() {
-  local base=${MACHINE_BASE_WIN64:-$MACHINE_BUILD/wine64}
+  local arch=$1 base
+  base=$(_machine_base "$arch") || return
   [[ -f $base/system.reg ]] && return 0
   showcase_step "making the base Wine prefix $base (once)"
-  wine_make_prefix "$base" win64 || return
+  wine_make_prefix "$base" "$arch" || return
   wine_stop_server "$base"
 }
 
 showcase_prepare() {
-  local build=1
-  if [[ ${1:-} == --no-build ]]; then
-    build=0
-    shift
-  fi
+  local build=1 arch=win64
+  while (($#)); do
+    case $1 in
+      --no-build) build=0; shift ;;
+      --windows) arch=${2:?}; shift 2 ;;
+      *) break ;;
+    esac
+  done
   # Only our own Xvfb and the machines' registries steer Wine.
   unset DISPLAY WINEDLLOVERRIDES WINEPREFIX WINEARCH WINELOADER WINESERVER
   export WINEDEBUG=-all
@@ -103,7 +108,7 @@ showcase_prepare() {
   [[ -f $MACHINE_BUILD/package/patch8104.exe ]] ||
     { showcase_fail "$MACHINE_BUILD has no package"; return; }
   xvfb_start || return
-  _showcase_base_prefix
+  _showcase_base_prefix "$arch"
 }
 
 # Every step runs whatever the one before did: a machine left running would
