@@ -167,4 +167,15 @@ scenario_release_package_refusals() {
     expect_package_refused "$E2E_SCRATCH/out-$case" "refused: $libraries/$name: $reason"
     [[ ! -e $E2E_SCRATCH/build-$case ]] || _expect_fail "a refused release was built"
   done
+  step "a release folder that would replace a folder of other files"
+  vendor_libraries vendor
+  mkdir -p "$E2E_SCRATCH/notes"
+  echo keep >"$E2E_SCRATCH/notes/plan.txt"
+  RELEASE_BUILD=$E2E_SCRATCH/build-notes \
+    package_release "$E2E_SCRATCH/vendor" "$E2E_SCRATCH/notes"
+  expect_eq "exit code of scripts/package" 1 "$PACKAGE_EXIT"
+  grep -Fxq "refused: $E2E_SCRATCH/notes: exists and is not a release folder; not replaced" \
+    "$E2E_SCRATCH/notes.stderr" || _expect_fail "refusal" "$(cat "$E2E_SCRATCH/notes.stderr")"
+  expect_eq "the folder's file" keep "$(cat "$E2E_SCRATCH/notes/plan.txt")"
+  [[ ! -e $E2E_SCRATCH/build-notes ]] || _expect_fail "a refused release was built"
 }
