@@ -225,16 +225,14 @@ void cutOccurrence(CQBNWCharString& text, const CQBNWCharString& subString,
 }
 
 // How far the occurrence number moves on after each replacement, so that
-// occurrences inside the inserted text are not replaced again. When only
-// the old text contains the new one, the count of the new text inside the
-// old text is used: that is the rule existing callers were written against.
+// occurrences inside the inserted text are not replaced again. A new text
+// that the old one merely contains holds no occurrence of the old text, so
+// nothing is skipped: every occurrence is replaced.
 unsigned long occurrencesToSkip(const CQBNWCharString& oldString,
                                 const CQBNWCharString& newString)
 {
     if (newString.contains(oldString))
         return newString.countOccurrences(oldString);
-    if (oldString.contains(newString))
-        return oldString.countOccurrences(newString);
     return 0;
 }
 

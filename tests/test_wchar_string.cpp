@@ -480,10 +480,15 @@ TEST(WCharStringReplace, NullNewTextRemoves) {
 
 // The skip taken when only the old text contains the new one is kept as the
 // system has always had it, even though it stops early here.
-TEST(WCharStringReplace, ShorterNewTextKeepsTheSystemsSkipRule) {
+// A new text the old one contains is no occurrence of the old text: every
+// occurrence is replaced.
+TEST(WCharStringReplace, NewTextInsideTheOldReplacesEveryOccurrence) {
   CQBNWCharString s(L"abcabc");
-  EXPECT_FALSE(s.replace(L"abc", L"b", 0, ssmAll));
-  EXPECT_EQ(L"babc", Text(s));
+  EXPECT_TRUE(s.replace(L"abc", L"b", 0, ssmAll));
+  EXPECT_EQ(L"bb", Text(s));
+  CQBNWCharString t(L"abab");
+  EXPECT_TRUE(t.replace(L"ab", L"a", 0, ssmAll));
+  EXPECT_EQ(L"aa", Text(t));
 }
 
 TEST(WCharStringReplace, RefusalsLeaveTheTextAlone) {

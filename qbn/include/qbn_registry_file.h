@@ -12,10 +12,12 @@
 class CQBNRegistryFile {
 public:
     // Writes the key (hRoot, path) and all its sub-keys, depth-first, to
-    // the file. False when the key does not exist, or when anything that
-    // should have been written was not: a value or key the format cannot
-    // carry (which is skipped and logged), a sub-key list that could not be
-    // read, or a refused write.
+    // the file. False when the key does not exist, or when something of a
+    // type the format has lines for was not written: a value or key whose
+    // name the format cannot carry (skipped and logged), a sub-key list
+    // that could not be read, or a refused write. Values of the types the
+    // format has no line for (REG_QWORD, REG_NONE and the like) are left
+    // out without a word, and the answer stays true.
     static bool exportToTextFile(HKEY hRoot, const CQBNWCharString& path,
                                  const CQBNWCharString& szExportFileName,
                                  bool bOverwrite);

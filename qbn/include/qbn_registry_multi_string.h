@@ -19,7 +19,9 @@ public:
     bool setValue(const CQBNWCharStringList& value, bool bNoWrite);
 
     // Registry data to strings: each run of characters ending in a 0 is one
-    // string; a second 0 in a row, or the end of the data, ends the list.
+    // string; a second 0 in a row, or the end of the data, ends the list. A
+    // last run that ends with the data, without its 0, is kept as one more
+    // string rather than dropped.
     static bool decode(const CQBNBuffer<unsigned char>& bytes,
                        CQBNWCharStringList& list);
     // Strings to registry data: each text with its 0, then one more 0; an
