@@ -7,8 +7,12 @@
 #include <limits>
 
 #include "qbn_method_trace.h"
+#include "qbn_wchar_string_private.h"
 
 #define QBN_WCHAR_STRING_SOURCE L".\\qbn_wchar_string.cpp"
+
+using qbn_wchar_string_private::copyInto;
+using qbn_wchar_string_private::isParseMode;
 
 namespace {
 
@@ -69,14 +73,6 @@ bool buildInto(CQBNWCharString& out, unsigned long ulLine, Body body)
     if (!bBuilt)
         out.release();
     return bBuilt;
-}
-
-// Assignment with an outcome: a failed allocation leaves `out` empty while
-// the source is not.
-bool copyInto(CQBNWCharString& out, const CQBNWCharString& source)
-{
-    out = source;
-    return out.getNumElems() == source.getNumElems();
 }
 
 bool bothOrderable(const CQBNWCharString& left, const CQBNWCharString& right,
@@ -156,11 +152,6 @@ bool findMatch(const CQBNWCharString& text, const CQBNWCharString& subString,
         }
     }
     return false;
-}
-
-bool isParseMode(unsigned long parseMode)
-{
-    return parseMode == pmForward || parseMode == pmBackward;
 }
 
 // ---- editing ----

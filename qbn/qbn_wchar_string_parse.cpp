@@ -7,8 +7,12 @@
 
 #include "qbn_dbllist.h"
 #include "qbn_method_trace.h"
+#include "qbn_wchar_string_private.h"
 
 #define QBN_WCHAR_STRING_PARSE_SOURCE L".\\qbn_wchar_string_parse.cpp"
+
+using qbn_wchar_string_private::copyInto;
+using qbn_wchar_string_private::isParseMode;
 
 namespace {
 
@@ -382,14 +386,6 @@ bool writeNumberText(CQBNWCharString& text, unsigned long ulValue,
 
 // ---- building results ----
 
-// Assignment records a failure instead of throwing, so a copy that did not
-// take must be noticed here rather than reported as success.
-bool assignChecked(CQBNWCharString& target, const CQBNWCharString& source)
-{
-    target = source;
-    return target.getNumElems() == source.getNumElems();
-}
-
 // Appends code units [ulFrom, ulTo) of a text; the caller checked the bounds.
 bool appendUnits(CQBNBuffer<unsigned short>& units,
                  const CQBNWCharString& text, unsigned long ulFrom,
@@ -406,11 +402,6 @@ void requireText(const CQBNWCharString& text, const wchar_t* szArgName)
     if (text.getLength() == 0)
         throw CQBNBadArgException(szArgName, L"must contain a string",
                                   QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-}
-
-bool isParseMode(unsigned long parseMode)
-{
-    return parseMode == pmForward || parseMode == pmBackward;
 }
 
 unsigned long otherParseMode(unsigned long parseMode)
@@ -456,7 +447,7 @@ bool tokenAt(const CQBNWCharString& text, CQBNWCharString& token,
 {
     const unsigned long ulDelimiters = text.countOccurrences(delimiter);
     if (ulDelimiters == 0)
-        return ulTokenNum == 1 && assignChecked(token, text);
+        return ulTokenNum == 1 && copyInto(token, text);
     if (ulDelimiters < ulTokenNum - 1)
         return false;
     if (tokenMode == tmSeparated)
@@ -527,7 +518,7 @@ CQBNWCharString::CQBNWCharString(unsigned long ulValue,
         false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
             // Decimal text is that of the value read as a signed long.
             if (numberSystem == nsDecimal)
-                return assignChecked(
+                return copyInto(
                     *this, CQBNWCharString(static_cast<long>(ulValue)));
             const RadixSystem* pSystem = findRadixSystem(numberSystem);
             if (pSystem == nullptr)
@@ -562,7 +553,7 @@ bool CQBNWCharString::subString(CQBNWCharString& out, unsigned long ulStartPos,
         CQBNWCharString part;
         if (ulStartPos != ulEndPos) {
             // The wrapped range of extractOutside is exactly start to end.
-            if (!assignChecked(part, *this) ||
+            if (!copyInto(part, *this) ||
                 !part.extractOutside(ulEndPos, ulStartPos, !bIncludeEnd,
                                      !bIncludeStart))
                 return false;
@@ -576,7 +567,7 @@ bool CQBNWCharString::subString(CQBNWCharString& out, unsigned long ulStartPos,
                 part = CQBNWCharString(
                     static_cast<wchar_t>((*this)[ulStartPos]));
         }
-        return assignChecked(out, part);
+        return copyInto(out, part);
     });
 }
 
@@ -611,7 +602,7 @@ bool CQBNWCharString::extractOutside(unsigned long ulStartPos,
                 ? appendUnits(kept, *this, 0, ulStartCut) &&
                       appendUnits(kept, *this, ulEndCut, ulLength)
                 : appendUnits(kept, *this, ulEndCut, ulStartCut);
-        return bKept && assignChecked(*this, CQBNWCharString(kept));
+        return bKept && copyInto(*this, CQBNWCharString(kept));
     });
 }
 
@@ -684,7 +675,7 @@ bool CQBNWCharString::cutAt(const CQBNWCharString& subString,
                 : dropLast(getLength() - ulPos -
                                (bExclude ? 0 : ulSubLength),
                            kept);
-        return bCut && assignChecked(*this, kept);
+        return bCut && copyInto(*this, kept);
     });
 }
 
@@ -705,7 +696,7 @@ bool CQBNWCharString::subStringAt(CQBNWCharString& out,
         CQBNWCharString piece(*this);
         return piece.cutAt(subString, ulConverted, otherParseMode(parseMode),
                            !bInclude) &&
-               assignChecked(out, piece);
+               copyInto(out, piece);
     });
 }
 
@@ -733,7 +724,7 @@ bool CQBNWCharString::getToken(CQBNWCharString& out,
         if (token.isValid() &&
             !token.removeWhitespace(partFlags, whitespaceFlags))
             return false;
-        return assignChecked(out, token);
+        return copyInto(out, token);
     });
 }
 
@@ -790,7 +781,7 @@ bool CQBNWCharString::trim(wchar_t wcCodeUnit, const CQBNFlags& partFlags,
         if (ulLead == 0)
             return true;
         CQBNWCharString rest;
-        return dropFirst(ulLead, rest) && assignChecked(*this, rest);
+        return dropFirst(ulLead, rest) && copyInto(*this, rest);
     });
 }
 
