@@ -5,6 +5,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_unique_handle.h"
 
 #define QBN_DIRECTORY_SOURCE L".\\qbn_directory.cpp"
 
@@ -53,17 +54,14 @@ CQBNWCharString searchPatternFor(const CQBNWCharString& path)
     return path;
 }
 
-// The search handle is closed before anything else can happen, so no path
-// out of here keeps it open.
 bool isExistingDirectory(const CQBNWCharString& path,
                          const CQBNWCharString& pattern)
 {
     WIN32_FIND_DATAW found = {};
-    const HANDLE hSearch = FindFirstFileW(pattern.getText(), &found);
-    if (hSearch == INVALID_HANDLE_VALUE)
+    const CQBNUniqueFind search(FindFirstFileW(pattern.getText(), &found));
+    if (!search.isValid())
         return false;
     const DWORD dwAttributes = GetFileAttributesW(path.getText());
-    FindClose(hSearch);
     return dwAttributes != INVALID_FILE_ATTRIBUTES &&
            (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "qbn_unique_handle.h"
+
 
 unsigned long DynamicLoggingState = dlUndecided;
 unsigned long MaxLogFileNum = 1;
@@ -23,27 +25,20 @@ const DWORD kProgramValueBytes = 260;
 // configuration changes take effect with the next entry.
 class LogsKey {
 public:
-    LogsKey() : m_hKey(nullptr)
+    LogsKey()
     {
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLogsKeyPath, 0, kReadAccess,
-                          &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
+                          m_key.receive()) != ERROR_SUCCESS)
+            m_key.release(); // whatever a failed open left there is no key
     }
-    ~LogsKey()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    LogsKey(const LogsKey&) = delete;
-    LogsKey& operator=(const LogsKey&) = delete;
 
     bool readDword(const wchar_t* szName, DWORD& dwValue) const
     {
-        if (m_hKey == nullptr)
+        if (!m_key.isValid())
             return false;
         DWORD dwData = 0;
         DWORD cbData = sizeof(dwData);
-        if (RegQueryValueExW(m_hKey, szName, nullptr, nullptr,
+        if (RegQueryValueExW(m_key.get(), szName, nullptr, nullptr,
                              reinterpret_cast<BYTE*>(&dwData),
                              &cbData) != ERROR_SUCCESS ||
             cbData != sizeof(dwData))
@@ -57,13 +52,13 @@ public:
     bool readText(const wchar_t* szName, wchar_t* szBuffer,
                   DWORD cbBuffer) const
     {
-        if (m_hKey == nullptr || szBuffer == nullptr ||
+        if (!m_key.isValid() || szBuffer == nullptr ||
             cbBuffer < sizeof(wchar_t))
             return false;
         const DWORD cchBuffer = cbBuffer / sizeof(wchar_t);
         wmemset(szBuffer, L'\0', cchBuffer);
         DWORD cbData = cchBuffer * sizeof(wchar_t);
-        if (RegQueryValueExW(m_hKey, szName, nullptr, nullptr,
+        if (RegQueryValueExW(m_key.get(), szName, nullptr, nullptr,
                              reinterpret_cast<BYTE*>(szBuffer),
                              &cbData) != ERROR_SUCCESS)
             return false;
@@ -72,13 +67,13 @@ public:
 
     bool hasValue(const wchar_t* szName) const
     {
-        return m_hKey != nullptr &&
-               RegQueryValueExW(m_hKey, szName, nullptr, nullptr, nullptr,
+        return m_key.isValid() &&
+               RegQueryValueExW(m_key.get(), szName, nullptr, nullptr, nullptr,
                                 nullptr) == ERROR_SUCCESS;
     }
 
 private:
-    HKEY m_hKey;
+    CQBNUniqueRegKey m_key;
 };
 
 // The number made of the leading decimal digits; none gives 0.

@@ -41,25 +41,21 @@ bool writeAll(HANDLE hFile, const void* pData, DWORD cbData, DWORD& cbWritten)
 // Opens the log for appending; a file made just now starts with its
 // byte-order mark. One that another process made in the meantime does not
 // get a second one over its first line.
-HANDLE openForAppend(const wchar_t* szPath)
+CQBNScopedHandle openForAppend(const wchar_t* szPath)
 {
     const DWORD dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    if (hFile != INVALID_HANDLE_VALUE)
-        return hFile;
-    hFile = CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr, OPEN_ALWAYS,
-                        0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return hFile;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
-        DWORD cbMark = 0;
-        if (!writeAll(hFile, &kByteOrderMark, sizeof(kByteOrderMark), cbMark)) {
-            CloseHandle(hFile);
-            return INVALID_HANDLE_VALUE;
-        }
-    }
-    return hFile;
+    CQBNScopedHandle file(CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    if (file.isValid())
+        return file;
+    file.reset(CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr,
+                           OPEN_ALWAYS, 0, nullptr));
+    if (!file.isValid() || GetLastError() == ERROR_ALREADY_EXISTS)
+        return file;
+    DWORD cbMark = 0;
+    if (!writeAll(file.get(), &kByteOrderMark, sizeof(kByteOrderMark), cbMark))
+        file.reset();
+    return file;
 }
 
 std::wstring numbered(const wchar_t* szPath, long lNumber)
@@ -94,7 +90,7 @@ bool CQBNLoggingOutputText::appendLine(CQBNLogRecord& record, bool bDetailed)
     // to create.
     CreateDirectoryW(directory.c_str(), nullptr);
 
-    CQBNScopedHandle file(openForAppend(record.logFile));
+    CQBNScopedHandle file = openForAppend(record.logFile);
     if (!file.isValid())
         return false;
     SetFilePointer(file.get(), 0, nullptr, FILE_END);

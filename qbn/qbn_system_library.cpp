@@ -1,22 +1,15 @@
 #include "qbn_system_library.h"
 
 CQBNSystemLibrary::CQBNSystemLibrary(const wchar_t* szFileName)
-    : m_hModule(nullptr)
 {
     const CQBNWCharString path = pathOf(szFileName);
     if (path.getLength() > 0)
-        m_hModule = LoadLibraryW(path.getText());
-}
-
-CQBNSystemLibrary::~CQBNSystemLibrary()
-{
-    if (m_hModule != nullptr)
-        FreeLibrary(m_hModule);
+        m_module.reset(LoadLibraryW(path.getText()));
 }
 
 FARPROC CQBNSystemLibrary::findExport(const char* szName) const
 {
-    return m_hModule != nullptr ? GetProcAddress(m_hModule, szName) : nullptr;
+    return isLoaded() ? GetProcAddress(m_module.get(), szName) : nullptr;
 }
 
 CQBNWCharString CQBNSystemLibrary::pathOf(const wchar_t* szFileName)

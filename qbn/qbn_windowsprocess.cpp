@@ -33,32 +33,32 @@ bool CQBNWindowsProcess::setPrivilege(const CQBNWCharString& privilegeName,
 {
     CQBNTraceScope trace(kClassName, L"setPrivilege",
                          QBN_WINDOWSPROCESS_SOURCE, __LINE__);
-    // Kept outside the guarded body so that it is closed on every path,
-    // whatever was thrown after it was opened.
-    HANDLE hLocalToken = nullptr;
+    // Kept outside the guarded body so that its close, and a warning when
+    // the close fails, happen on every path.
+    CQBNScopedHandle localToken;
     const bool bSet = qbnGuard(
         false, esLastError, QBN_WINDOWSPROCESS_SOURCE, __LINE__, [&]() {
             if (hToken == nullptr)
-                hLocalToken = openOwnToken();
-            const HANDLE hUsed = (hToken != nullptr) ? hToken : hLocalToken;
+                openOwnToken(localToken);
+            const HANDLE hUsed = (hToken != nullptr) ? hToken : localToken.get();
             adjustPrivilege(hUsed, lookupPrivilege(privilegeName), bEnable);
             return true;
         });
-    closeOwnToken(hLocalToken);
+    closeOwnToken(localToken);
     return trace.finish(bSet);
 }
 
 // Only the right to adjust is asked for: nothing here reads the token.
-HANDLE CQBNWindowsProcess::openOwnToken()
+void CQBNWindowsProcess::openOwnToken(CQBNScopedHandle& token)
 {
-    HANDLE hLocalToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES,
-                          &hLocalToken))
+                          token.receive())) {
+        token.release();
         throw CQBNOpenProcessTokenException(L"GetCurrentProcess()",
                                             GetLastError(),
                                             QBN_WINDOWSPROCESS_SOURCE,
                                             __LINE__);
-    return hLocalToken;
+    }
 }
 
 LUID CQBNWindowsProcess::lookupPrivilege(const CQBNWCharString& privilegeName)
@@ -89,9 +89,9 @@ void CQBNWindowsProcess::adjustPrivilege(HANDLE hToken, const LUID& luid,
 }
 
 // A failed close is noted but does not undo an adjustment already made.
-void CQBNWindowsProcess::closeOwnToken(HANDLE hLocalToken)
+void CQBNWindowsProcess::closeOwnToken(CQBNScopedHandle& token)
 {
-    if (hLocalToken == nullptr || CloseHandle(hLocalToken))
+    if (token.reset())
         return;
     const unsigned long ulError = GetLastError();
     qbnGuardAction(esLastError, QBN_WINDOWSPROCESS_SOURCE, __LINE__, [&]() {

@@ -8,15 +8,15 @@
 
 #include <windows.h>
 
+#include "qbn_unique_handle.h"
 #include "qbn_wchar_string.h"
 
 class CQBNSystemLibrary {
 public:
     explicit CQBNSystemLibrary(const wchar_t* szFileName);
-    ~CQBNSystemLibrary();
 
-    HMODULE get() const { return m_hModule; }
-    bool isLoaded() const { return m_hModule != nullptr; }
+    HMODULE get() const { return m_module.get(); }
+    bool isLoaded() const { return m_module.isValid(); }
 
     // The address of an export, or null when the library or export is
     // missing.
@@ -27,10 +27,7 @@ public:
     static CQBNWCharString pathOf(const wchar_t* szFileName);
 
 private:
-    CQBNSystemLibrary(const CQBNSystemLibrary&) = delete;
-    CQBNSystemLibrary& operator=(const CQBNSystemLibrary&) = delete;
-
-    HMODULE m_hModule;
+    CQBNUniqueModule m_module;
 };
 
 #endif

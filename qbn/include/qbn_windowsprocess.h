@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "qbn_scoped_handle.h"
 #include "qbn_wchar_string.h"
 
 class CQBNWindowsProcess {
@@ -25,11 +26,11 @@ private:
     CQBNWindowsProcess(const CQBNWindowsProcess&) = delete;
     CQBNWindowsProcess& operator=(const CQBNWindowsProcess&) = delete;
 
-    static HANDLE openOwnToken();
+    static void openOwnToken(CQBNScopedHandle& token);
     static LUID lookupPrivilege(const CQBNWCharString& privilegeName);
     static void adjustPrivilege(HANDLE hToken, const LUID& luid,
                                 bool bEnable);
-    static void closeOwnToken(HANDLE hLocalToken);
+    static void closeOwnToken(CQBNScopedHandle& token);
 };
 
 #endif
