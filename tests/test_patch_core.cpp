@@ -28,6 +28,7 @@
 #include "patch_record.h"
 #include "patch_run_state.h"
 #include "standins_paths.h"
+#include "support/pe_file.h"
 #include "support/scratch_folder.h"
 
 using qbn_test::ScratchFolder;
@@ -655,36 +656,6 @@ bool isSystemOnlyLibrary(const char* szName)
     return false;
 }
 
-std::vector<std::string> importedLibraries(const wchar_t* szPath)
-{
-    std::vector<std::string> names;
-    const HANDLE hFile = CreateFileW(szPath, GENERIC_READ, FILE_SHARE_READ,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return names;
-    const HANDLE hMapping = CreateFileMappingW(
-        hFile, nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr);
-    BYTE* pBase = hMapping == nullptr ? nullptr
-                                      : static_cast<BYTE*>(MapViewOfFile(
-                                            hMapping, FILE_MAP_READ, 0, 0, 0));
-    if (pBase != nullptr) {
-        const IMAGE_NT_HEADERS* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-            pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
-        const DWORD dwImports =
-            pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-                .VirtualAddress;
-        for (const IMAGE_IMPORT_DESCRIPTOR* pDll =
-                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports);
-             dwImports != 0 && pDll->Name != 0; ++pDll)
-            names.push_back(reinterpret_cast<const char*>(pBase + pDll->Name));
-        UnmapViewOfFile(pBase);
-    }
-    if (hMapping != nullptr)
-        CloseHandle(hMapping);
-    CloseHandle(hFile);
-    return names;
-}
-
 // The patch program is built beside this test program's folder.
 std::wstring patchProgramPath()
 {
@@ -700,7 +671,8 @@ std::wstring patchProgramPath()
 TEST(PatchProgramImports, OnlyLibrariesWindowsTakesFromTheSystemFolder)
 {
     const std::wstring path = patchProgramPath();
-    const std::vector<std::string> names = importedLibraries(path.c_str());
+    const std::vector<std::string> names =
+        qbntest::CPeImage(qbntest::readFileBytes(path)).importedDllNames();
     ASSERT_FALSE(names.empty()) << "cannot read the patch program";
     for (const std::string& name : names)
         EXPECT_TRUE(isSystemOnlyLibrary(name.c_str())) << name;
