@@ -15,15 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "support/box_window.h"
+
 namespace {
 
+using qbntest::boxText;
+
 const DWORD kDefaultTimeoutMs = 10000;
-const DWORD kPollMs = 20;
-// The dialog item that holds a message box's text.
-const int kMessageTextId = 0xFFFF;
-// Large enough for any text a box can be given from a 1024-character
-// resource buffer, with room to spare for direct texts.
-const int kTextChars = 32768;
 
 bool parseNumber(const wchar_t* szText, unsigned long& ulValue)
 {
@@ -45,16 +43,8 @@ HWND waitForBox(const wchar_t* szCaption, DWORD dwTimeoutMs)
             return hBox;
         if (GetTickCount() - dwStart >= dwTimeoutMs)
             return nullptr;
-        Sleep(kPollMs);
+        Sleep(qbntest::kBoxPollMs);
     }
-}
-
-std::wstring boxText(HWND hBox)
-{
-    std::vector<wchar_t> text(kTextChars, L'\0');
-    GetDlgItemTextW(hBox, kMessageTextId, text.data(), kTextChars);
-    text.back() = L'\0';
-    return text.data();
 }
 
 void writeUtf8(const std::wstring& text)
@@ -83,7 +73,7 @@ int answer(const wchar_t* szCaption, WORD wButton, DWORD dwTimeoutMs)
     // Pressed before anything is written: a reader that waits for the box
     // to close before it reads must not leave this program stuck in a full
     // pipe with the box still open.
-    PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(wButton, BN_CLICKED), 0);
+    qbntest::pressBoxButton(hBox, wButton);
     writeUtf8(text);
     return 0;
 }

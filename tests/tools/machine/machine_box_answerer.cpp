@@ -1,16 +1,18 @@
 #include "machine_box_answerer.h"
 
 #include "machine_text.h"
+#include "support/box_window.h"
 
 namespace machine {
 
 namespace {
 
-const DWORD kPollMs = 20;
+using qbntest::boxCaption;
+using qbntest::boxHasButton;
+using qbntest::boxText;
+using qbntest::kBoxPollMs;
+
 const DWORD kCloseTimeoutMs = 5000;
-// The dialog item that holds a message box's text.
-const int kMessageTextId = 0xFFFF;
-const int kTextChars = 4096;
 
 struct BoxSearch {
     DWORD dwOwnProcess;
@@ -32,33 +34,12 @@ BOOL CALLBACK findVisibleDialog(HWND hWindow, LPARAM lParam)
     return FALSE;
 }
 
-std::wstring windowText(HWND hWindow)
-{
-    std::vector<wchar_t> text(kTextChars, L'\0');
-    GetWindowTextW(hWindow, text.data(), kTextChars);
-    text.back() = L'\0';
-    return text.data();
-}
-
-std::wstring boxText(HWND hBox)
-{
-    std::vector<wchar_t> text(kTextChars, L'\0');
-    GetDlgItemTextW(hBox, kMessageTextId, text.data(), kTextChars);
-    text.back() = L'\0';
-    return text.data();
-}
-
-bool hasButton(HWND hBox, int iButton)
-{
-    return GetDlgItem(hBox, iButton) != nullptr;
-}
-
 void waitUntilClosed(HWND hBox)
 {
     const DWORD dwStart = GetTickCount();
     while (IsWindow(hBox) && IsWindowVisible(hBox) &&
            GetTickCount() - dwStart < kCloseTimeoutMs)
-        Sleep(kPollMs);
+        Sleep(kBoxPollMs);
 }
 
 } // namespace
@@ -77,7 +58,7 @@ bool CMachineBoxAnswerer::run()
     while (!fileExists(m_stopFile)) {
         const HWND hBox = findBox();
         if (hBox == nullptr)
-            Sleep(kPollMs);
+            Sleep(kBoxPollMs);
         else if (!answer(hBox))
             return false;
     }
@@ -93,7 +74,7 @@ HWND CMachineBoxAnswerer::findBox() const
 
 bool CMachineBoxAnswerer::answer(HWND hBox)
 {
-    const std::wstring caption = windowText(hBox);
+    const std::wstring caption = boxCaption(hBox);
     const std::wstring text = boxText(hBox);
     std::wstring note;
     const int iButton = chooseButton(hBox, note);
@@ -105,20 +86,20 @@ bool CMachineBoxAnswerer::answer(HWND hBox)
         appendLine(m_record, L"box: " + escaped(caption) + L" | " +
                                  escaped(text) + L" | " +
                                  std::to_wstring(iButton) + note);
-    PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(iButton, BN_CLICKED), 0);
+    qbntest::pressBoxButton(hBox, iButton);
     waitUntilClosed(hBox);
     return bRecorded;
 }
 
 int CMachineBoxAnswerer::chooseButton(HWND hBox, std::wstring& note)
 {
-    const int iFallback = hasButton(hBox, IDNO) ? IDNO : IDOK;
+    const int iFallback = boxHasButton(hBox, IDNO) ? IDNO : IDOK;
     if (m_nextAnswer >= m_answers.size()) {
         note = L" (unplanned)";
         return iFallback;
     }
     const int iPlanned = m_answers[m_nextAnswer++];
-    if (hasButton(hBox, iPlanned))
+    if (boxHasButton(hBox, iPlanned))
         return iPlanned;
     note = L" (planned " + std::to_wstring(iPlanned) + L", not on the box)";
     return iFallback;
