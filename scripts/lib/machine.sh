@@ -76,6 +76,8 @@
 _MACHINE_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=wine.sh
 source "$_MACHINE_LIB/wine.sh"
+# shellcheck source=elapsed.sh
+source "$_MACHINE_LIB/elapsed.sh"
 
 MACHINE_BUILD=${MACHINE_BUILD:-$(cd "$_MACHINE_LIB/../.." && pwd)/build}
 MACHINE_LANG=${MACHINE_LANG:-en_US.UTF-8}
@@ -295,7 +297,8 @@ machine_run_patch() {
   machine_tool answer-boxes "$(machine_windows_path "$run/boxes.txt")" \
     "$(machine_windows_path "$run/stop")" "${answers[@]}" --delay "$delay" \
     >"$run/answerer.txt" 2>&1 &
-  local answerer=$! started=$EPOCHREALTIME
+  local answerer=$! started
+  started=$(now_us)
   # The user language and the relay trace are the patch process's alone:
   # Wine takes the language from LC_ALL of the process it starts, and a
   # child would inherit neither from a Windows parent.
@@ -307,8 +310,8 @@ machine_run_patch() {
   echo "$MACHINE_EXIT" >"$run/exit-code"
   touch "$run/stop"
   wait "$answerer" || { _machine_fail "the box answerer failed: $(cat "$run/answerer.txt")"; return; }
-  local us=$(( ${EPOCHREALTIME/[.,]/} - ${started/[.,]/} ))
-  printf '%d.%02d\n' $((us / 1000000)) $((us % 1000000 / 10000)) >"$run/seconds"
+  seconds_text "$(elapsed_us "$started")" 2 >"$run/seconds"
+  echo >>"$run/seconds"
   MACHINE_RUN_DIR=$run
   # Taken while nothing else changes the machine: what the run left.
   machine_report --folder "$cwd" >"$run/report.txt"
