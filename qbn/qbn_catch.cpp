@@ -15,9 +15,11 @@ void qbnLogCaught(CQBNLogging& caught)
 void qbnRecordUnhandled(CQBNErrorSource source, const wchar_t* szSourceFile,
                         unsigned long ulLine)
 {
-    const unsigned long ulError = (source == esErrno)
-                                      ? static_cast<unsigned long>(errno)
-                                      : GetLastError();
+    unsigned long ulError = kQbnNoErrorCode;
+    if (source == esErrno)
+        ulError = static_cast<unsigned long>(errno);
+    else if (source == esLastError)
+        ulError = GetLastError();
     try {
         CQBNUnhandledExceptionException recorded(ulError, szSourceFile, ulLine);
     } catch (...) {

@@ -13,28 +13,6 @@ namespace {
 
 const wchar_t kClassName[] = L"CQBNDirectory";
 
-// Copying a path sets no Windows error, so unexpected failures there are
-// recorded without one.
-const unsigned long kNoErrorCode = static_cast<unsigned long>(-1);
-
-template <class Body>
-bool guardWithoutErrorCode(unsigned long ulLine, Body body)
-{
-    try {
-        return body();
-    } catch (CQBNLogging& caught) {
-        qbnLogCaught(caught);
-    } catch (...) {
-        try {
-            CQBNUnhandledExceptionException recorded(
-                kNoErrorCode, QBN_DIRECTORY_SOURCE, ulLine);
-        } catch (...) {
-            // Recording must never turn one failure into two.
-        }
-    }
-    return false;
-}
-
 // FindFirstFileW needs a pattern that matches the directory itself or its
 // contents: a drive root or a trailing backslash gets "*", a bare drive
 // "\*" (its current directory's contents); anything else names the entry.
@@ -72,7 +50,7 @@ CQBNDirectory::CQBNDirectory(const CQBNWCharString& path)
 {
     CQBNTraceScope trace(kClassName, L"Constructor", QBN_DIRECTORY_SOURCE,
                          __LINE__);
-    guardWithoutErrorCode(__LINE__, [&]() {
+    qbnGuard(false, esNone, QBN_DIRECTORY_SOURCE, __LINE__, [&]() {
         if (!setDirectoryName(path))
             throw CQBNDirectoryInitException(QBN_DIRECTORY_SOURCE, __LINE__);
         return true;
@@ -90,13 +68,14 @@ bool CQBNDirectory::setDirectoryName(const CQBNWCharString& path)
 {
     CQBNTraceScope trace(kClassName, L"setDirectoryName",
                          QBN_DIRECTORY_SOURCE, __LINE__);
-    const bool bSet = guardWithoutErrorCode(__LINE__, [&]() {
-        m_szDirectoryName = path;
-        if (m_szDirectoryName == path)
-            return true;
-        m_szDirectoryName = CQBNWCharString();
-        return false;
-    });
+    const bool bSet =
+        qbnGuard(false, esNone, QBN_DIRECTORY_SOURCE, __LINE__, [&]() {
+            m_szDirectoryName = path;
+            if (m_szDirectoryName == path)
+                return true;
+            m_szDirectoryName = CQBNWCharString();
+            return false;
+        });
     return trace.finish(bSet);
 }
 

@@ -10,7 +10,10 @@
 // calls Windows reports GetLastError, pure memory code the C runtime's errno.
 enum CQBNErrorSource {
     esErrno,
-    esLastError
+    esLastError,
+    // Code that sets no error value at all (copying a path): the record
+    // carries the "no error code" value.
+    esNone
 };
 
 void qbnLogCaught(CQBNLogging& caught);
