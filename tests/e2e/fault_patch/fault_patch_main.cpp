@@ -40,29 +40,29 @@ struct Fault {
 std::vector<Fault> g_faults;
 std::map<std::string, int> g_calls;
 
-bool parseFault(const std::string& spec, Fault& fault)
+bool parseFault(const std::string& text, Fault& fault)
 {
-    const std::string::size_type first = spec.find(':');
-    const std::string::size_type second = spec.find(':', first + 1);
+    const std::string::size_type first = text.find(':');
+    const std::string::size_type second = text.find(':', first + 1);
     if (first == std::string::npos || second == std::string::npos)
         return false;
-    fault.call = spec.substr(0, first);
-    fault.n = std::atoi(spec.substr(first + 1, second - first - 1).c_str());
-    fault.action = spec.substr(second + 1);
+    fault.call = text.substr(0, first);
+    fault.n = std::atoi(text.substr(first + 1, second - first - 1).c_str());
+    fault.action = text.substr(second + 1);
     return true;
 }
 
 std::vector<Fault> readFaults()
 {
     std::vector<Fault> faults;
-    const char* szSpecs = std::getenv("PATCH8104_FAULT");
-    std::string specs = szSpecs == nullptr ? "" : szSpecs;
-    while (!specs.empty()) {
-        const std::string::size_type comma = specs.find(',');
+    const char* szFaults = std::getenv("PATCH8104_FAULT");
+    std::string faultList = szFaults == nullptr ? "" : szFaults;
+    while (!faultList.empty()) {
+        const std::string::size_type comma = faultList.find(',');
         Fault fault;
-        if (parseFault(specs.substr(0, comma), fault))
+        if (parseFault(faultList.substr(0, comma), fault))
             faults.push_back(fault);
-        specs = comma == std::string::npos ? "" : specs.substr(comma + 1);
+        faultList = comma == std::string::npos ? "" : faultList.substr(comma + 1);
     }
     return faults;
 }
