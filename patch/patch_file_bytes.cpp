@@ -53,6 +53,13 @@ bool readFileBytes(const CQBNWCharString& path,
             dwRead == dwSize);
 }
 
+bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize)
+{
+    DWORD dwWritten = 0;
+    return WriteFile(hFile, pData, dwSize, &dwWritten, nullptr) != FALSE &&
+           dwWritten == dwSize;
+}
+
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes)
 {

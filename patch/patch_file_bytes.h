@@ -5,6 +5,8 @@
 #ifndef PATCH_FILE_BYTES_H
 #define PATCH_FILE_BYTES_H
 
+#include <windows.h>
+
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
@@ -16,6 +18,9 @@ bool folderExists(const CQBNWCharString& path);
 // larger than a hook library can reasonably be.
 bool readFileBytes(const CQBNWCharString& path,
                    CQBNBuffer<unsigned char>& bytes);
+// Writes all of `pData` at the file's position; false when Windows wrote
+// less.
+bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize);
 // True when the file can be read and holds exactly `bytes`.
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes);

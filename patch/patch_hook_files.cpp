@@ -1,5 +1,7 @@
 #include "patch_hook_files.h"
 
+#include "patch_paths.h"
+
 namespace {
 
 const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";
@@ -48,7 +50,7 @@ void listReplacedFiles(int platform, CQBNWCharStringList& names)
 
 bool isHookLibraryPath(const CQBNWCharString& path)
 {
-    if (!path.contains(CQBNWCharString(L":\\")))
+    if (!isFullPath(path))
         return false;
     for (const HookFile& file : kFilesOf64BitWindows) {
         if (path.endsWith(sourceNameOf(file)))

@@ -10,13 +10,6 @@ namespace {
 const wchar_t kByteOrderMark = 0xFEFF;
 const wchar_t kLineEnd[] = L"\r\n";
 
-bool writeAll(HANDLE hFile, const void* pData, DWORD dwBytes)
-{
-    DWORD dwWritten = 0;
-    return WriteFile(hFile, pData, dwBytes, &dwWritten, nullptr) &&
-           dwWritten == dwBytes;
-}
-
 // The units after the byte-order mark.
 std::wstring unitsOf(const CQBNBuffer<unsigned char>& bytes)
 {
@@ -51,10 +44,10 @@ bool CPatchJournalFile::append(const std::wstring& line)
     if (!SetFilePointerEx(file.get(), end, &end, FILE_END))
         return false;
     if (end.QuadPart == 0 &&
-        !writeAll(file.get(), &kByteOrderMark, sizeof(kByteOrderMark)))
+        !writeAllBytes(file.get(), &kByteOrderMark, sizeof(kByteOrderMark)))
         return false;
     const std::wstring text = line + kLineEnd;
-    return writeAll(file.get(), text.c_str(),
+    return writeAllBytes(file.get(), text.c_str(),
                     static_cast<DWORD>(text.size() * sizeof(wchar_t))) &&
            FlushFileBuffers(file.get());
 }

@@ -5,12 +5,12 @@
 
 #define PATCH_PATHS_SOURCE L".\\patch_paths.cpp"
 
-namespace {
-
 bool isFullPath(const CQBNWCharString& name)
 {
     return name.contains(CQBNWCharString(L":\\"));
 }
+
+namespace {
 
 // The folder of the running program, without its trailing backslash; a
 // program path without any backslash gives the current directory.

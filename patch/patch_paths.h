@@ -10,6 +10,8 @@
 // Room for every path Windows hands back, terminator included.
 const DWORD kPathBufferLength = 260;
 
+// A name holding ":\" is taken as a full path wherever a name is completed.
+bool isFullPath(const CQBNWCharString& name);
 // `name` beside the patch program (names here begin with a backslash); a
 // full path (one holding ":\") is taken as it is. 0, with `out` emptied,
 // when the program's folder cannot be read in full: a guessed folder could

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "patch_file_bytes.h"
 #include "patch_paths.h"
 #include "patch_messages.h"
 #include "patch_run_state.h"
@@ -29,13 +30,6 @@ bool getPatchRecordKeyPath(CQBNWCharString& path)
     path = location + CQBNWCharString(L"\\Patch\\") +
            CQBNWCharString(kPatchNumber);
     return true;
-}
-
-bool writeAll(HANDLE hFile, const void* pData, DWORD dwSize)
-{
-    DWORD dwWritten = 0;
-    return WriteFile(hFile, pData, dwSize, &dwWritten, nullptr) != FALSE &&
-           dwWritten == dwSize;
 }
 
 void writeRecordValues(const CQBNWCharString& path,
@@ -97,14 +91,14 @@ void appendPatchLog(const CQBNWCharString& entry)
             return;
         if (GetLastError() == ERROR_ALREADY_EXISTS) {
             SetFilePointer(file.get(), 0, nullptr, FILE_END);
-        } else if (!writeAll(file.get(), kByteOrderMark,
+        } else if (!writeAllBytes(file.get(), kByteOrderMark,
                              sizeof(kByteOrderMark))) {
             return;
         }
         // The terminator goes with the text: every entry ends in a 0 unit.
         const DWORD dwBytes =
             static_cast<DWORD>((entry.getLength() + 1) * sizeof(wchar_t));
-        writeAll(file.get(), entry.getText(), dwBytes);
+        writeAllBytes(file.get(), entry.getText(), dwBytes);
     });
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -551,31 +552,21 @@ TEST_F(PatchReplaceTest, LibraryThatDidNotExistIsRemovedAgain)
     EXPECT_FALSE(fileExists(installed(kKeyboardHook) + L".bak"));
 }
 
-// A run that leaves by an exception half-way must not leave half a set.
-TEST_F(PatchReplaceTest, JournalLeftUnfinishedRollsBack)
-{
-    {
-        CPatchFileJournal journal(journalPath());
-        EXPECT_NE(0, replace(kWindowsHook, journal));
-    }
-    expectUntouched();
-}
-
 // A killed run's journal is recovered by the next run; putting back is
-// repeatable, so the killed run's own roll-back running after it (as a
-// second interrupted recovery would) changes nothing, and the older backup
-// never lands in the library's place.
+// repeatable, so the killed run's own roll-back running after it (as an
+// unwinding run or a second interrupted recovery would) changes nothing,
+// and the older backup never lands in the library's place.
 TEST_F(PatchReplaceTest, RecoveryFromTheDiskIsRepeatable)
 {
     ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
-    CPatchFileJournal* pKilled = new CPatchFileJournal(journalPath());
-    EXPECT_NE(0, replace(kWindowsHook, *pKilled));
-    EXPECT_NE(0, replace(kKeyboardHook, *pKilled));
-    EXPECT_TRUE(pKilled->markCommitting());
+    auto killed = std::make_unique<CPatchFileJournal>(journalPath());
+    EXPECT_NE(0, replace(kWindowsHook, *killed));
+    EXPECT_NE(0, replace(kKeyboardHook, *killed));
+    EXPECT_TRUE(killed->markCommitting());
     // No patch record: the committed run had not finished.
     EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
     expectUntouched("older backup");
-    delete pKilled;
+    killed.reset();
     expectUntouched("older backup");
     EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
 }

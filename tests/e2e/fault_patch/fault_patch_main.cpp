@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "patch_checks.h"
+#include "qbn_scoped_handle.h"
 #include "support/import_redirect.h"
 
 namespace {
@@ -62,7 +63,8 @@ std::vector<Fault> readFaults()
         Fault fault;
         if (parseFault(faultList.substr(0, comma), fault))
             faults.push_back(fault);
-        faultList = comma == std::string::npos ? "" : faultList.substr(comma + 1);
+        faultList =
+            comma == std::string::npos ? "" : faultList.substr(comma + 1);
     }
     return faults;
 }
@@ -83,21 +85,35 @@ void endProcessNow()
     TerminateProcess(GetCurrentProcess(), 9);
 }
 
+// What a call that is made to fail answers: the file calls FALSE with a
+// last error, the registry calls the error itself.
+template <class Result>
+Result refused();
+template <>
+BOOL refused<BOOL>()
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+template <>
+LSTATUS refused<LSTATUS>()
+{
+    return ERROR_ACCESS_DENIED;
+}
+
 // Runs `real` unless the action says otherwise, ending the process around
 // it when asked.
-template <class Real>
-BOOL steer(const std::string& action, Real real)
+template <class Result, class Real>
+Result steer(const std::string& action, Real real)
 {
     if (action == "kill-before")
         endProcessNow();
-    if (action == "fail") {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    const BOOL bResult = real();
+    if (action == "fail")
+        return refused<Result>();
+    const Result result = real();
     if (action == "kill-after")
         endProcessNow();
-    return bResult;
+    return result;
 }
 
 void* g_pMoveFileExW = nullptr;
@@ -107,7 +123,7 @@ void* g_pRegSetValueExW = nullptr;
 
 BOOL WINAPI steeredMoveFileExW(LPCWSTR szFrom, LPCWSTR szTo, DWORD dwFlags)
 {
-    return steer(actionFor("MoveFileExW"), [&]() {
+    return steer<BOOL>(actionFor("MoveFileExW"), [&]() {
         return reinterpret_cast<decltype(&MoveFileExW)>(g_pMoveFileExW)(
             szFrom, szTo, dwFlags);
     });
@@ -115,32 +131,28 @@ BOOL WINAPI steeredMoveFileExW(LPCWSTR szFrom, LPCWSTR szTo, DWORD dwFlags)
 
 void truncateByOne(LPCWSTR szPath)
 {
-    const HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr);
+    const CQBNScopedHandle file(CreateFileW(szPath, GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
-    if (hFile != INVALID_HANDLE_VALUE && GetFileSizeEx(hFile, &size) &&
-        size.QuadPart > 0) {
-        size.QuadPart -= 1;
-        SetFilePointerEx(hFile, size, nullptr, FILE_BEGIN);
-        SetEndOfFile(hFile);
-    }
-    if (hFile != INVALID_HANDLE_VALUE)
-        CloseHandle(hFile);
+    if (!file.isValid() || !GetFileSizeEx(file.get(), &size) ||
+        size.QuadPart == 0)
+        return;
+    size.QuadPart -= 1;
+    SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.get());
 }
 
 BOOL WINAPI steeredCopyFileW(LPCWSTR szFrom, LPCWSTR szTo, BOOL bFailIfExists)
 {
     const std::string action = actionFor("CopyFileW");
     if (action == "kill-empty") {
-        const HANDLE hEmpty = CreateFileW(szTo, GENERIC_WRITE, 0, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                          nullptr);
-        if (hEmpty != INVALID_HANDLE_VALUE)
-            CloseHandle(hEmpty);
+        CQBNScopedHandle(CreateFileW(szTo, GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
         endProcessNow();
     }
-    const BOOL bCopied = steer(action, [&]() {
+    const BOOL bCopied = steer<BOOL>(action, [&]() {
         return reinterpret_cast<decltype(&CopyFileW)>(g_pCopyFileW)(
             szFrom, szTo, bFailIfExists);
     });
@@ -149,39 +161,27 @@ BOOL WINAPI steeredCopyFileW(LPCWSTR szFrom, LPCWSTR szTo, BOOL bFailIfExists)
     return bCopied;
 }
 
-// The registry calls answer error codes, not BOOL.
-LSTATUS statusOf(BOOL bResult, LSTATUS lReal)
-{
-    return bResult ? lReal : ERROR_ACCESS_DENIED;
-}
-
 LSTATUS WINAPI steeredRegCreateKeyExW(HKEY hKey, LPCWSTR szSubKey,
                                       DWORD dwReserved, LPWSTR szClass,
                                       DWORD dwOptions, REGSAM access,
                                       const LPSECURITY_ATTRIBUTES pSecurity,
                                       PHKEY phResult, LPDWORD pdwDisposition)
 {
-    LSTATUS lReal = ERROR_SUCCESS;
-    const BOOL bResult = steer(actionFor("RegCreateKeyExW"), [&]() {
-        lReal = reinterpret_cast<decltype(&RegCreateKeyExW)>(
+    return steer<LSTATUS>(actionFor("RegCreateKeyExW"), [&]() {
+        return reinterpret_cast<decltype(&RegCreateKeyExW)>(
             g_pRegCreateKeyExW)(hKey, szSubKey, dwReserved, szClass, dwOptions,
                                 access, pSecurity, phResult, pdwDisposition);
-        return TRUE;
     });
-    return statusOf(bResult, lReal);
 }
 
 LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
                                      DWORD dwReserved, DWORD dwType,
                                      const BYTE* pData, DWORD dwSize)
 {
-    LSTATUS lReal = ERROR_SUCCESS;
-    const BOOL bResult = steer(actionFor("RegSetValueExW"), [&]() {
-        lReal = reinterpret_cast<decltype(&RegSetValueExW)>(g_pRegSetValueExW)(
+    return steer<LSTATUS>(actionFor("RegSetValueExW"), [&]() {
+        return reinterpret_cast<decltype(&RegSetValueExW)>(g_pRegSetValueExW)(
             hKey, szName, dwReserved, dwType, pData, dwSize);
-        return TRUE;
     });
-    return statusOf(bResult, lReal);
 }
 
 VOID WINAPI skippedSleep(DWORD)
