@@ -2,17 +2,33 @@
 # last patch run (machine_run_patch) or of the machine, prints what differs,
 # and counts the failure; the scenario goes on, so that one run shows every
 # difference at once. expect_summary ends the scenario.
+#
+# scripts/demo checks its run with the same helpers; it sets
+# EXPECT_SHOW_PASSES=1 so that every check held is listed too, as "[ok]".
 
 _E2E_FAILURES=0
+EXPECT_SHOW_PASSES=${EXPECT_SHOW_PASSES:-0}
 
 _expect_fail() {
   _E2E_FAILURES=$((_E2E_FAILURES + 1))
-  printf 'FAILED: %s\n' "$1"
+  if ((EXPECT_SHOW_PASSES)); then
+    printf '  [FAILED] %s\n' "$1"
+  else
+    printf 'FAILED: %s\n' "$1"
+  fi
   shift
   local part
   for part in "$@"; do
     printf '%s\n' "$part" | sed 's/^/    /'
   done
+}
+
+_expect_pass() {
+  ((!EXPECT_SHOW_PASSES)) || printf '  [ok]     %s\n' "$1"
+}
+
+expect_failure_count() {
+  echo "$_E2E_FAILURES"
 }
 
 # What the scenario is doing, in the test's output.
@@ -22,8 +38,27 @@ step() {
 
 expect_eq() {
   local what=$1 expected=$2 actual=$3
-  [[ $expected == "$actual" ]] ||
+  if [[ $expected == "$actual" ]]; then
+    _expect_pass "$what"
+  else
     _expect_fail "$what" "expected: $expected" "actual:   $actual"
+  fi
+}
+
+# expect_that WHAT COMMAND...: COMMAND succeeds.
+expect_that() {
+  local what=$1
+  shift
+  if "$@"; then
+    _expect_pass "$what"
+  else
+    _expect_fail "$what"
+  fi
+}
+
+# file_has_line FILE LINE: FILE holds LINE exactly.
+file_has_line() {
+  grep -Fxq -- "$2" "$1"
 }
 
 expect_exit_code() {
@@ -56,7 +91,7 @@ expect_restart_calls() {
 expect_report_has() {
   local line
   for line in "$@"; do
-    grep -Fxq -- "$line" "$MACHINE_RUN_DIR/report.txt" ||
+    file_has_line "$MACHINE_RUN_DIR/report.txt" "$line" ||
       _expect_fail "report line missing" "$line" "report:" \
         "$(cat "$MACHINE_RUN_DIR/report.txt")"
   done
@@ -97,9 +132,16 @@ expect_patch_log() {
   fi
 }
 
+# The patch log as UTF-8 text without its byte-order mark; each entry's
+# CR LF and 0 unit are kept. Read as little-endian whether or not the mark
+# is there (iconv's "UTF-16" would take a log without one as big-endian).
+patch_log_text() {
+  iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | sed '1s/^\xef\xbb\xbf//'
+}
+
 # A log made readable: each 0 unit as <NUL>, CR and LF as \r and \n.
 _expect_show_log() {
-  iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr '\0\r\n' '\036\035\034' |
+  patch_log_text "$1" | tr '\0\r\n' '\036\035\034' |
     sed 's/\x1c/\\n/g; s/\x1d/\\r/g; s/\x1e/<NUL>\n/g'
   echo
 }
