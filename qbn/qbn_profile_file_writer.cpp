@@ -52,9 +52,7 @@ bool isPathSeparator(wchar_t wcUnit)
 
 } // namespace
 
-CQBNProfileFileWriter::CQBNProfileFileWriter() : m_hFile(INVALID_HANDLE_VALUE)
-{
-}
+CQBNProfileFileWriter::CQBNProfileFileWriter() {}
 
 CQBNProfileFileWriter::~CQBNProfileFileWriter() { close(); }
 
@@ -81,10 +79,10 @@ bool CQBNProfileFileWriter::create(const wchar_t* szPath)
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    m_hFile = CreateFileW(szPath, GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return m_hFile != INVALID_HANDLE_VALUE;
+    m_file.reset(CreateFileW(szPath, GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_file.isValid();
 }
 
 // The whole section is converted and written at once, as the profile
@@ -126,7 +124,7 @@ bool CQBNProfileFileWriter::toFileBytes(const wchar_t* pUnits,
 bool CQBNProfileFileWriter::writeUnits(const wchar_t* pUnits,
                                        unsigned long ulCount)
 {
-    if (m_hFile == INVALID_HANDLE_VALUE) {
+    if (!m_file.isValid()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
@@ -134,16 +132,12 @@ bool CQBNProfileFileWriter::writeUnits(const wchar_t* pUnits,
     if (!toFileBytes(pUnits, ulCount, bytes))
         return false;
     DWORD dwWritten = 0;
-    return WriteFile(m_hFile, bytes.getBuffer(), bytes.getNumElems(),
+    return WriteFile(m_file.get(), bytes.getBuffer(), bytes.getNumElems(),
                      &dwWritten, nullptr) &&
            dwWritten == bytes.getNumElems();
 }
 
 bool CQBNProfileFileWriter::close()
 {
-    if (m_hFile == INVALID_HANDLE_VALUE)
-        return true;
-    const bool bClosed = CloseHandle(m_hFile) != FALSE;
-    m_hFile = INVALID_HANDLE_VALUE;
-    return bClosed;
+    return m_file.reset();
 }

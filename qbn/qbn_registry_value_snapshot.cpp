@@ -10,7 +10,7 @@ bool CQBNRegistryValuesInfo::operator==(
 }
 
 CQBNRegistryValueSnapshot::CQBNRegistryValueSnapshot()
-    : m_hWatchedKey(nullptr), m_hChanged(nullptr), m_info()
+    : m_info()
 {
 }
 
@@ -29,16 +29,17 @@ bool CQBNRegistryValueSnapshot::watch(HKEY hKey)
     stopWatching();
     m_values.clear();
     // Manual reset: once a change is reported, every later check sees it.
-    m_hChanged = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_changed.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const BOOL bWholeTree = FALSE;
     const BOOL bAsynchronous = TRUE;
-    if (m_hChanged == nullptr ||
+    if (!m_changed.isValid() ||
         RegNotifyChangeKeyValue(hKey, bWholeTree, REG_NOTIFY_CHANGE_LAST_SET,
-                                m_hChanged, bAsynchronous) != ERROR_SUCCESS) {
+                                m_changed.get(),
+                                bAsynchronous) != ERROR_SUCCESS) {
         stopWatching();
         return false;
     }
-    m_hWatchedKey = hKey;
+    m_watchedKey.reset(hKey);
     return true;
 }
 
@@ -54,19 +55,15 @@ void CQBNRegistryValueSnapshot::keep(const CQBNRegistryValuesInfo& info,
 // watcher still holds the key open.
 bool CQBNRegistryValueSnapshot::isCurrent() const
 {
-    if (m_hWatchedKey == nullptr ||
-        WaitForSingleObject(m_hChanged, 0) != WAIT_TIMEOUT)
+    if (!m_watchedKey.isValid() ||
+        WaitForSingleObject(m_changed.get(), 0) != WAIT_TIMEOUT)
         return false;
     CQBNRegistryValuesInfo now = {};
-    return queryInfo(m_hWatchedKey, now) == ERROR_SUCCESS && now == m_info;
+    return queryInfo(m_watchedKey.get(), now) == ERROR_SUCCESS && now == m_info;
 }
 
 void CQBNRegistryValueSnapshot::stopWatching()
 {
-    if (m_hWatchedKey != nullptr)
-        RegCloseKey(m_hWatchedKey);
-    if (m_hChanged != nullptr)
-        CloseHandle(m_hChanged);
-    m_hWatchedKey = nullptr;
-    m_hChanged = nullptr;
+    m_watchedKey.reset();
+    m_changed.reset();
 }

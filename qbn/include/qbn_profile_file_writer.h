@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "qbn_buffer.h"
+#include "qbn_unique_handle.h"
 #include "qbn_wchar_string.h"
 
 struct CQBNProfileLine {
@@ -56,7 +57,7 @@ private:
 
     bool writeUnits(const wchar_t* pUnits, unsigned long ulCount);
 
-    HANDLE m_hFile;
+    CQBNUniqueKernelHandle m_file;
 };
 
 #endif

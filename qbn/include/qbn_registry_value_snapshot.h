@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "qbn_registry_valent.h"
+#include "qbn_unique_handle.h"
 
 typedef std::vector<CQBNRegistryValent> CQBNRegistryValues;
 
@@ -57,8 +58,8 @@ private:
 
     void stopWatching();
 
-    HKEY m_hWatchedKey;
-    HANDLE m_hChanged;
+    CQBNUniqueRegKey m_watchedKey;
+    CQBNUniqueKernelHandle m_changed;
     CQBNRegistryValuesInfo m_info;
     CQBNRegistryValues m_values;
 };
