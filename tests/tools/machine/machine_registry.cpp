@@ -1,41 +1,31 @@
 #include "machine_registry.h"
 
+#include "qbn_unique_handle.h"
+
 namespace machine {
 
 namespace {
 
-// Closes the key on every path out of a caller.
-class CKey {
-public:
-    CKey(HKEY hRoot, const std::wstring& path, REGSAM access, bool bCreate)
-    {
-        const LONG lResult =
-            bCreate ? RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0, access,
-                                      nullptr, &m_hKey, nullptr)
-                    : RegOpenKeyExW(hRoot, path.c_str(), 0, access, &m_hKey);
-        if (lResult != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CKey()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-
-    HKEY get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
+CQBNUniqueRegKey openKey(HKEY hRoot, const std::wstring& path, REGSAM access,
+                         bool bCreate)
+{
+    CQBNUniqueRegKey key;
+    const LONG lResult =
+        bCreate ? RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0, access,
+                                  nullptr, key.receive(), nullptr)
+                : RegOpenKeyExW(hRoot, path.c_str(), 0, access, key.receive());
+    if (lResult != ERROR_SUCCESS)
+        key.release(); // whatever a failed call left there is no key
+    return key;
+}
 
 bool setValue(HKEY hRoot, const std::wstring& path, REGSAM view,
               const std::wstring& name, DWORD dwType, const void* pData,
               DWORD dwSize)
 {
-    const CKey key(hRoot, path, KEY_SET_VALUE | view, true);
-    return key.get() != nullptr &&
+    const CQBNUniqueRegKey key =
+        openKey(hRoot, path, KEY_SET_VALUE | view, true);
+    return key.isValid() &&
            RegSetValueExW(key.get(), name.c_str(), 0, dwType,
                           static_cast<const BYTE*>(pData), dwSize) == ERROR_SUCCESS;
 }
@@ -45,9 +35,10 @@ bool setValue(HKEY hRoot, const std::wstring& path, REGSAM view,
 bool readUnits(HKEY hRoot, const std::wstring& path, REGSAM view,
                const std::wstring& name, DWORD& dwType, std::wstring& units)
 {
-    const CKey key(hRoot, path, KEY_QUERY_VALUE | view, false);
+    const CQBNUniqueRegKey key =
+        openKey(hRoot, path, KEY_QUERY_VALUE | view, false);
     DWORD dwSize = 0;
-    if (key.get() == nullptr ||
+    if (!key.isValid() ||
         RegQueryValueExW(key.get(), name.c_str(), nullptr, &dwType, nullptr,
                          &dwSize) != ERROR_SUCCESS)
         return false;
@@ -80,8 +71,8 @@ bool setDword(HKEY hRoot, const std::wstring& path, REGSAM view,
 
 bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view)
 {
-    const CKey key(hRoot, path, KEY_READ | view, false);
-    return key.get() != nullptr;
+    const CQBNUniqueRegKey key = openKey(hRoot, path, KEY_READ | view, false);
+    return key.isValid();
 }
 
 bool readString(HKEY hRoot, const std::wstring& path, REGSAM view,
