@@ -56,9 +56,9 @@ bool startProgram(const std::wstring& path, DWORD& dwProcessId)
     if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         0, nullptr, folder.c_str(), &startup, &process))
         return false;
+    const CQBNUniqueKernelHandle thread(process.hThread);
+    const CQBNUniqueKernelHandle started(process.hProcess);
     dwProcessId = process.dwProcessId;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return true;
 }
 

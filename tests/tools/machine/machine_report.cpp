@@ -7,6 +7,7 @@
 #include "machine_processes.h"
 #include "machine_registry.h"
 #include "machine_text.h"
+#include "qbn_unique_handle.h"
 
 namespace machine {
 
@@ -39,15 +40,14 @@ std::vector<std::wstring> fileNamesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found = {};
-    const HANDLE hSearch =
-        FindFirstFileW(joinPath(folder, L"*").c_str(), &found);
-    if (hSearch == INVALID_HANDLE_VALUE)
+    const CQBNUniqueFind search(
+        FindFirstFileW(joinPath(folder, L"*").c_str(), &found));
+    if (!search.isValid())
         return names;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             names.push_back(found.cFileName);
-    } while (FindNextFileW(hSearch, &found));
-    FindClose(hSearch);
+    } while (FindNextFileW(search.get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }
