@@ -11,6 +11,7 @@
 #include "qbn_message_box.h"
 #include "qbn_windows_resource.h"
 #include "support/box_answerer.h"
+#include "support/text_of.h"
 #include "test_message_box_ids.h"
 
 using qbntest::CBoxAnswerer;
@@ -18,13 +19,10 @@ using qbntest::uniqueCaption;
 
 namespace {
 
+using qbntest::textOf;
+
 // Boxes close at once on the window-manager-less test display.
 const qbntest::CUnmanagedWindows unmanagedWindows;
-
-std::wstring textOf(const CQBNWCharString& text)
-{
-    return text.getText();
-}
 
 // What IDS_TEST_LONG holds: the letters A to Z over and over.
 std::wstring alphabetRun(size_t length)
