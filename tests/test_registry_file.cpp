@@ -20,7 +20,6 @@
 
 namespace {
 
-using qbntest::deleteTree;
 using qbntest::hasValue;
 using qbntest::keyExists;
 using qbntest::makeKey;
@@ -147,8 +146,8 @@ protected:
     // What restoring a file with sections for other roots put there.
     void TearDown() override
     {
-        deleteTree(HKEY_USERS, L".DEFAULT\\" + m_path);
-        deleteTree(HKEY_LOCAL_MACHINE, m_path);
+        qbntest::removeScratchTree(HKEY_USERS, L".DEFAULT\\" + m_path);
+        qbntest::removeScratchTree(HKEY_LOCAL_MACHINE, m_path);
     }
 
     std::wstring pathOf(const std::wstring& relative) const

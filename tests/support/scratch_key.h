@@ -56,6 +56,17 @@ inline void makeKey(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
     RegCloseKey(hKey);
 }
 
+// The tree at `path` from both views, and its parent too once no other
+// test's key is left in it.
+inline void removeScratchTree(HKEY hRoot, const std::wstring& path)
+{
+    const std::wstring parent = path.substr(0, path.rfind(L'\\'));
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        deleteTree(hRoot, path, view);
+        RegDeleteKeyExW(hRoot, parent.c_str(), view, 0);
+    }
+}
+
 class ScratchKey {
 public:
     explicit ScratchKey(HKEY hRoot = HKEY_CURRENT_USER, REGSAM view = 0)
@@ -72,15 +83,7 @@ public:
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
 
-    // From both views, and the parent too once no other test's key is left
-    // in it.
-    void remove() const
-    {
-        for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-            deleteTree(m_hRoot, m_path, view);
-            RegDeleteKeyExW(m_hRoot, kScratchParent, view, 0);
-        }
-    }
+    void remove() const { removeScratchTree(m_hRoot, m_path); }
 
     HKEY root() const { return m_hRoot; }
     REGSAM view() const { return m_view; }
