@@ -29,6 +29,8 @@
 #include "qbn_registry_key.h"
 #include "qbn_registry_multi_string.h"
 #include "qbn_registry_string.h"
+#include "support/pe_file.h"
+#include "support/registry_raw.h"
 
 namespace {
 
@@ -146,17 +148,6 @@ void buildTree(const std::wstring& path, unsigned long ulValues)
     }
 }
 
-void deleteTree(const std::wstring& parent, const std::wstring& name)
-{
-    HKEY hParent = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_ALL_ACCESS,
-                      &hParent) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(hParent, name.c_str());
-    RegDeleteKeyW(hParent, name.c_str());
-    RegCloseKey(hParent);
-}
-
 // What a tree holds, for telling two trees apart: its value count and a
 // hash of every key's path and every value's name, type and bytes.
 struct TreeDigest {
@@ -270,29 +261,12 @@ bool runReg(const std::wstring& arguments)
 
 // ---- the same sections through WritePrivateProfileSectionW ----
 
-std::string fileBytes(const std::wstring& file)
-{
-    std::string bytes;
-    const HANDLE hFile = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.assign(GetFileSize(hFile, nullptr), '\0');
-    DWORD dwRead = 0;
-    if (!bytes.empty())
-        ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &dwRead,
-                 nullptr);
-    CloseHandle(hFile);
-    bytes.resize(dwRead);
-    return bytes;
-}
-
 // Rewrites the exported file section by section through the profile
 // functions and answers whether that gives the same bytes.
 bool sameAsProfileFunctions(const std::wstring& ours,
                             const std::wstring& theirs)
 {
-    const std::string bytes = fileBytes(ours);
+    const std::string bytes = qbntest::readFileBytes(ours);
     std::wstring text(bytes.size(), L'\0');
     text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(),
                                     static_cast<int>(bytes.size()), &text[0],
@@ -322,7 +296,7 @@ bool sameAsProfileFunctions(const std::wstring& ours,
         }
     }
     flush();
-    return !bytes.empty() && bytes == fileBytes(theirs);
+    return !bytes.empty() && bytes == qbntest::readFileBytes(theirs);
 }
 
 // ---- one run ----
@@ -346,7 +320,7 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
     const std::wstring theirs = folder + L"\\theirs.reg";
     const std::wstring regKey = L"\"HKCU\\" + path + L"\"";
     Figures figures = {};
-    deleteTree(parent, name);
+    qbntest::deleteTree(HKEY_CURRENT_USER, path);
     buildTree(path, ulValues);
     const TreeDigest built = digestTree(path);
 
@@ -362,13 +336,13 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
     figures.dExport = timed([&]() {
         bExported = key.save(ours.c_str(), kQbnSaveAsTextFile, true);
     });
-    deleteTree(parent, name);
+    qbntest::deleteTree(HKEY_CURRENT_USER, path);
     bool bImported = false;
     figures.dImport = timed([&]() {
         bImported = key.restore(ours.c_str(), kQbnRestoreFromTextFile);
     });
     const bool bOursBack = digestTree(path) == built;
-    deleteTree(parent, name);
+    qbntest::deleteTree(HKEY_CURRENT_USER, path);
     bool bRegImported = false;
     figures.dRegImport = timed(
         [&]() { bRegImported = runReg(L"import \"" + theirs + L"\""); });
@@ -391,7 +365,7 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
                     yesNo(sameAsProfileFunctions(
                         ours, folder + L"\\profile_functions.ini")));
 
-    deleteTree(parent, name);
+    qbntest::deleteTree(HKEY_CURRENT_USER, path);
     DeleteFileW(ours.c_str());
     DeleteFileW(theirs.c_str());
     DeleteFileW((folder + L"\\profile_functions.ini").c_str());

@@ -121,6 +121,15 @@ protected:
         return result;
     }
     std::vector<std::wstring> lines() { return lines(m_logPath); }
+    // The simple line a notification of the text "Done" leaves, alone.
+    void expectOnlyTheNotificationOfDone()
+    {
+        const std::vector<std::wstring> written = lines();
+        ASSERT_EQ(1u, written.size());
+        EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
+                      L"> \"Message Box displayed: Done\" ",
+                  written[0]);
+    }
 
     HKEY m_hKey = nullptr;
     std::wstring m_folder;
@@ -190,11 +199,7 @@ TEST_F(LogPipeline, NotificationUsesTheSimpleLine)
     setDword(L"LogDetail", 0x9B);
     CLogNotification note(L"Done", loText, false);
     EXPECT_TRUE(note.isLogged());
-    const std::vector<std::wstring> written = lines();
-    ASSERT_EQ(1u, written.size());
-    EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
-                  L"> \"Message Box displayed: Done\" ",
-              written[0]);
+    expectOnlyTheNotificationOfDone();
 }
 
 // Every box leaves a notification, shown or not: here the owner window does
@@ -206,11 +211,7 @@ TEST_F(LogPipeline, MessageBoxWritesItsNotification)
     CQBNMessageBox box(reinterpret_cast<HWND>(0x7FFF0), L"Caption", L"Done",
                        CQBNFlags(MB_OK));
     EXPECT_FALSE(box.showMessageBox());
-    const std::vector<std::wstring> written = lines();
-    ASSERT_EQ(1u, written.size());
-    EXPECT_EQ(std::wstring(L"<TS>: <NOTIFICATION> <") + kModule +
-                  L"> \"Message Box displayed: Done\" ",
-              written[0]);
+    expectOnlyTheNotificationOfDone();
 }
 
 TEST_F(LogPipeline, TargetsWithoutDriveLetterOrTerminatorWriteNothing)

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "qbn_message_box.h"
 #include "qbn_windows_resource.h"
 #include "support/box_answerer.h"
+#include "support/text_of.h"
 #include "test_message_box_ids.h"
 
 using qbntest::CBoxAnswerer;
@@ -18,13 +20,10 @@ using qbntest::uniqueCaption;
 
 namespace {
 
+using qbntest::textOf;
+
 // Boxes close at once on the window-manager-less test display.
 const qbntest::CUnmanagedWindows unmanagedWindows;
-
-std::wstring textOf(const CQBNWCharString& text)
-{
-    return text.getText();
-}
 
 // What IDS_TEST_LONG holds: the letters A to Z over and over.
 std::wstring alphabetRun(size_t length)
@@ -111,29 +110,28 @@ protected:
     }
 };
 
-TEST_F(MessageBoxShown, YesNoBoxReportsTheButtonPressed)
+// The same object shows its box again and remembers the latest answer.
+TEST_F(MessageBoxShown, BoxReportsTheButtonPressed)
 {
-    const std::wstring caption = uniqueCaption(L"Restart question");
-    CQBNMessageBox box(nullptr, caption.c_str(), L"Restart now?", MB_YESNO);
-    std::wstring shown;
-
-    EXPECT_TRUE(showAnswered(box, IDYES, shown));
-    EXPECT_EQ(IDYES, box.getResult());
-    EXPECT_EQ(L"Restart now?", shown);
-
-    // The same object shows the box again and remembers the latest answer.
-    EXPECT_TRUE(showAnswered(box, IDNO, shown));
-    EXPECT_EQ(IDNO, box.getResult());
-}
-
-TEST_F(MessageBoxShown, OkBoxReportsOk)
-{
-    const std::wstring caption = uniqueCaption(L"Notice");
-    CQBNMessageBox box(nullptr, caption.c_str(), L"Patch installed.", MB_OK);
-    std::wstring shown;
-    EXPECT_TRUE(showAnswered(box, IDOK, shown));
-    EXPECT_EQ(IDOK, box.getResult());
-    EXPECT_EQ(L"Patch installed.", shown);
+    const struct {
+        const wchar_t* szCaption;
+        const wchar_t* szText;
+        UINT uFlags;
+        std::vector<int> buttons;
+    } cases[] = {
+        {L"Restart question", L"Restart now?", MB_YESNO, {IDYES, IDNO}},
+        {L"Notice", L"Patch installed.", MB_OK, {IDOK}},
+    };
+    for (const auto& c : cases) {
+        const std::wstring caption = uniqueCaption(c.szCaption);
+        CQBNMessageBox box(nullptr, caption.c_str(), c.szText, c.uFlags);
+        for (const int iButton : c.buttons) {
+            std::wstring shown;
+            EXPECT_TRUE(showAnswered(box, iButton, shown)) << c.szCaption;
+            EXPECT_EQ(iButton, box.getResult()) << c.szCaption;
+            EXPECT_EQ(c.szText, shown) << c.szCaption;
+        }
+    }
 }
 
 // The caption is set directly (the helper finds the box by it), the text

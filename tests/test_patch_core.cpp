@@ -31,11 +31,14 @@
 #include "standins_paths.h"
 #include "support/pe_file.h"
 #include "support/scratch_folder.h"
+#include "support/text_of.h"
 
 using qbn_test::ScratchFolder;
 using qbn_test::writeFile;
 
 namespace {
+
+using qbntest::textOf;
 
 // ---- files ----
 
@@ -177,11 +180,6 @@ private:
     CQBNWCharString m_savedLogName;
     int m_savedSilent = 0;
 };
-
-std::wstring textOf(const CQBNWCharString& string)
-{
-    return string.getText();
-}
 
 // ---- the silent switch ----
 

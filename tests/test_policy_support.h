@@ -1,5 +1,5 @@
-// What the policy tests share: direct registry access at the six policy
-// locations (independent of the classes under test), a guard that removes
+// What the policy tests share: the six policy locations, addressed
+// directly (independent of the classes under test), a guard that removes
 // every policy key a test created, a recorder of the registry calls the
 // library makes, and a capture of the text log.
 #ifndef QBN_TEST_POLICY_SUPPORT_H
@@ -7,11 +7,13 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "qbn_policy_search_policy.h"
 #include "support/import_redirect.h"
+#include "support/scratch_key.h"
 
 namespace policytest {
 
@@ -70,27 +72,14 @@ inline KeyRef inView(KeyRef key, REGSAM view)
 
 inline bool keyExists(const KeyRef& key)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_READ | key.view,
-                      &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    return qbntest::keyExists(key.hRoot, key.path, key.view);
 }
 
 inline LONG plant(const KeyRef& key, const wchar_t* szName, DWORD dwType,
                   const void* pData, DWORD dwSize)
 {
-    HKEY hKey = nullptr;
-    LONG lResult = RegCreateKeyExW(key.hRoot, key.path.c_str(), 0, nullptr, 0,
-                                   KEY_ALL_ACCESS | key.view, nullptr, &hKey,
-                                   nullptr);
-    if (lResult != ERROR_SUCCESS)
-        return lResult;
-    lResult = RegSetValueExW(hKey, szName, 0, dwType,
-                             static_cast<const BYTE*>(pData), dwSize);
-    RegCloseKey(hKey);
-    return lResult;
+    return qbntest::writeValue(key.hRoot, key.path, szName, dwType, pData,
+                               dwSize, key.view);
 }
 
 inline LONG plantDword(const KeyRef& key, const wchar_t* szName, DWORD dwValue)
@@ -119,40 +108,25 @@ inline void removeValue(const KeyRef& key, const wchar_t* szName)
 inline bool readBack(const KeyRef& key, const wchar_t* szName, DWORD& dwType,
                      std::wstring& text, DWORD& dwNumber)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_READ | key.view,
-                      &hKey) != ERROR_SUCCESS)
+    std::string bytes;
+    if (!qbntest::readValue(key.hRoot, key.path, szName, dwType, bytes,
+                            key.view))
         return false;
-    std::vector<wchar_t> data(512, L'\0');
-    DWORD dwSize = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
-    const LONG lResult =
-        RegQueryValueExW(hKey, szName, nullptr, &dwType,
-                         reinterpret_cast<BYTE*>(data.data()), &dwSize);
-    RegCloseKey(hKey);
-    if (lResult != ERROR_SUCCESS)
-        return false;
-    text = data.data();
-    dwNumber = *reinterpret_cast<const DWORD*>(data.data());
+    // Room for a short number and for the terminator of unterminated text.
+    bytes.append(sizeof(DWORD) + sizeof(wchar_t), '\0');
+    text = reinterpret_cast<const wchar_t*>(bytes.data());
+    std::memcpy(&dwNumber, bytes.data(), sizeof(dwNumber));
     return true;
 }
 
 inline bool hasValue(const KeyRef& key, const wchar_t* szName)
 {
-    DWORD dwType = 0;
-    DWORD dwNumber = 0;
-    std::wstring text;
-    return readBack(key, szName, dwType, text, dwNumber);
+    return qbntest::hasValue(key.hRoot, key.path, szName, key.view);
 }
 
 inline void deleteTree(const KeyRef& key)
 {
-    const size_t cut = key.path.rfind(L'\\');
-    HKEY hParent = nullptr;
-    if (RegOpenKeyExW(key.hRoot, key.path.substr(0, cut).c_str(), 0,
-                      KEY_ALL_ACCESS | key.view, &hParent) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(hParent, key.path.substr(cut + 1).c_str());
-    RegCloseKey(hParent);
+    qbntest::deleteTree(key.hRoot, key.path, key.view);
 }
 
 // Notes which keys on the way to the policy keys exist, in both roots and

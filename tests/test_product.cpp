@@ -17,10 +17,14 @@
 #include "qbn_product.h"
 #include "qbn_product_vrn.h"
 #include "support/import_redirect.h"
+#include "support/scratch_key.h"
+#include "support/text_of.h"
 
 using qbntest::CImportRedirect;
 
 namespace {
+
+using qbntest::textOf;
 
 const REGSAM kDefaultView = 0;
 const REGSAM kView64 = 0x0100;
@@ -51,39 +55,16 @@ const wchar_t* const kTreesToRemove[] = {kProductKey, kLegacyKey, kPolicyKey,
                                          kLogsKey, kScratchFirst,
                                          kScratchSecond};
 
-HKEY createKey(const std::wstring& path, REGSAM view)
-{
-    HKEY hKey = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                              KEY_WRITE | view, nullptr, &hKey, nullptr))
-        << "creating " << std::string(path.begin(), path.end());
-    return hKey;
-}
-
-void setValue(const std::wstring& path, REGSAM view, const wchar_t* szName,
-              DWORD dwType, const void* pData, DWORD dwSize)
-{
-    const HKEY hKey = createKey(path, view);
-    if (hKey == nullptr)
-        return;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(hKey, szName, 0, dwType,
-                             static_cast<const BYTE*>(pData), dwSize));
-    RegCloseKey(hKey);
-}
-
 void setText(const std::wstring& path, REGSAM view, const wchar_t* szName,
              const std::wstring& text)
 {
-    setValue(path, view, szName, REG_SZ, text.c_str(),
-             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    qbntest::putText(HKEY_LOCAL_MACHINE, path, szName, text, REG_SZ, view);
 }
 
 void setDword(const std::wstring& path, const wchar_t* szName, DWORD dwValue)
 {
-    setValue(path, kDefaultView, szName, REG_DWORD, &dwValue,
-             sizeof(dwValue));
+    qbntest::putValue(HKEY_LOCAL_MACHINE, path, szName, REG_DWORD, &dwValue,
+                      sizeof(dwValue));
 }
 
 void recordProduct(const std::wstring& path, REGSAM view,
@@ -93,27 +74,15 @@ void recordProduct(const std::wstring& path, REGSAM view,
     setText(path, view, L"InstallPath", folder);
 }
 
-void removeTree(const wchar_t* szPath, REGSAM view)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, szPath, 0, KEY_ALL_ACCESS | view,
-                      &hKey) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(hKey, nullptr);
-    RegCloseKey(hKey);
-}
-
 void removeTestKeys()
 {
     for (REGSAM view : {kView64, kView32}) {
         for (const wchar_t* szPath : kTreesToRemove)
-            removeTree(szPath, view);
+            qbntest::deleteTree(HKEY_LOCAL_MACHINE, szPath, view);
         for (const wchar_t* szPath : kTestKeys)
             RegDeleteKeyExW(HKEY_LOCAL_MACHINE, szPath, view, 0);
     }
 }
-
-std::wstring textOf(const CQBNWCharString& text) { return text.getText(); }
 
 std::wstring logPath()
 {
@@ -398,22 +367,36 @@ TEST_F(ProductRegistry, AFailedReadIsRetriedWithTheViewFlagOfThePlatform)
 
 // ---- the security product's places ----
 
-TEST_F(ProductRegistry, VrnReadsItsOwnKeyInTheDefaultView)
+// The product's own key, else the legacy one; the folder comes back as
+// recorded, final backslash or not.
+TEST_F(ProductRegistry, VrnReadsItsOwnKeyOrTheLegacyOneInTheDefaultView)
 {
-    // The folder comes back as recorded, final backslash or not.
-    recordProduct(kProductKey, kDefaultView, L"8.30.0.1",
-                  L"C:\\Program Files\\Ostrel\\Vaultrion");
-    CQBNProduct_VRN product;
-    CQBNWCharString text;
-    ASSERT_TRUE(product.getProductVersion(text));
-    EXPECT_EQ(L"8.30.0.1", textOf(text));
-    bool bRead = false;
-    EXPECT_EQ((Version{8, 30, 0, 1}), productVersion(product, bRead));
-    EXPECT_TRUE(bRead);
-    ASSERT_TRUE(product.getInstallDirectory(text));
-    EXPECT_EQ(L"C:\\Program Files\\Ostrel\\Vaultrion", textOf(text));
-    ASSERT_TRUE(product.getRegistryLocation(text));
-    EXPECT_EQ(kProductKey, textOf(text));
+    const struct {
+        const wchar_t* szKey;
+        const wchar_t* szVersion;
+        const wchar_t* szFolder;
+        Version expected;
+    } cases[] = {
+        {kProductKey, L"8.30.0.1", L"C:\\Program Files\\Ostrel\\Vaultrion",
+         Version{8, 30, 0, 1}},
+        {kLegacyKey, L"6.2", L"C:\\Secorin\\", Version{6, 2, 73, 74}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.szKey);
+        removeTestKeys();
+        recordProduct(c.szKey, kDefaultView, c.szVersion, c.szFolder);
+        CQBNProduct_VRN product;
+        CQBNWCharString text;
+        ASSERT_TRUE(product.getProductVersion(text));
+        EXPECT_EQ(c.szVersion, textOf(text));
+        bool bRead = false;
+        EXPECT_EQ(c.expected, productVersion(product, bRead));
+        EXPECT_TRUE(bRead);
+        ASSERT_TRUE(product.getInstallDirectory(text));
+        EXPECT_EQ(c.szFolder, textOf(text));
+        ASSERT_TRUE(product.getRegistryLocation(text));
+        EXPECT_EQ(c.szKey, textOf(text));
+    }
 }
 
 // A product recorded only in the 64-bit view is found through the retry on
@@ -429,22 +412,6 @@ TEST_F(ProductRegistry, VrnKeyOnlyInThe64BitViewIsFoundByTheRetry)
     EXPECT_TRUE(product.getRegistryLocation(text));
     EXPECT_EQ(kProductKey, textOf(text));
     EXPECT_TRUE(product.isCoreInstalled(-1, -1, -1, -1));
-}
-
-TEST_F(ProductRegistry, VrnFallsBackToTheLegacyKey)
-{
-    recordProduct(kLegacyKey, kDefaultView, L"6.2", L"C:\\Secorin\\");
-    CQBNProduct_VRN product;
-    CQBNWCharString text;
-    ASSERT_TRUE(product.getProductVersion(text));
-    EXPECT_EQ(L"6.2", textOf(text));
-    bool bRead = false;
-    EXPECT_EQ((Version{6, 2, 73, 74}), productVersion(product, bRead));
-    EXPECT_TRUE(bRead);
-    ASSERT_TRUE(product.getInstallDirectory(text));
-    EXPECT_EQ(L"C:\\Secorin\\", textOf(text));
-    ASSERT_TRUE(product.getRegistryLocation(text));
-    EXPECT_EQ(kLegacyKey, textOf(text));
 }
 
 TEST_F(ProductRegistry, VrnLocationIsThatOfTheFirstKeyWithAFolder)

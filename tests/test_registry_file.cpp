@@ -14,38 +14,19 @@
 
 #include "qbn_registry_file.h"
 #include "qbn_registry_key.h"
+#include "support/pe_file.h"
 #include "support/scratch_folder.h"
+#include "support/scratch_key.h"
 
 namespace {
 
-const wchar_t kTestParent[] = L"Software\\QbnTest";
-
-std::wstring uniqueName()
-{
-    static unsigned long ulNext = 0;
-    return L"F" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++ulNext);
-}
-
-// ---- raw registry access, independent of the classes under test ----
+using qbntest::hasValue;
+using qbntest::keyExists;
+using qbntest::makeKey;
 
 typedef std::pair<DWORD, std::string> RawValue;  // type, bytes
 typedef std::map<std::wstring, RawValue> RawValues;
 typedef std::map<std::wstring, RawValues> RawTree;  // relative path -> values
-
-void putValue(HKEY hRoot, const std::wstring& path, const std::wstring& name,
-              DWORD dwType, const std::string& bytes)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(hKey, name.c_str(), 0, dwType,
-                             reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())));
-    RegCloseKey(hKey);
-}
 
 // Text as registry data: the code units, then the terminator (or the units
 // as given for a multi-string, whose 0s are written by the caller).
@@ -61,46 +42,6 @@ std::string bytesOf(const std::wstring& text, bool bTerminate = true)
 std::string dwordBytes(DWORD dwValue)
 {
     return std::string(reinterpret_cast<const char*>(&dwValue), 4);
-}
-
-void makeKey(HKEY hRoot, const std::wstring& path)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-    RegCloseKey(hKey);
-}
-
-bool readRaw(HKEY hRoot, const std::wstring& path, const std::wstring& name,
-             RawValue& value)
-{
-    DWORD dwSize = 0;
-    if (RegGetValueW(hRoot, path.c_str(), name.c_str(), RRF_RT_ANY |
-                     RRF_NOEXPAND, &value.first, nullptr, &dwSize) !=
-        ERROR_SUCCESS)
-        return false;
-    value.second.assign(dwSize, '\0');
-    return RegGetValueW(hRoot, path.c_str(), name.c_str(),
-                        RRF_RT_ANY | RRF_NOEXPAND, &value.first,
-                        dwSize ? &value.second[0] : nullptr,
-                        &dwSize) == ERROR_SUCCESS;
-}
-
-bool hasValue(HKEY hRoot, const std::wstring& path, const std::wstring& name)
-{
-    RawValue value;
-    return readRaw(hRoot, path, name, value);
-}
-
-bool keyExists(HKEY hRoot, const std::wstring& path)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ, &hKey) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
 }
 
 void snapshotInto(HKEY hKey, const std::wstring& relative, RawTree& tree)
@@ -149,43 +90,14 @@ RawTree snapshot(HKEY hRoot, const std::wstring& path)
     return tree;
 }
 
-void deleteTree(HKEY hRoot, const std::wstring& parent,
-                const std::wstring& name)
-{
-    HKEY hParent = nullptr;
-    if (RegOpenKeyExW(hRoot, parent.c_str(), 0, KEY_ALL_ACCESS, &hParent) !=
-        ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(hParent, name.c_str());
-    RegDeleteKeyW(hParent, name.c_str());
-    RegCloseKey(hParent);
-}
-
 // ---- the file as text ----
-
-std::string fileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    const HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.assign(GetFileSize(hFile, nullptr), '\0');
-    DWORD dwRead = 0;
-    if (!bytes.empty())
-        ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &dwRead,
-                 nullptr);
-    CloseHandle(hFile);
-    bytes.resize(dwRead);
-    return bytes;
-}
 
 // The profile functions write a new file in the ANSI code page; the lines
 // come back without their line ends and without blank lines.
 std::vector<std::wstring> fileLines(const std::wstring& path)
 {
     std::vector<std::wstring> lines;
-    const std::string bytes = fileBytes(path);
+    const std::string bytes = qbntest::readFileBytes(path);
     std::wstring text(bytes.size(), L'\0');
     text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(),
                                     static_cast<int>(bytes.size()), &text[0],
@@ -228,17 +140,14 @@ std::string allBytes()
 class RegistryFileTest : public ::testing::Test {
 protected:
     RegistryFileTest()
-        : m_name(uniqueName()),
-          m_path(std::wstring(kTestParent) + L"\\" + m_name),
-          m_file(m_folder.pathOf(L"export.ini"))
+        : m_path(m_key.path()), m_file(m_folder.pathOf(L"export.ini"))
     {
     }
+    // What restoring a file with sections for other roots put there.
     void TearDown() override
     {
-        deleteTree(HKEY_CURRENT_USER, kTestParent, m_name);
-        deleteTree(HKEY_USERS, std::wstring(L".DEFAULT\\") + kTestParent,
-                   m_name);
-        deleteTree(HKEY_LOCAL_MACHINE, kTestParent, m_name);
+        qbntest::removeScratchTree(HKEY_USERS, L".DEFAULT\\" + m_path);
+        qbntest::removeScratchTree(HKEY_LOCAL_MACHINE, m_path);
     }
 
     std::wstring pathOf(const std::wstring& relative) const
@@ -248,7 +157,8 @@ protected:
     void put(const std::wstring& relative, const std::wstring& name,
              DWORD dwType, const std::string& bytes)
     {
-        putValue(HKEY_CURRENT_USER, pathOf(relative), name, dwType, bytes);
+        qbntest::putBytes(HKEY_CURRENT_USER, pathOf(relative), name, dwType,
+                          bytes);
     }
     bool save(const std::wstring& file, bool bOverwrite = true)
     {
@@ -266,7 +176,7 @@ protected:
     RawTree roundTrip()
     {
         EXPECT_TRUE(save(m_file));
-        deleteTree(HKEY_CURRENT_USER, kTestParent, m_name);
+        m_key.remove();
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, m_path));
         EXPECT_TRUE(restore(m_file));
         return snapshot(HKEY_CURRENT_USER, m_path);
@@ -277,8 +187,8 @@ protected:
     }
 
     qbn_test::ScratchFolder m_folder;
-    std::wstring m_name;
-    std::wstring m_path;
+    qbntest::ScratchKey m_key;
+    const std::wstring m_path;
     std::wstring m_file;
 };
 
@@ -463,7 +373,7 @@ TEST_F(RegistryFileTest, FileIsByteForByteWhatValueByValueWritingMakes)
             currentSection.c_str(), line.substr(0, equals).c_str(),
             line.substr(equals + 1).c_str(), byValue.c_str()));
     }
-    EXPECT_EQ(fileBytes(byValue), fileBytes(m_file));
+    EXPECT_EQ(qbntest::readFileBytes(byValue), qbntest::readFileBytes(m_file));
 }
 
 // The sections of a file as the test reads it: each header, then its lines.
@@ -539,9 +449,9 @@ TEST_F(RegistryFileTest, FileIsTheProfileFunctionsOwnReadEitherWay)
             theirs.c_str()));
         EXPECT_EQ(section.second, profileSection(m_file, section.first));
     }
-    EXPECT_EQ(fileBytes(theirs), fileBytes(m_file));
+    EXPECT_EQ(qbntest::readFileBytes(theirs), qbntest::readFileBytes(m_file));
 
-    deleteTree(HKEY_CURRENT_USER, kTestParent, m_name);
+    m_key.remove();
     ASSERT_TRUE(restore(theirs));
     EXPECT_EQ(before, snapshot(HKEY_CURRENT_USER, m_path));
 }
@@ -617,7 +527,7 @@ TEST_F(RegistryFileTest, NamesTheFormatCannotCarryAreSkippedAndFailTheExport)
         section(L"space \\below"), L"w=REG_DWORD:0x0000000A"};
     EXPECT_EQ(expected, fileLines(m_file));
 
-    deleteTree(HKEY_CURRENT_USER, kTestParent, m_name);
+    m_key.remove();
     ASSERT_TRUE(restore(m_file));
     const RawTree after = snapshot(HKEY_CURRENT_USER, m_path);
     ASSERT_EQ(1u, after.at(L"").size());
@@ -663,7 +573,7 @@ TEST_F(RegistryFileTest, MalformedAndUnknownLinesAreSkipped)
 
 TEST_F(RegistryFileTest, SectionsGoToTheRootTheyName)
 {
-    const std::wstring relative = std::wstring(kTestParent) + L"\\" + m_name;
+    const std::wstring& relative = m_path;
     writeIni(m_file, L"[HKEY_USERS\\.DEFAULT\\" + relative + L"]\r\n"
                      L"u=REG_DWORD:0x00000001\r\n"
                      L"[HKEY_PERFORMANCE_DATA\\" + relative + L"]\r\n"

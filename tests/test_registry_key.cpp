@@ -16,22 +16,17 @@
 #include "qbn_dbllist.h"
 #include "qbn_registry_file.h"
 #include "qbn_registry_key.h"
+#include "support/scratch_key.h"
+#include "support/text_of.h"
 
 namespace {
 
-const wchar_t kTestParent[] = L"Software\\QbnTest";
-
-std::wstring uniqueName()
-{
-    static unsigned long ulNext = 0;
-    return L"K" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++ulNext);
-}
-
-std::wstring textOf(const CQBNWCharString& text)
-{
-    return text.getText();
-}
+using qbntest::keyExists;
+using qbntest::makeKey;
+using qbntest::putText;
+using qbntest::putValue;
+using qbntest::ScratchKey;
+using qbntest::textOf;
 
 std::set<std::wstring> namesIn(CQBNWCharStringList& list)
 {
@@ -43,88 +38,6 @@ std::set<std::wstring> namesIn(CQBNWCharStringList& list)
     }
     return names;
 }
-
-// ---- raw registry access, independent of the class under test ----
-
-void makeKey(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS | view, nullptr, &hKey, nullptr));
-    RegCloseKey(hKey);
-}
-
-void putValue(HKEY hRoot, const std::wstring& path, const wchar_t* szName,
-              DWORD dwType, const void* pData, DWORD dwSize,
-              REGSAM view = 0)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS | view, nullptr, &hKey, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(hKey, szName, 0, dwType,
-                             static_cast<const BYTE*>(pData), dwSize));
-    RegCloseKey(hKey);
-}
-
-void putText(HKEY hRoot, const std::wstring& path, const wchar_t* szName,
-             const std::wstring& text, DWORD dwType = REG_SZ)
-{
-    putValue(hRoot, path, szName, dwType, text.c_str(),
-             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view, &hKey) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
-}
-
-void deleteTreeInView(HKEY hRoot, const std::wstring& name, REGSAM view)
-{
-    HKEY hParent = nullptr;
-    if (RegOpenKeyExW(hRoot, kTestParent, 0, KEY_ALL_ACCESS | view,
-                      &hParent) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeW(hParent, name.c_str());
-    RegCloseKey(hParent);
-}
-
-// A scratch key name below Software\QbnTest, removed from both registry
-// views when the test ends, however it ends.
-class ScratchTree {
-public:
-    explicit ScratchTree(HKEY hRoot)
-        : m_root(hRoot), m_name(uniqueName()),
-          m_path(std::wstring(kTestParent) + L"\\" + m_name)
-    {
-    }
-    ~ScratchTree()
-    {
-        deleteTreeInView(m_root, m_name, KEY_WOW64_64KEY);
-        deleteTreeInView(m_root, m_name, KEY_WOW64_32KEY);
-    }
-    ScratchTree(const ScratchTree&) = delete;
-    ScratchTree& operator=(const ScratchTree&) = delete;
-
-    const std::wstring& path() const { return m_path; }
-    // The key itself for an empty relative path.
-    std::wstring sub(const std::wstring& relative) const
-    {
-        return relative.empty() ? m_path : m_path + L"\\" + relative;
-    }
-
-private:
-    HKEY m_root;
-    std::wstring m_name;
-    std::wstring m_path;
-};
 
 // A key whose DACL grants nobody anything, so that opening it is refused
 // with ERROR_ACCESS_DENIED; the owner may still put the DACL back, which
@@ -169,7 +82,8 @@ public:
     {
         wchar_t szDir[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH, szDir);
-        m_path = std::wstring(szDir) + L"qbn_" + uniqueName() + L".hiv";
+        m_path = std::wstring(szDir) + L"qbn_" + qbntest::uniqueName() +
+                 L".hiv";
     }
     ~TempFile() { DeleteFileW(m_path.c_str()); }
     TempFile(const TempFile&) = delete;
@@ -225,7 +139,7 @@ protected:
         return m_tree.sub(relative);
     }
 
-    ScratchTree m_tree{HKEY_CURRENT_USER};
+    ScratchKey m_tree{HKEY_CURRENT_USER};
 };
 
 // ---- open, create, close, exists ----
@@ -647,7 +561,7 @@ protected:
                                bCreateIfMissing, 0);
     }
 
-    ScratchTree m_tree{HKEY_LOCAL_MACHINE};
+    ScratchKey m_tree{HKEY_LOCAL_MACHINE};
 };
 
 TEST_F(RegistryViewTest, KeyOfOneViewIsInvisibleInTheOther)

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "handle_count.h"
+#include "support/import_redirect.h"
+#include "support/scratch_key.h"
+#include "support/text_of.h"
 
 #include "qbn_registry_binary.h"
 #include "qbn_registry_dword.h"
@@ -22,11 +25,13 @@
 
 namespace {
 
+using qbntest::ScratchKey;
+using qbntest::textOf;
+
 typedef std::vector<unsigned char> Bytes;
 
 const REGSAM kView64 = 0x0100;
 const REGSAM kView32 = 0x0200;
-const wchar_t kParent[] = L"Software\\QbnTest";
 
 Bytes bytesOf(const std::wstring& units)
 {
@@ -46,8 +51,6 @@ CQBNBuffer<unsigned char> bufferOf(const Bytes& bytes)
 {
     return CQBNBuffer<unsigned char>(bytes.data(), bytes.size());
 }
-
-std::wstring textOf(const CQBNWCharString& text) { return text.getText(); }
 
 CQBNWCharStringList listOf(const std::vector<std::wstring>& texts)
 {
@@ -84,100 +87,6 @@ std::vector<Pair> pairsOf(List& list)
     return pairs;
 }
 
-// A key below kParent named after the running test, in one root and view,
-// written and read here with plain Win32 calls.
-class ScratchKey {
-public:
-    ScratchKey(HKEY hRoot, REGSAM view) : m_hRoot(hRoot), m_view(view)
-    {
-        const ::testing::TestInfo* pInfo =
-            ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string test =
-            std::string(pInfo->test_suite_name()) + "_" + pInfo->name();
-        m_name = std::wstring(test.begin(), test.end()) + L"_" +
-                 std::to_wstring(GetCurrentProcessId()) + L"_" +
-                 std::to_wstring(GetTickCount());
-    }
-
-    // The same key seen in another registry view.
-    ScratchKey(const ScratchKey& other, REGSAM view)
-        : m_hRoot(other.m_hRoot), m_view(view), m_name(other.m_name)
-    {
-    }
-
-    void remove() const
-    {
-        HKEY hParent = nullptr;
-        if (RegOpenKeyExW(m_hRoot, kParent, 0, KEY_ALL_ACCESS | m_view,
-                          &hParent) != ERROR_SUCCESS)
-            return;
-        RegDeleteTreeW(hParent, m_name.c_str());
-        RegCloseKey(hParent);
-        // Fails while another test's key is still beside ours, as it should.
-        RegDeleteKeyExW(m_hRoot, kParent, m_view, 0);
-    }
-
-    std::wstring fullPath() const
-    {
-        return std::wstring(kParent) + L"\\" + m_name;
-    }
-    CQBNWCharString path() const { return fullPath().c_str(); }
-    REGSAM readWrite() const { return kQbnKeyReadWrite | m_view; }
-
-    bool exists() const
-    {
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(m_hRoot, fullPath().c_str(), 0, KEY_READ | m_view,
-                          &hKey) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(hKey);
-        return true;
-    }
-
-    void set(const wchar_t* szName, DWORD dwType, const Bytes& data) const
-    {
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(m_hRoot, fullPath().c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | m_view, nullptr, &hKey,
-                                  nullptr));
-        const LONG lResult = RegSetValueExW(
-            hKey, szName, 0, dwType, data.empty() ? nullptr : data.data(),
-            static_cast<DWORD>(data.size()));
-        RegCloseKey(hKey);
-        ASSERT_EQ(ERROR_SUCCESS, lResult);
-    }
-
-    void setText(const wchar_t* szName, DWORD dwType,
-                 const std::wstring& text) const
-    {
-        set(szName, dwType, bytesOf(text + L'\0'));
-    }
-
-    // The value's type and bytes; false when it does not exist.
-    bool get(const wchar_t* szName, DWORD& dwType, Bytes& data) const
-    {
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(m_hRoot, fullPath().c_str(), 0, KEY_READ | m_view,
-                          &hKey) != ERROR_SUCCESS)
-            return false;
-        DWORD dwSize = 0;
-        LONG lResult = RegQueryValueExW(hKey, szName, nullptr, &dwType,
-                                        nullptr, &dwSize);
-        data.assign(dwSize, 0);
-        if (lResult == ERROR_SUCCESS && dwSize != 0)
-            lResult = RegQueryValueExW(hKey, szName, nullptr, &dwType,
-                                       data.data(), &dwSize);
-        RegCloseKey(hKey);
-        return lResult == ERROR_SUCCESS;
-    }
-
-private:
-    HKEY m_hRoot;
-    REGSAM m_view;
-    std::wstring m_name;
-};
-
 // Stands in for RegQueryValueExW in this program's import table (the library
 // is linked in) and rewrites a value just before the library's `ulCall`-th
 // query, so that a value changes between being measured and being read.
@@ -185,25 +94,16 @@ class ValueChangesBeforeQuery {
 public:
     ValueChangesBeforeQuery(const ScratchKey& key, const wchar_t* szName,
                             const Bytes& grown, unsigned long ulCall)
-        : m_key(key), m_szName(szName), m_grown(grown), m_ulCall(ulCall)
+        : m_key(key), m_szName(szName), m_grown(grown), m_ulCall(ulCall),
+          m_redirect("advapi32.dll", "RegQueryValueExW",
+                     reinterpret_cast<void*>(&standIn))
     {
         s_pActive = this;
-        m_pSlot = findImportSlot(reinterpret_cast<void*>(GetProcAddress(
-            GetModuleHandleW(L"advapi32.dll"), "RegQueryValueExW")));
-        if (m_pSlot != nullptr) {
-            m_pReal = reinterpret_cast<Query>(*m_pSlot);
-            writeSlot(reinterpret_cast<void*>(&standIn));
-        }
     }
 
-    ~ValueChangesBeforeQuery()
-    {
-        if (m_pSlot != nullptr)
-            writeSlot(reinterpret_cast<void*>(m_pReal));
-        s_pActive = nullptr;
-    }
+    ~ValueChangesBeforeQuery() { s_pActive = nullptr; }
 
-    bool isInstalled() const { return m_pSlot != nullptr; }
+    bool isInstalled() const { return m_redirect.isActive(); }
 
 private:
     typedef LONG(WINAPI* Query)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE,
@@ -215,36 +115,8 @@ private:
         ValueChangesBeforeQuery& self = *s_pActive;
         if (++self.m_ulCalls == self.m_ulCall)
             self.m_key.set(self.m_szName, REG_BINARY, self.m_grown);
-        return self.m_pReal(hKey, szName, pReserved, pType, pData, pSize);
-    }
-
-    static void** findImportSlot(void* pTarget)
-    {
-        BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        const IMAGE_NT_HEADERS* pHeaders = reinterpret_cast<IMAGE_NT_HEADERS*>(
-            pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
-        const DWORD dwImports =
-            pHeaders->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-                .VirtualAddress;
-        for (auto* pDll =
-                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports);
-             pDll->Name != 0; ++pDll) {
-            auto* pThunk =
-                reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDll->FirstThunk);
-            for (; pThunk->u1.Function != 0; ++pThunk) {
-                if (reinterpret_cast<void*>(pThunk->u1.Function) == pTarget)
-                    return reinterpret_cast<void**>(&pThunk->u1.Function);
-            }
-        }
-        return nullptr;
-    }
-
-    void writeSlot(void* pFunction)
-    {
-        DWORD dwOld = 0;
-        VirtualProtect(m_pSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
-        *m_pSlot = pFunction;
-        VirtualProtect(m_pSlot, sizeof(void*), dwOld, &dwOld);
+        return reinterpret_cast<Query>(self.m_redirect.original())(
+            hKey, szName, pReserved, pType, pData, pSize);
     }
 
     static ValueChangesBeforeQuery* s_pActive;
@@ -254,8 +126,7 @@ private:
     Bytes m_grown;
     unsigned long m_ulCall;
     unsigned long m_ulCalls = 0;
-    void** m_pSlot = nullptr;
-    Query m_pReal = nullptr;
+    qbntest::CImportRedirect m_redirect;
 };
 
 ValueChangesBeforeQuery* ValueChangesBeforeQuery::s_pActive = nullptr;
@@ -269,7 +140,7 @@ protected:
     Value value(const wchar_t* szName, bool bCreateIfMissing = false,
                 REGSAM access = kQbnKeyReadWrite)
     {
-        return Value(HKEY_CURRENT_USER, m_key.path(), szName, access,
+        return Value(HKEY_CURRENT_USER, m_key.path().c_str(), szName, access,
                      bCreateIfMissing, 0);
     }
 
@@ -581,8 +452,8 @@ TEST_F(RegistryValues, EachListReaderReturnsOnlyItsType)
     m_key.set(L"m1", REG_MULTI_SZ, bytesOf(std::wstring(L"a\0b\0\0", 5)));
     m_key.set(L"b1", REG_BINARY, Bytes{1, 2, 3});
     m_key.setText(L"s2", REG_SZ, L"two");
-    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
-                           false, 0);
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(),
+                           kQbnKeyRead, false, 0);
 
     CQBNRegistryStringValueList strings;
     ASSERT_TRUE(reader.getStringValues(strings));
@@ -629,8 +500,8 @@ TEST_F(RegistryValues, StringListOfAnAllDwordKeyIsEmptyAndTrue)
 {
     m_key.set(L"d1", REG_DWORD, Bytes(4, 1));
     m_key.set(L"d2", REG_DWORD, Bytes(4, 2));
-    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
-                           false, 0);
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(),
+                           kQbnKeyRead, false, 0);
     CQBNRegistryStringValueList list;
     list.add(CQBNRegistryStringValue(), 0);
     EXPECT_TRUE(reader.getStringValues(list));
@@ -663,7 +534,7 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
         {"a value deleted",
          [&] {
              HKEY hKey = nullptr;
-             RegOpenKeyExW(HKEY_CURRENT_USER, m_key.fullPath().c_str(), 0,
+             RegOpenKeyExW(HKEY_CURRENT_USER, m_key.path().c_str(), 0,
                            KEY_ALL_ACCESS, &hKey);
              RegDeleteValueW(hKey, L"a");
              RegCloseKey(hKey);
@@ -679,8 +550,8 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
         {"the key deleted", [&] { m_key.remove(); }, false, {}},
     };
     {
-        CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path(), kQbnKeyRead,
-                               false, 0);
+        CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(),
+                               kQbnKeyRead, false, 0);
         // Named in each message rather than with SCOPED_TRACE, whose
         // first use gives gtest a thread handle of its own to count.
         for (const auto& step : steps) {
@@ -721,12 +592,12 @@ protected:
 
 TEST_F(RegistryValueViews, AValueWrittenInOneViewIsNotReadInTheOther)
 {
-    const CQBNWCharString path = m_view64.path();
+    const CQBNWCharString path(m_view64.path().c_str());
     ASSERT_TRUE(CQBNRegistryString(HKEY_LOCAL_MACHINE, path, L"v",
-                                   m_view64.readWrite(), true, 0)
+                                   kQbnKeyReadWrite | m_view64.view(), true, 0)
                     .setValue(L"sixty-four", false));
     ASSERT_TRUE(CQBNRegistryDword(HKEY_LOCAL_MACHINE, path, L"n",
-                                  m_view32.readWrite(), true, 0)
+                                  kQbnKeyReadWrite | m_view32.view(), true, 0)
                     .setValue(32, false));
 
     CQBNWCharString text;
@@ -755,7 +626,7 @@ TEST_F(RegistryValueViews, ExpandListReaderStaysInTheKeysView)
     SetEnvironmentVariableW(variable.c_str(), L"E:\\z");
     m_view64.setText(L"e", REG_EXPAND_SZ, L"%" + variable + L"%");
 
-    CQBNRegistryKey reader(HKEY_LOCAL_MACHINE, m_view64.path(),
+    CQBNRegistryKey reader(HKEY_LOCAL_MACHINE, m_view64.path().c_str(),
                            kQbnKeyRead | kView64, false, 0);
     CQBNRegistryStringValueList list;
     ASSERT_TRUE(reader.getExpandStringValues(list, true));

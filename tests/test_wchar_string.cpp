@@ -10,10 +10,11 @@
 #include <string>
 
 #include "qbn_wchar_string.h"
+#include "support/text_of.h"
 
 namespace {
 
-std::wstring Text(const CQBNWCharString& s) { return s.getText(); }
+using qbntest::textOf;
 
 // A string with storage but no text: not the same thing as a null string.
 CQBNWCharString ValidEmpty() {
@@ -45,7 +46,7 @@ TEST(WCharStringNull, EveryEmptySourceGivesANullString) {
     EXPECT_EQ(nullptr, s->getBuffer());
     EXPECT_EQ(0u, s->getLength());
     ASSERT_NE(nullptr, s->getText());
-    EXPECT_EQ(L"", Text(*s));
+    EXPECT_EQ(L"", textOf(*s));
   }
 }
 
@@ -83,35 +84,35 @@ TEST(WCharStringNull, MostOperationsRefuseANullString) {
 
 TEST(WCharStringConstruct, TextTakesLengthPlusOneElements) {
   const CQBNWCharString s(L"Vaultrion");
-  EXPECT_EQ(L"Vaultrion", Text(s));
+  EXPECT_EQ(L"Vaultrion", textOf(s));
   EXPECT_EQ(9u, s.getLength());
   EXPECT_EQ(10u, s.getNumElems());
 }
 
 TEST(WCharStringConstruct, IntegersBecomeDecimalText) {
-  EXPECT_EQ(L"8104", Text(CQBNWCharString(8104)));
-  EXPECT_EQ(L"-5", Text(CQBNWCharString(-5)));
-  EXPECT_EQ(L"0", Text(CQBNWCharString(0)));
-  EXPECT_EQ(L"-2147483648", Text(CQBNWCharString(INT_MIN)));
-  EXPECT_EQ(L"2147483647", Text(CQBNWCharString(INT_MAX)));
-  EXPECT_EQ(L"-2147483648", Text(CQBNWCharString(LONG_MIN)));
-  EXPECT_EQ(L"100", Text(CQBNWCharString(100L)));
+  EXPECT_EQ(L"8104", textOf(CQBNWCharString(8104)));
+  EXPECT_EQ(L"-5", textOf(CQBNWCharString(-5)));
+  EXPECT_EQ(L"0", textOf(CQBNWCharString(0)));
+  EXPECT_EQ(L"-2147483648", textOf(CQBNWCharString(INT_MIN)));
+  EXPECT_EQ(L"2147483647", textOf(CQBNWCharString(INT_MAX)));
+  EXPECT_EQ(L"-2147483648", textOf(CQBNWCharString(LONG_MIN)));
+  EXPECT_EQ(L"100", textOf(CQBNWCharString(100L)));
   EXPECT_EQ(12u, CQBNWCharString(INT_MIN).getNumElems());
 }
 
 TEST(WCharStringConstruct, BufferTextEndsAtItsFirstZero) {
   const CQBNWCharString unterminated(Units({L'a', L'b', L'c'}));
-  EXPECT_EQ(L"abc", Text(unterminated));
+  EXPECT_EQ(L"abc", textOf(unterminated));
   EXPECT_EQ(4u, unterminated.getNumElems());
 
   const CQBNWCharString cut(Units({L'a', 0, L'b', 0}));
-  EXPECT_EQ(L"a", Text(cut));
+  EXPECT_EQ(L"a", textOf(cut));
   EXPECT_EQ(2u, cut.getNumElems());
 }
 
 TEST(WCharStringConstruct, CodeUnitAndCopy) {
   const CQBNWCharString unit(L'\u00c4');
-  EXPECT_EQ(L"\u00c4", Text(unit));
+  EXPECT_EQ(L"\u00c4", textOf(unit));
   EXPECT_EQ(2u, unit.getNumElems());
 
   // A copy takes the whole storage, not only the text, and shares nothing.
@@ -122,8 +123,8 @@ TEST(WCharStringConstruct, CodeUnitAndCopy) {
   EXPECT_EQ(5u, copy.getNumElems());
   EXPECT_NE(original.getBuffer(), copy.getBuffer());
   copy[0] = L'z';
-  EXPECT_EQ(L"abx", Text(original));
-  EXPECT_EQ(L"zbx", Text(copy));
+  EXPECT_EQ(L"abx", textOf(original));
+  EXPECT_EQ(L"zbx", textOf(copy));
 }
 
 // ---- assignment ----
@@ -131,12 +132,12 @@ TEST(WCharStringConstruct, CodeUnitAndCopy) {
 TEST(WCharStringAssign, EachSourceBehavesLikeItsConstructor) {
   CQBNWCharString s(L"old");
   s = L"new text";
-  EXPECT_EQ(L"new text", Text(s));
+  EXPECT_EQ(L"new text", textOf(s));
   EXPECT_EQ(9u, s.getNumElems());
   s = Units({L'x', L'y'});
-  EXPECT_EQ(L"xy", Text(s));
+  EXPECT_EQ(L"xy", textOf(s));
   s = L'q';
-  EXPECT_EQ(L"q", Text(s));
+  EXPECT_EQ(L"q", textOf(s));
   s = L'\0';
   EXPECT_FALSE(s.isValid());
   s = CQBNWCharString(L"back");
@@ -150,12 +151,12 @@ TEST(WCharStringAssign, EachSourceBehavesLikeItsConstructor) {
 TEST(WCharStringAssign, SourcesInsideTheOwnStorageSurvive) {
   CQBNWCharString s(L"abcdef");
   s = s;
-  EXPECT_EQ(L"abcdef", Text(s));
+  EXPECT_EQ(L"abcdef", textOf(s));
   s = s.getText() + 2;
-  EXPECT_EQ(L"cdef", Text(s));
+  EXPECT_EQ(L"cdef", textOf(s));
   EXPECT_EQ(5u, s.getNumElems());
   s = static_cast<const CQBNBuffer<unsigned short>&>(s);
-  EXPECT_EQ(L"cdef", Text(s));
+  EXPECT_EQ(L"cdef", textOf(s));
 }
 
 // ---- basics ----
@@ -164,9 +165,9 @@ TEST(WCharStringBasics, LengthAndTextStayInsideUnterminatedStorage) {
   CQBNWCharString s(L"abc");
   s[3] = L'x';  // the terminator overwritten through the buffer interface
   EXPECT_EQ(4u, s.getLength());
-  EXPECT_EQ(L"", Text(s));
+  EXPECT_EQ(L"", textOf(s));
   EXPECT_TRUE(s.fitToLength());
-  EXPECT_EQ(L"abcx", Text(s));
+  EXPECT_EQ(L"abcx", textOf(s));
   EXPECT_EQ(5u, s.getNumElems());
 }
 
@@ -177,7 +178,7 @@ TEST(WCharStringBasics, FitToLength) {
   ASSERT_EQ(5u, s.getNumElems());
   EXPECT_TRUE(s.fitToLength());
   EXPECT_EQ(3u, s.getNumElems());
-  EXPECT_EQ(L"ab", Text(s));
+  EXPECT_EQ(L"ab", textOf(s));
   EXPECT_TRUE(s.fitToLength());
   EXPECT_EQ(3u, s.getNumElems());
 
@@ -190,16 +191,16 @@ TEST(WCharStringBasics, FitToLength) {
 TEST(WCharStringBasics, ToLowerTouchesOnlyAsciiCapitals) {
   CQBNWCharString s(L"\u00c4BC@[`{Z");
   EXPECT_TRUE(s.toLower());
-  EXPECT_EQ(L"\u00c4bc@[`{z", Text(s));
+  EXPECT_EQ(L"\u00c4bc@[`{z", textOf(s));
 }
 
 TEST(WCharStringBasics, Reverse) {
   CQBNWCharString s(L"abc");
   EXPECT_TRUE(s.reverse());
-  EXPECT_EQ(L"cba", Text(s));
+  EXPECT_EQ(L"cba", textOf(s));
   CQBNWCharString one(L"a");
   EXPECT_TRUE(one.reverse());
-  EXPECT_EQ(L"a", Text(one));
+  EXPECT_EQ(L"a", textOf(one));
   CQBNWCharString empty = ValidEmpty();
   EXPECT_TRUE(empty.reverse());
 }
@@ -244,21 +245,21 @@ TEST(WCharStringCompare, EqualityLooksOnlyAtTheText) {
 
 TEST(WCharStringConcat, StorageGrowsByTheOthersWholeStorage) {
   const CQBNWCharString sum = CQBNWCharString(L"abc") + CQBNWCharString(L"def");
-  EXPECT_EQ(L"abcdef", Text(sum));
+  EXPECT_EQ(L"abcdef", textOf(sum));
   EXPECT_EQ(7u, sum.getNumElems());
 
   CQBNWCharString padded(L"de");
   padded.resize(5);
   CQBNWCharString s(L"abc");
   s += padded;
-  EXPECT_EQ(L"abcde", Text(s));
+  EXPECT_EQ(L"abcde", textOf(s));
   EXPECT_EQ(8u, s.getNumElems());
 }
 
 TEST(WCharStringConcat, NullAndEmptyOperands) {
   const CQBNWCharString abc(L"abc");
   const CQBNWCharString withNull = abc + CQBNWCharString();
-  EXPECT_EQ(L"abc", Text(withNull));
+  EXPECT_EQ(L"abc", textOf(withNull));
   EXPECT_EQ(4u, withNull.getNumElems());
 
   CQBNWCharString s(L"abc");
@@ -267,7 +268,7 @@ TEST(WCharStringConcat, NullAndEmptyOperands) {
 
   CQBNWCharString fromNull;
   fromNull += abc;
-  EXPECT_EQ(L"abc", Text(fromNull));
+  EXPECT_EQ(L"abc", textOf(fromNull));
 
   CQBNWCharString nullPlusEmpty;
   nullPlusEmpty += ValidEmpty();
@@ -277,9 +278,9 @@ TEST(WCharStringConcat, NullAndEmptyOperands) {
 TEST(WCharStringConcat, SelfAppend) {
   CQBNWCharString s(L"ab");
   s += s;
-  EXPECT_EQ(L"abab", Text(s));
+  EXPECT_EQ(L"abab", textOf(s));
   EXPECT_EQ(5u, s.getNumElems());
-  EXPECT_EQ(L"abababab", Text(s + s));
+  EXPECT_EQ(L"abababab", textOf(s + s));
 }
 
 // ---- searching ----
@@ -373,34 +374,34 @@ TEST(WCharStringFind, BeginsAndEndsWith) {
 TEST(WCharStringInsert, AtEveryKindOfPosition) {
   CQBNWCharString s(L"ac");
   EXPECT_TRUE(s.insert(L"b", 1));
-  EXPECT_EQ(L"abc", Text(s));
+  EXPECT_EQ(L"abc", textOf(s));
   EXPECT_EQ(4u, s.getNumElems());
   EXPECT_TRUE(s.insert(L">", 0));
-  EXPECT_EQ(L">abc", Text(s));
+  EXPECT_EQ(L">abc", textOf(s));
   EXPECT_TRUE(s.insert(L"<", 4));
-  EXPECT_EQ(L">abc<", Text(s));
+  EXPECT_EQ(L">abc<", textOf(s));
   EXPECT_TRUE(s.insert(ValidEmpty(), 2));
-  EXPECT_EQ(L">abc<", Text(s));
+  EXPECT_EQ(L">abc<", textOf(s));
 }
 
 TEST(WCharStringInsert, RefusalsLeaveTheTextAlone) {
   CQBNWCharString s(L"abc");
   EXPECT_FALSE(s.insert(L"x", 4));
   EXPECT_FALSE(s.insert(CQBNWCharString(), 1));
-  EXPECT_EQ(L"abc", Text(s));
+  EXPECT_EQ(L"abc", textOf(s));
 
   CQBNWCharString empty;
   EXPECT_FALSE(empty.insert(L"x", 1));
   EXPECT_TRUE(empty.insert(L"xyz", 0));
-  EXPECT_EQ(L"xyz", Text(empty));
+  EXPECT_EQ(L"xyz", textOf(empty));
 }
 
 TEST(WCharStringInsert, ItselfIntoItself) {
   CQBNWCharString s(L"ab");
   EXPECT_TRUE(s.insert(s, 1));
-  EXPECT_EQ(L"aabb", Text(s));
+  EXPECT_EQ(L"aabb", textOf(s));
   EXPECT_TRUE(s.insert(s, 0));
-  EXPECT_EQ(L"aabbaabb", Text(s));
+  EXPECT_EQ(L"aabbaabb", textOf(s));
 }
 
 // ---- removeSubString ----
@@ -408,17 +409,17 @@ TEST(WCharStringInsert, ItselfIntoItself) {
 TEST(WCharStringRemove, ModesOnAbcabc) {
   CQBNWCharString occur(L"abcabc");
   EXPECT_TRUE(occur.removeSubString(L"bc", 2, ssmOccur));
-  EXPECT_EQ(L"abca", Text(occur));
+  EXPECT_EQ(L"abca", textOf(occur));
   EXPECT_EQ(5u, occur.getNumElems());
 
   CQBNWCharString all(L"abcabc");
   EXPECT_TRUE(all.removeSubString(L"bc", 0, ssmAll));
-  EXPECT_EQ(L"aa", Text(all));
+  EXPECT_EQ(L"aa", textOf(all));
   EXPECT_EQ(3u, all.getNumElems());
 
   CQBNWCharString num(L"abcabc");
   EXPECT_TRUE(num.removeSubString(L"bc", 1, ssmNum));
-  EXPECT_EQ(L"aabc", Text(num));
+  EXPECT_EQ(L"aabc", textOf(num));
 }
 
 TEST(WCharStringRemove, RemovingEverythingLeavesANullString) {
@@ -436,7 +437,7 @@ TEST(WCharStringRemove, RefusalsLeaveTheTextAlone) {
   EXPECT_FALSE(s.removeSubString(L"bc", 3, ssmNum));
   EXPECT_FALSE(s.removeSubString(L"bc", 1, 3));
   EXPECT_FALSE(s.removeSubString(CQBNWCharString(), 1, ssmAll));
-  EXPECT_EQ(L"abcabc", Text(s));
+  EXPECT_EQ(L"abcabc", textOf(s));
   EXPECT_EQ(7u, s.getNumElems());
 }
 
@@ -448,47 +449,34 @@ TEST(WCharStringRemove, ItselfFromItself) {
 
 // ---- replace ----
 
-TEST(WCharStringReplace, Modes) {
-  CQBNWCharString all(L"a.b.c");
-  EXPECT_TRUE(all.replace(L".", L"-", 0, ssmAll));
-  EXPECT_EQ(L"a-b-c", Text(all));
-
-  CQBNWCharString occur(L"a.b.c");
-  EXPECT_TRUE(occur.replace(L".", L"--", 2, ssmOccur));
-  EXPECT_EQ(L"a.b--c", Text(occur));
-
-  CQBNWCharString num(L"a.b.c.d");
-  EXPECT_TRUE(num.replace(L".", L"::", 2, ssmNum));
-  EXPECT_EQ(L"a::b::c.d", Text(num));
-}
-
-TEST(WCharStringReplace, OccurrencesInsideTheNewTextAreSkipped) {
-  CQBNWCharString x(L"x");
-  EXPECT_TRUE(x.replace(L"x", L"xx", 0, ssmAll));
-  EXPECT_EQ(L"xx", Text(x));
-
-  CQBNWCharString path(L"a\\b\\c");
-  EXPECT_TRUE(path.replace(L"\\", L"\\\\", 0, ssmAll));
-  EXPECT_EQ(L"a\\\\b\\\\c", Text(path));
-}
-
-TEST(WCharStringReplace, NullNewTextRemoves) {
-  CQBNWCharString s(L"a.b.c");
-  EXPECT_TRUE(s.replace(L".", CQBNWCharString(), 0, ssmAll));
-  EXPECT_EQ(L"abc", Text(s));
-}
-
-// The skip taken when only the old text contains the new one is kept as the
-// system has always had it, even though it stops early here.
-// A new text the old one contains is no occurrence of the old text: every
-// occurrence is replaced.
-TEST(WCharStringReplace, NewTextInsideTheOldReplacesEveryOccurrence) {
-  CQBNWCharString s(L"abcabc");
-  EXPECT_TRUE(s.replace(L"abc", L"b", 0, ssmAll));
-  EXPECT_EQ(L"bb", Text(s));
-  CQBNWCharString t(L"abab");
-  EXPECT_TRUE(t.replace(L"ab", L"a", 0, ssmAll));
-  EXPECT_EQ(L"aa", Text(t));
+TEST(WCharStringReplace, ModesAndWhatCountsAsAnOccurrence) {
+  const struct {
+    const wchar_t* szBefore;
+    const wchar_t* szOld;
+    CQBNWCharString replacement;
+    unsigned long ulCount;
+    unsigned long ulMode;
+    const wchar_t* szAfter;
+  } cases[] = {
+      {L"a.b.c", L".", L"-", 0, ssmAll, L"a-b-c"},
+      {L"a.b.c", L".", L"--", 2, ssmOccur, L"a.b--c"},
+      {L"a.b.c.d", L".", L"::", 2, ssmNum, L"a::b::c.d"},
+      // Occurrences inside the new text are skipped.
+      {L"x", L"x", L"xx", 0, ssmAll, L"xx"},
+      {L"a\\b\\c", L"\\", L"\\\\", 0, ssmAll, L"a\\\\b\\\\c"},
+      // A null new text removes.
+      {L"a.b.c", L".", CQBNWCharString(), 0, ssmAll, L"abc"},
+      // A new text the old one contains is no occurrence of the old text:
+      // every occurrence is replaced.
+      {L"abcabc", L"abc", L"b", 0, ssmAll, L"bb"},
+      {L"abab", L"ab", L"a", 0, ssmAll, L"aa"},
+  };
+  for (const auto& c : cases) {
+    CQBNWCharString s(c.szBefore);
+    EXPECT_TRUE(s.replace(c.szOld, c.replacement, c.ulCount, c.ulMode))
+        << c.szBefore << " " << c.szOld;
+    EXPECT_EQ(c.szAfter, textOf(s)) << c.szBefore << " " << c.szOld;
+  }
 }
 
 TEST(WCharStringReplace, RefusalsLeaveTheTextAlone) {
@@ -499,17 +487,17 @@ TEST(WCharStringReplace, RefusalsLeaveTheTextAlone) {
   EXPECT_FALSE(s.replace(L".", L"x", 0, ssmOccur));
   EXPECT_FALSE(s.replace(L".", L"x", 2, ssmNum));
   EXPECT_FALSE(s.replace(L".", L"x", 1, 0));
-  EXPECT_EQ(L"a.b", Text(s));
+  EXPECT_EQ(L"a.b", textOf(s));
 }
 
 TEST(WCharStringReplace, ArgumentsThatAreTheStringItself) {
   CQBNWCharString s(L"ab");
   EXPECT_TRUE(s.replace(L"b", s, 0, ssmAll));
-  EXPECT_EQ(L"aab", Text(s));
+  EXPECT_EQ(L"aab", textOf(s));
 
   CQBNWCharString whole(L"ab");
   EXPECT_TRUE(whole.replace(whole, L"z", 0, ssmAll));
-  EXPECT_EQ(L"z", Text(whole));
+  EXPECT_EQ(L"z", textOf(whole));
 }
 
 // ---- dropFirst / dropLast ----
@@ -517,12 +505,12 @@ TEST(WCharStringReplace, ArgumentsThatAreTheStringItself) {
 TEST(WCharStringDrop, InPlace) {
   CQBNWCharString s(L"hello");
   s.dropLast(2);
-  EXPECT_EQ(L"hel", Text(s));
+  EXPECT_EQ(L"hel", textOf(s));
   EXPECT_EQ(4u, s.getNumElems());
   s.dropFirst(1);
-  EXPECT_EQ(L"el", Text(s));
+  EXPECT_EQ(L"el", textOf(s));
   s.dropFirst(0);
-  EXPECT_EQ(L"el", Text(s));
+  EXPECT_EQ(L"el", textOf(s));
   s.dropFirst(2);
   EXPECT_FALSE(s.isValid());
 
@@ -537,15 +525,15 @@ TEST(WCharStringDrop, CopyFormsLeaveTheSourceAlone) {
   EXPECT_TRUE(s.dropFirst(5, out));
   EXPECT_FALSE(out.isValid());
   EXPECT_TRUE(s.dropFirst(0, out));
-  EXPECT_EQ(L"hello", Text(out));
+  EXPECT_EQ(L"hello", textOf(out));
   EXPECT_TRUE(s.dropFirst(3, out));
-  EXPECT_EQ(L"lo", Text(out));
+  EXPECT_EQ(L"lo", textOf(out));
   EXPECT_EQ(3u, out.getNumElems());
   EXPECT_TRUE(s.dropLast(4, out));
-  EXPECT_EQ(L"h", Text(out));
+  EXPECT_EQ(L"h", textOf(out));
   EXPECT_TRUE(s.dropLast(99, out));
   EXPECT_FALSE(out.isValid());
-  EXPECT_EQ(L"hello", Text(s));
+  EXPECT_EQ(L"hello", textOf(s));
 
   // Dropping nothing from a valid empty text keeps it valid.
   const CQBNWCharString empty = ValidEmpty();
@@ -603,7 +591,7 @@ TEST_F(WCharStringLong, CompareEditAndDrop) {
   EXPECT_TRUE(other.removeSubString(L"yy", 0, ssmAll));
   EXPECT_EQ(kLength - 2, other.getLength());
   other.dropFirst(kLength - 4);
-  EXPECT_EQ(L"ab", Text(other));
+  EXPECT_EQ(L"ab", textOf(other));
 }
 
 }  // namespace

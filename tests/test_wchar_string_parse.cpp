@@ -3,6 +3,7 @@
 
 #include "qbn_dbllist.h"
 #include "qbn_wchar_string.h"
+#include "support/text_of.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,7 @@
 
 namespace {
 
-std::wstring textOf(const CQBNWCharString& text)
-{
-    return text.getText();
-}
+using qbntest::textOf;
 
 // The result of a sub-string operation, or "<failed>".
 template <class Operation>
@@ -402,93 +400,72 @@ TEST(WCharStringParse, StripNotationRemovesTheMarkersOnly)
 
 // ---- conversion to numbers ----
 
-TEST(WCharStringParse, ToNumberHex)
+// A failed conversion leaves the number as it was.
+TEST(WCharStringParse, ToNumberInEveryNotation)
 {
-    unsigned long ulValue = 0;
-    ASSERT_TRUE(convert(L" 0x1F ", nsHex, ulValue));
-    EXPECT_EQ(31u, ulValue);
-    ASSERT_TRUE(convert(L"\t1fh\r\n", nsHex, ulValue));
-    EXPECT_EQ(31u, ulValue);
-    ASSERT_TRUE(convert(L"FFFFFFFF", nsHex, ulValue));
-    EXPECT_EQ(0xFFFFFFFFu, ulValue);
-    ASSERT_TRUE(convert(L"0x00000001", nsHex, ulValue));
-    EXPECT_EQ(1u, ulValue);
-    // Plain hex digits keep a 'b' that a binary reading would take away.
-    ASSERT_TRUE(convert(L"0B", nsHex, ulValue));
-    EXPECT_EQ(0x0Bu, ulValue);
-    ASSERT_TRUE(convert(L"1B", nsHex, ulValue));
-    EXPECT_EQ(0x1Bu, ulValue);
-    ASSERT_TRUE(convert(L"10B", nsHex, ulValue));
-    EXPECT_EQ(0x10Bu, ulValue);
-
-    ulValue = 1234;
-    EXPECT_FALSE(convert(L"100000000", nsHex, ulValue));
-    EXPECT_FALSE(convert(L"0x1G", nsHex, ulValue));
-    EXPECT_FALSE(convert(L"   ", nsHex, ulValue));
-    EXPECT_FALSE(convert(L"0x", nsHex, ulValue));
-    EXPECT_FALSE(convert(L"1 F", nsHex, ulValue));
-    EXPECT_EQ(1234u, ulValue);
-}
-
-TEST(WCharStringParse, ToNumberBinary)
-{
-    unsigned long ulValue = 0;
-    ASSERT_TRUE(convert(L"0b101", nsBinary, ulValue));
-    EXPECT_EQ(5u, ulValue);
-    ASSERT_TRUE(convert(L"101b", nsBinary, ulValue));
-    EXPECT_EQ(5u, ulValue);
-    ASSERT_TRUE(convert(L"1b", nsBinary, ulValue));
-    EXPECT_EQ(1u, ulValue);
-    ASSERT_TRUE(convert(L"110", nsBinary, ulValue));
-    EXPECT_EQ(6u, ulValue);
     const std::wstring ones(32, L'1');
-    ASSERT_TRUE(convert(ones.c_str(), nsBinary, ulValue));
-    EXPECT_EQ(0xFFFFFFFFu, ulValue);
-    EXPECT_FALSE(convert((L"0" + ones).c_str(), nsBinary, ulValue));
-    EXPECT_FALSE(convert(L"102", nsBinary, ulValue));
-}
+    const unsigned long ulUntouched = 1234;
+    const struct {
+        std::wstring text;
+        unsigned long system;
+        bool bConverts;
+        unsigned long ulExpected;
+    } cases[] = {
+        {L" 0x1F ", nsHex, true, 31},
+        {L"\t1fh\r\n", nsHex, true, 31},
+        {L"FFFFFFFF", nsHex, true, 0xFFFFFFFF},
+        {L"0x00000001", nsHex, true, 1},
+        // Plain hex digits keep a 'b' that a binary reading would take away.
+        {L"0B", nsHex, true, 0x0B},
+        {L"1B", nsHex, true, 0x1B},
+        {L"10B", nsHex, true, 0x10B},
+        {L"100000000", nsHex, false, 0},
+        {L"0x1G", nsHex, false, 0},
+        {L"   ", nsHex, false, 0},
+        {L"0x", nsHex, false, 0},
+        {L"1 F", nsHex, false, 0},
 
-TEST(WCharStringParse, ToNumberOctal)
-{
-    unsigned long ulValue = 0;
-    ASSERT_TRUE(convert(L"17", nsOctal, ulValue));
-    EXPECT_EQ(15u, ulValue);
-    ASSERT_TRUE(convert(L"0o17", nsOctal, ulValue));
-    EXPECT_EQ(15u, ulValue);
-    ASSERT_TRUE(convert(L"17o", nsOctal, ulValue));
-    EXPECT_EQ(15u, ulValue);
-    ASSERT_TRUE(convert(L"37777777777", nsOctal, ulValue));
-    EXPECT_EQ(0xFFFFFFFFu, ulValue);
-    ASSERT_TRUE(convert(L"000000000017", nsOctal, ulValue));
-    EXPECT_EQ(15u, ulValue);
-    // Past 32 bits is an overflow, never a value taken modulo 2^32.
-    EXPECT_FALSE(convert(L"40000000000", nsOctal, ulValue));
-    EXPECT_FALSE(convert(L"777777777777", nsOctal, ulValue));
-    EXPECT_FALSE(convert(L"0000000000017", nsOctal, ulValue));
-    EXPECT_FALSE(convert(L"18", nsOctal, ulValue));
-}
+        {L"0b101", nsBinary, true, 5},
+        {L"101b", nsBinary, true, 5},
+        {L"1b", nsBinary, true, 1},
+        {L"110", nsBinary, true, 6},
+        {ones, nsBinary, true, 0xFFFFFFFF},
+        {L"0" + ones, nsBinary, false, 0},
+        {L"102", nsBinary, false, 0},
 
-TEST(WCharStringParse, ToNumberDecimal)
-{
-    unsigned long ulValue = 0;
-    ASSERT_TRUE(convert(L"-42", nsDecimal, ulValue));
-    EXPECT_EQ(-42L, static_cast<long>(ulValue));
-    ASSERT_TRUE(convert(L" 8104\t", nsDecimal, ulValue));
-    EXPECT_EQ(8104u, ulValue);
-    ASSERT_TRUE(convert(L"2147483647", nsDecimal, ulValue));
-    EXPECT_EQ(2147483647L, static_cast<long>(ulValue));
-    ASSERT_TRUE(convert(L"-2147483648", nsDecimal, ulValue));
-    EXPECT_EQ(0x80000000u, ulValue);
-    ulValue = 7;
-    // Out of range fails rather than clamping to the limit.
-    EXPECT_FALSE(convert(L"2147483648", nsDecimal, ulValue));
-    EXPECT_FALSE(convert(L"-2147483649", nsDecimal, ulValue));
-    EXPECT_FALSE(convert(L"4.2", nsDecimal, ulValue));
-    EXPECT_FALSE(convert(L"-", nsDecimal, ulValue));
-    EXPECT_FALSE(convert(L"0x10", nsDecimal, ulValue));
-    EXPECT_FALSE(convert(L"10", 3, ulValue));
+        {L"17", nsOctal, true, 15},
+        {L"0o17", nsOctal, true, 15},
+        {L"17o", nsOctal, true, 15},
+        {L"37777777777", nsOctal, true, 0xFFFFFFFF},
+        {L"000000000017", nsOctal, true, 15},
+        // Past 32 bits is an overflow, never a value taken modulo 2^32.
+        {L"40000000000", nsOctal, false, 0},
+        {L"777777777777", nsOctal, false, 0},
+        {L"0000000000017", nsOctal, false, 0},
+        {L"18", nsOctal, false, 0},
+
+        {L"-42", nsDecimal, true, static_cast<unsigned long>(-42L)},
+        {L" 8104\t", nsDecimal, true, 8104},
+        {L"2147483647", nsDecimal, true, 2147483647},
+        {L"-2147483648", nsDecimal, true, 0x80000000},
+        // Out of range fails rather than clamping to the limit.
+        {L"2147483648", nsDecimal, false, 0},
+        {L"-2147483649", nsDecimal, false, 0},
+        {L"4.2", nsDecimal, false, 0},
+        {L"-", nsDecimal, false, 0},
+        {L"0x10", nsDecimal, false, 0},
+        {L"10", 3, false, 0},
+    };
+    for (const auto& c : cases) {
+        unsigned long ulValue = ulUntouched;
+        EXPECT_EQ(c.bConverts, convert(c.text.c_str(), c.system, ulValue))
+            << c.text << " in system " << c.system;
+        EXPECT_EQ(c.bConverts ? c.ulExpected : ulUntouched, ulValue)
+            << c.text << " in system " << c.system;
+    }
+    unsigned long ulValue = ulUntouched;
     EXPECT_FALSE(CQBNWCharString().toNumber(ulValue, nsDecimal));
-    EXPECT_EQ(7u, ulValue);
+    EXPECT_EQ(ulUntouched, ulValue);
 }
 
 // ---- number texts ----
