@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "qbn_unique_handle.h"
+
 namespace qbntest {
 
 // Message boxes need an X display under Wine; without one MessageBoxW fails.
@@ -106,14 +108,12 @@ private:
     // True when the key did not exist before.
     static bool createKey(const std::wstring& key)
     {
-        HKEY hKey = nullptr;
+        CQBNUniqueRegKey created;
         DWORD dwDisposition = 0;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &hKey,
-                            &dwDisposition) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(hKey);
-        return dwDisposition == REG_CREATED_NEW_KEY;
+        return RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
+                               KEY_ALL_ACCESS, nullptr, created.receive(),
+                               &dwDisposition) == ERROR_SUCCESS &&
+               dwDisposition == REG_CREATED_NEW_KEY;
     }
 
     std::wstring m_appKey;
@@ -134,18 +134,15 @@ public:
 
     ~CBoxAnswerer()
     {
-        if (m_process.hProcess != nullptr &&
-            WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_process.hProcess, 3);
-        close(m_process.hProcess);
-        close(m_process.hThread);
-        close(m_hOutput);
+        if (isStarted() &&
+            WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_process.get(), 3);
     }
 
     CBoxAnswerer(const CBoxAnswerer&) = delete;
     CBoxAnswerer& operator=(const CBoxAnswerer&) = delete;
 
-    bool isStarted() const { return m_process.hProcess != nullptr; }
+    bool isStarted() const { return m_process.isValid(); }
 
     // Waits for the helper to end. True when it found the box and pressed
     // the button; `shown` then holds the box's text.
@@ -154,9 +151,9 @@ public:
         if (!isStarted())
             return false;
         const std::string bytes = readAll();
-        WaitForSingleObject(m_process.hProcess, INFINITE);
+        WaitForSingleObject(m_process.get(), INFINITE);
         DWORD dwExit = 1;
-        GetExitCodeProcess(m_process.hProcess, &dwExit);
+        GetExitCodeProcess(m_process.get(), &dwExit);
         shown = fromUtf8(bytes);
         return dwExit == 0;
     }
@@ -165,23 +162,27 @@ private:
     void start(std::wstring commandLine)
     {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        HANDLE hWrite = nullptr;
+        CQBNUniqueKernelHandle write;
         // Large enough that the helper never waits for the reader.
-        if (!CreatePipe(&m_hOutput, &hWrite, &inherit, 1 << 16))
+        if (!CreatePipe(m_output.receive(), write.receive(), &inherit,
+                        1 << 16))
             return;
-        SetHandleInformation(m_hOutput, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(m_output.get(), HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = hWrite;
-        startup.hStdError = hWrite;
+        startup.hStdOutput = write.get();
+        startup.hStdError = write.get();
         startup.hStdInput = nullptr;
+        PROCESS_INFORMATION process = {};
         if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
                             CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                            &m_process))
-            m_process = PROCESS_INFORMATION();
-        // Only the helper may hold the write end, or reading never ends.
-        CloseHandle(hWrite);
+                            &process))
+            return;
+        m_process.reset(process.hProcess);
+        m_thread.reset(process.hThread);
+        // Leaving here closes this side's write end: only the helper may
+        // hold one, or reading never ends.
     }
 
     std::string readAll()
@@ -189,7 +190,7 @@ private:
         std::string bytes;
         char chunk[4096];
         DWORD cbRead = 0;
-        while (ReadFile(m_hOutput, chunk, sizeof(chunk), &cbRead, nullptr) &&
+        while (ReadFile(m_output.get(), chunk, sizeof(chunk), &cbRead, nullptr) &&
                cbRead != 0)
             bytes.append(chunk, cbRead);
         return bytes;
@@ -208,15 +209,9 @@ private:
         return text;
     }
 
-    static void close(HANDLE& hHandle)
-    {
-        if (hHandle != nullptr)
-            CloseHandle(hHandle);
-        hHandle = nullptr;
-    }
-
-    PROCESS_INFORMATION m_process = {};
-    HANDLE m_hOutput = nullptr;
+    CQBNUniqueKernelHandle m_process;
+    CQBNUniqueKernelHandle m_thread;
+    CQBNUniqueKernelHandle m_output;
 };
 
 } // namespace qbntest

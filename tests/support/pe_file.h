@@ -13,27 +13,28 @@
 #include <utility>
 #include <vector>
 
+#include "qbn_unique_handle.h"
+
 namespace qbntest {
 
 // The whole file, or an empty string when it cannot be read.
 inline std::string readFileBytes(const std::wstring& path)
 {
-    const HANDLE hFile =
+    const CQBNUniqueKernelHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid())
         return std::string();
     std::string bytes;
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(hFile, &size) && size.QuadPart < 64 * 1024 * 1024) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart < 64 * 1024 * 1024) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD dwRead = 0;
-        if (!ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()),
+        if (!ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()),
                       &dwRead, nullptr) ||
             dwRead != bytes.size())
             bytes.clear();
     }
-    CloseHandle(hFile);
     return bytes;
 }
 

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "qbn_unique_handle.h"
+
 namespace qbntest {
 
 // Unique among the test programs running side by side and within one.
@@ -23,26 +25,21 @@ inline LONG writeValue(HKEY hRoot, const std::wstring& path,
                        const std::wstring& name, DWORD dwType,
                        const void* pData, DWORD dwSize, REGSAM view = 0)
 {
-    HKEY hKey = nullptr;
-    LONG lResult = RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                                   KEY_ALL_ACCESS | view, nullptr, &hKey,
-                                   nullptr);
+    CQBNUniqueRegKey key;
+    const LONG lResult = RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
+                                         KEY_ALL_ACCESS | view, nullptr,
+                                         key.receive(), nullptr);
     if (lResult != ERROR_SUCCESS)
         return lResult;
-    lResult = RegSetValueExW(hKey, name.c_str(), 0, dwType,
-                             static_cast<const BYTE*>(pData), dwSize);
-    RegCloseKey(hKey);
-    return lResult;
+    return RegSetValueExW(key.get(), name.c_str(), 0, dwType,
+                          static_cast<const BYTE*>(pData), dwSize);
 }
 
 inline bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view, &hKey) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    CQBNUniqueRegKey key;
+    return RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view,
+                         key.receive()) == ERROR_SUCCESS;
 }
 
 // The value's type and its bytes exactly as stored (nothing expanded, no
@@ -51,19 +48,18 @@ template <class Bytes>
 bool readValue(HKEY hRoot, const std::wstring& path, const std::wstring& name,
                DWORD& dwType, Bytes& bytes, REGSAM view = 0)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view, &hKey) !=
-        ERROR_SUCCESS)
+    CQBNUniqueRegKey key;
+    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view,
+                      key.receive()) != ERROR_SUCCESS)
         return false;
     DWORD dwSize = 0;
-    LONG lResult = RegQueryValueExW(hKey, name.c_str(), nullptr, &dwType,
+    LONG lResult = RegQueryValueExW(key.get(), name.c_str(), nullptr, &dwType,
                                     nullptr, &dwSize);
     bytes.assign(dwSize, 0);
     if (lResult == ERROR_SUCCESS && dwSize != 0)
-        lResult = RegQueryValueExW(hKey, name.c_str(), nullptr, &dwType,
+        lResult = RegQueryValueExW(key.get(), name.c_str(), nullptr, &dwType,
                                    reinterpret_cast<BYTE*>(&bytes[0]),
                                    &dwSize);
-    RegCloseKey(hKey);
     bytes.resize(dwSize);
     return lResult == ERROR_SUCCESS;
 }
@@ -82,14 +78,13 @@ inline void deleteTree(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
     const size_t cut = path.rfind(L'\\');
     const std::wstring parent =
         cut == std::wstring::npos ? L"" : path.substr(0, cut);
-    HKEY hParent = nullptr;
+    CQBNUniqueRegKey parentKey;
     if (RegOpenKeyExW(hRoot, parent.c_str(), 0, KEY_ALL_ACCESS | view,
-                      &hParent) != ERROR_SUCCESS)
+                      parentKey.receive()) != ERROR_SUCCESS)
         return;
     const std::wstring name = path.substr(cut + 1);
-    RegDeleteTreeW(hParent, name.c_str());
-    RegDeleteKeyW(hParent, name.c_str());
-    RegCloseKey(hParent);
+    RegDeleteTreeW(parentKey.get(), name.c_str());
+    RegDeleteKeyW(parentKey.get(), name.c_str());
 }
 
 } // namespace qbntest

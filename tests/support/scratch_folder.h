@@ -9,13 +9,16 @@
 
 #include <string>
 
+#include "qbn_unique_handle.h"
+
 namespace qbn_test {
 
 inline void removeTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW found = {};
-    const HANDLE hSearch = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (hSearch != INVALID_HANDLE_VALUE) {
+    const CQBNUniqueFind search(
+        FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (search.isValid()) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -25,8 +28,7 @@ inline void removeTree(const std::wstring& path)
                 removeTree(child);
             else
                 DeleteFileW(child.c_str());
-        } while (FindNextFileW(hSearch, &found));
-        FindClose(hSearch);
+        } while (FindNextFileW(search.get(), &found));
     }
     RemoveDirectoryW(path.c_str());
 }
@@ -73,17 +75,15 @@ inline bool isDirectory(const std::wstring& path)
 // Writes `bytes` as the whole content of a new file.
 inline bool writeFile(const std::wstring& path, const std::string& bytes)
 {
-    const HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    const CQBNUniqueKernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid())
         return false;
     DWORD dwWritten = 0;
-    const BOOL bWritten =
-        WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()),
-                  &dwWritten, nullptr);
-    CloseHandle(hFile);
-    return bWritten && dwWritten == bytes.size();
+    return WriteFile(file.get(), bytes.data(),
+                     static_cast<DWORD>(bytes.size()), &dwWritten, nullptr) &&
+           dwWritten == bytes.size();
 }
 
 } // namespace qbn_test

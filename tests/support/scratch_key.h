@@ -49,11 +49,10 @@ inline void putText(HKEY hRoot, const std::wstring& path,
 
 inline void makeKey(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
 {
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS | view, nullptr, &hKey, nullptr));
-    RegCloseKey(hKey);
+    CQBNUniqueRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr,
+                                             0, KEY_ALL_ACCESS | view, nullptr,
+                                             key.receive(), nullptr));
 }
 
 // The tree at `path` from both views, and its parent too once no other
