@@ -10,6 +10,7 @@
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
 #include "qbn_registry_file.h"
+#include "qbn_traced_method.h"
 #include "qbn_windowsprocess.h"
 
 #define QBN_REGISTRY_KEY_SOURCE L".\\qbn_registry_key.cpp"
@@ -388,10 +389,9 @@ void CQBNRegistryKey::setAccess(REGSAM access)
 
 bool CQBNRegistryKey::open()
 {
-    CQBNTraceScope trace(kClassName, L"open", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bOpened = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"open", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (m_isOpen && !closeBeforeReopen())
                 return false;
             const LONG lResult = openHandle();
@@ -404,7 +404,6 @@ bool CQBNRegistryKey::open()
                 return false;
             return create() && openHandle() == ERROR_SUCCESS;
         });
-    return trace.finish(bOpened);
 }
 
 bool CQBNRegistryKey::closeBeforeReopen()
@@ -431,21 +430,19 @@ LONG CQBNRegistryKey::openHandle()
 
 bool CQBNRegistryKey::create()
 {
-    CQBNTraceScope trace(kClassName, L"create", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bCreated = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"create", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (m_isOpen && !close())
                 return false;
             HKEY hKey = nullptr;
             const LONG lResult =
-                RegCreateKeyExW(m_root, m_path.getText(), 0, nullptr,
-                                m_options, m_access, nullptr, &hKey, nullptr);
+                RegCreateKeyExW(m_root, m_path.getText(), 0, nullptr, m_options,
+                                m_access, nullptr, &hKey, nullptr);
             if (lResult != ERROR_SUCCESS)
-                throw CQBNRegKeyCreateException(m_path.getText(), lResult,
-                                                kClassName, L"create",
-                                                QBN_REGISTRY_KEY_SOURCE,
-                                                __LINE__);
+                throw CQBNRegKeyCreateException(
+                    m_path.getText(), lResult, kClassName, L"create",
+                    QBN_REGISTRY_KEY_SOURCE, __LINE__);
             m_hKey = hKey;
             m_isOpen = true;
             // Creating leaves the key closed; callers that need a handle
@@ -453,28 +450,24 @@ bool CQBNRegistryKey::create()
             close();
             return true;
         });
-    return trace.finish(bCreated);
 }
 
 bool CQBNRegistryKey::close()
 {
-    CQBNTraceScope trace(kClassName, L"close", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bClosed = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"close", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (!m_isOpen)
                 return true;
             const LONG lResult = RegCloseKey(m_hKey);
             if (lResult != ERROR_SUCCESS)
                 throw CQBNRegCloseKeyWarning(m_path.getText(), lResult,
                                              kClassName, L"close",
-                                             QBN_REGISTRY_KEY_SOURCE,
-                                             __LINE__);
+                                             QBN_REGISTRY_KEY_SOURCE, __LINE__);
             m_hKey = nullptr;
             m_isOpen = false;
             return true;
         });
-    return trace.finish(bClosed);
 }
 
 bool CQBNRegistryKey::exists()
@@ -521,12 +514,11 @@ bool CQBNRegistryKey::getName(CQBNWCharString& out, bool bFull) const
 bool CQBNRegistryKey::enumSubKeys(CQBNRegistryKey& outKey,
                                   unsigned long ulIndex)
 {
-    CQBNTraceScope trace(kEnumClassName, L"enumSubKeys",
-                         QBN_REGISTRY_KEY_SOURCE, __LINE__);
-    const bool bFound = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kEnumClassName, L"enumSubKeys",
+                        QBN_REGISTRY_KEY_SOURCE),
+        esLastError,
         [&]() { return nextSubKey(outKey, ulIndex) == ERROR_SUCCESS; });
-    return trace.finish(bFound);
 }
 
 LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
