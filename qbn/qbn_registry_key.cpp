@@ -24,17 +24,6 @@ const wchar_t kClassName[] = L"CQBNRegistryKey";
 const wchar_t kEnumClassName[] = L"CQBNRegistrykey";
 const wchar_t kSeparator[] = L"\\";
 
-// Runs a body under the catch discipline and closes the key afterwards,
-// whatever the body did or threw: these operations end with the key closed.
-template <class Body>
-bool guardThenClose(CQBNRegistryKey& key, unsigned long ulLine, Body body)
-{
-    const bool bResult =
-        qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, ulLine, body);
-    key.close();
-    return bResult;
-}
-
 bool openIfClosed(CQBNRegistryKey& key)
 {
     return key.isOpen() || key.open();
@@ -56,7 +45,7 @@ enum CQBNKeyInfoItem {
 bool queryKeyInfo(CQBNRegistryKey& key, CQBNKeyInfoItem item,
                   unsigned long& ulLength)
 {
-    return guardThenClose(key, __LINE__, [&]() {
+    return qbnGuardThenClose(key, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         if (!openIfClosed(key))
             return false;
         DWORD dwLength = 0;
@@ -608,37 +597,39 @@ bool CQBNRegistryKey::enumValueNames(CQBNWCharStringList& list)
 {
     CQBNTraceScope trace(kEnumClassName, L"enumValueNames",
                          QBN_REGISTRY_KEY_SOURCE, __LINE__);
-    const bool bFound = guardThenClose(*this, __LINE__, [&]() {
-        list.clear();
-        unsigned long ulMaxLen = 0;
-        if (!getMaxValueNameLen(ulMaxLen) || !openIfClosed(*this))
-            return false;
-        for (DWORD dwIndex = 0;; ++dwIndex) {
-            CQBNWCharString name;
-            const LONG lResult = readEnumeratedName(
-                ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
-                    return RegEnumValueW(m_hKey, dwIndex, szName, pdwLength,
-                                         nullptr, nullptr, nullptr, nullptr);
-                });
-            if (lResult == ERROR_NO_MORE_ITEMS)
-                break;
-            if (lResult != ERROR_SUCCESS)
-                throw CQBNRegEnumValueException(
-                    m_path.getText(), lResult, kEnumClassName,
-                    L"enumValueNames", QBN_REGISTRY_KEY_SOURCE, __LINE__);
-            // The default value has no name and is not listed.
-            if (name.getLength() != 0 &&
-                !list.add(name, static_cast<long>(dwIndex)))
+    const bool bFound =
+        qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            list.clear();
+            unsigned long ulMaxLen = 0;
+            if (!getMaxValueNameLen(ulMaxLen) || !openIfClosed(*this))
                 return false;
-        }
-        return list.getCount() != 0;
-    });
+            for (DWORD dwIndex = 0;; ++dwIndex) {
+                CQBNWCharString name;
+                const LONG lResult = readEnumeratedName(
+                    ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
+                        return RegEnumValueW(m_hKey, dwIndex, szName, pdwLength,
+                                             nullptr, nullptr, nullptr,
+                                             nullptr);
+                    });
+                if (lResult == ERROR_NO_MORE_ITEMS)
+                    break;
+                if (lResult != ERROR_SUCCESS)
+                    throw CQBNRegEnumValueException(
+                        m_path.getText(), lResult, kEnumClassName,
+                        L"enumValueNames", QBN_REGISTRY_KEY_SOURCE, __LINE__);
+                // The default value has no name and is not listed.
+                if (name.getLength() != 0 &&
+                    !list.add(name, static_cast<long>(dwIndex)))
+                    return false;
+            }
+            return list.getCount() != 0;
+        });
     return trace.finish(bFound);
 }
 
 bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
 {
-    return guardThenClose(*this, __LINE__, [&]() {
+    return qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         list.clear();
         CQBNWCharStringList nameList;
         std::vector<CQBNWCharString> names;
@@ -667,7 +658,7 @@ bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
 const CQBNRegistryValues* CQBNRegistryKey::readAllValues(bool bWatch)
 {
     const CQBNRegistryValues* pValues = nullptr;
-    guardThenClose(*this, __LINE__, [&]() {
+    qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         const bool bCurrent =
             m_pValueSnapshot != nullptr && m_pValueSnapshot->isCurrent();
         if (!bCurrent && !takeValueSnapshot(bWatch))
@@ -709,7 +700,7 @@ bool CQBNRegistryKey::takeValueSnapshot(bool bWatch)
 bool CQBNRegistryKey::save(const CQBNWCharString& szExportFileName,
                            unsigned long format, bool bOverwrite)
 {
-    return guardThenClose(*this, __LINE__, [&]() {
+    return qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         requireFileName(szExportFileName, L"szExportFileName");
         if (format == kQbnSaveAsTextFile)
             return CQBNRegistryFile::exportToTextFile(
