@@ -69,21 +69,20 @@ bool CQBNWinReboot::doReboot(int iAction, bool bAsk,
                              const CQBNWCharString& title,
                              const CQBNWCharString& message, int iStyle)
 {
-    CQBNTraceScope trace(kClassName, L"doReboot", QBN_WIN_REBOOT_SOURCE,
-                         __LINE__);
-    if (!setShutdownPrivilege())
-        return trace.finish(false);
-    // A question that could not be put is a failure; a No is an answer.
-    const bool bDone =
-        qbnGuard(false, esLastError, QBN_WIN_REBOOT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"doReboot", QBN_WIN_REBOOT_SOURCE),
+        esLastError, [&]() {
+            if (!setShutdownPrivilege())
+                return false;
             if (!bAsk)
                 return exitWindows(iAction);
+            // A question that could not be put is a failure; a No is an
+            // answer.
             bool bYes = false;
             if (!askUser(title, message, iStyle, bYes))
                 return false;
             return bYes ? exitWindows(iAction) : true;
         });
-    return trace.finish(bDone);
 }
 
 bool CQBNWinReboot::rebootSystem(bool bAsk, const CQBNWCharString& title,
