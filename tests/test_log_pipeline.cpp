@@ -526,10 +526,11 @@ TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
                    reinterpret_cast<const BYTE*>(&dwOne), sizeof(dwOne));
     const std::wstring kOpen = L"<CQBNRegistryKey::open>";
     const std::wstring kClose = L"<CQBNRegistryKey::close>";
-    auto keyAt = [](const std::wstring& keyPath) {
-        return CQBNRegistryKey(HKEY_CURRENT_USER,
-                               CQBNWCharString(keyPath.c_str()),
-                               kQbnKeyReadWrite, false, 0);
+    auto measureKey = [](const std::wstring& keyPath) {
+        CQBNRegistryKey key(HKEY_CURRENT_USER, CQBNWCharString(keyPath.c_str()),
+                            kQbnKeyReadWrite, false, 0);
+        unsigned long ulLength = 0;
+        return key.getMaxValueNameLen(ulLength);
     };
     auto dwordAt = [](const std::wstring& keyPath) {
         return CQBNRegistryDword(
@@ -543,32 +544,16 @@ TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
         std::vector<std::wstring> traced;
     };
     const Case cases[] = {
-        {"key information",
-         [&] {
-             unsigned long ulLength = 0;
-             return keyAt(path).getMaxValueNameLen(ulLength);
-         },
-         true,
+        {"key information", [&] { return measureKey(path); }, true,
          {kOpen, kClose}},
-        {"information of a missing key",
-         [&] {
-             unsigned long ulLength = 0;
-             return keyAt(missing).getMaxValueNameLen(ulLength);
-         },
-         false,
-         {kOpen, kClose}},
-        {"value read",
-         [&] { return dwordAt(path).readRegistry(); },
-         true,
+        {"information of a missing key", [&] { return measureKey(missing); },
+         false, {kOpen, kClose}},
+        {"value read", [&] { return dwordAt(path).readRegistry(); }, true,
          {kOpen, kClose}},
         {"value read of a missing key",
-         [&] { return dwordAt(missing).readRegistry(); },
-         false,
-         {kOpen}},
+         [&] { return dwordAt(missing).readRegistry(); }, false, {kOpen}},
         {"value written through a lent handle",
-         [&] { return dwordAt(path).writeThrough(hScratch); },
-         true,
-         {}},
+         [&] { return dwordAt(path).writeThrough(hScratch); }, true, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szWhat);
