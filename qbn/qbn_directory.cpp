@@ -5,6 +5,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 #include "qbn_unique_handle.h"
 
 #define QBN_DIRECTORY_SOURCE L".\\qbn_directory.cpp"
@@ -66,28 +67,24 @@ CQBNDirectory::~CQBNDirectory()
 // A copy that fails leaves the name empty rather than half set.
 bool CQBNDirectory::setDirectoryName(const CQBNWCharString& path)
 {
-    CQBNTraceScope trace(kClassName, L"setDirectoryName",
-                         QBN_DIRECTORY_SOURCE, __LINE__);
-    const bool bSet =
-        qbnGuard(false, esNone, QBN_DIRECTORY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"setDirectoryName", QBN_DIRECTORY_SOURCE),
+        esNone, [&]() {
             m_szDirectoryName = path;
             if (m_szDirectoryName == path)
                 return true;
             m_szDirectoryName = CQBNWCharString();
             return false;
         });
-    return trace.finish(bSet);
 }
 
 bool CQBNDirectory::isValidWindowsDirectory(const CQBNWCharString& path) const
 {
-    CQBNTraceScope trace(kClassName, L"isValidWindowsDirectory",
-                         QBN_DIRECTORY_SOURCE, __LINE__);
-    const bool bValid =
-        qbnGuard(false, esLastError, QBN_DIRECTORY_SOURCE, __LINE__, [&]() {
-            return isExistingDirectory(path, searchPatternFor(path));
-        });
-    return trace.finish(bValid);
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"isValidWindowsDirectory",
+                        QBN_DIRECTORY_SOURCE),
+        esLastError,
+        [&]() { return isExistingDirectory(path, searchPatternFor(path)); });
 }
 
 bool CQBNDirectory::isValidDirectory() const

@@ -7,6 +7,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_INI_SOURCE L".\\qbn_ini.cpp"
 
@@ -170,10 +171,9 @@ CQBNIni::~CQBNIni()
 // must never destroy what is there.
 bool CQBNIni::createProfileSection(const CQBNWCharString& section)
 {
-    CQBNTraceScope trace(kClassName, L"createProfileSection", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bCreated =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"createProfileSection", QBN_INI_SOURCE),
+        esLastError, [&]() {
             if (hasSection(section))
                 return true;
             if (!WritePrivateProfileSectionW(section.getText(), nullptr,
@@ -183,7 +183,6 @@ bool CQBNIni::createProfileSection(const CQBNWCharString& section)
                     __LINE__);
             return true;
         });
-    return trace.finish(bCreated);
 }
 
 // Only whether the section has any line matters, so a few characters
@@ -199,13 +198,12 @@ bool CQBNIni::getProfileInt(const CQBNWCharString& section,
                             const CQBNWCharString& keyName,
                             unsigned long& ulValue)
 {
-    CQBNTraceScope trace(kClassName, L"getProfileInt", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bRead =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getProfileInt", QBN_INI_SOURCE),
+        esLastError, [&]() {
             const UINT uRead = GetPrivateProfileIntW(
-                section.getText(), keyName.getText(),
-                static_cast<INT>(kNoInt), m_szIniPath.getText());
+                section.getText(), keyName.getText(), static_cast<INT>(kNoInt),
+                m_szIniPath.getText());
             if (uRead == kNoInt)
                 throw CQBNLogException1(L"GetPrivateProfileInt( ) failed.",
                                         GetLastError(), QBN_INI_SOURCE,
@@ -213,17 +211,15 @@ bool CQBNIni::getProfileInt(const CQBNWCharString& section,
             ulValue = uRead;
             return true;
         });
-    return trace.finish(bRead);
 }
 
 bool CQBNIni::getProfileString(const CQBNWCharString& section,
                                const CQBNWCharString& keyName,
                                CQBNWCharString& value)
 {
-    CQBNTraceScope trace(kClassName, L"getProfileString", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bRead =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getProfileString", QBN_INI_SOURCE),
+        esLastError, [&]() {
             CQBNBuffer<unsigned short> buffer(kStringChars);
             const DWORD dwLength = GetPrivateProfileStringW(
                 section.getText(), keyName.getText(), kNotFound,
@@ -238,7 +234,6 @@ bool CQBNIni::getProfileString(const CQBNWCharString& section,
             value = text;
             return true;
         });
-    return trace.finish(bRead);
 }
 
 bool CQBNIni::getProfileSection(const CQBNWCharString& section,
@@ -257,17 +252,14 @@ bool CQBNIni::readSection(const wchar_t* szMethodName,
                           const CQBNWCharString& section,
                           CQBNWCharStringList& list, bool bGrow)
 {
-    CQBNTraceScope trace(kClassName, szMethodName, QBN_INI_SOURCE, __LINE__);
-    const bool bRead =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
-            return readEntries(
-                list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
-                    return GetPrivateProfileSectionW(section.getText(), pUnits,
-                                                     dwSize,
-                                                     m_szIniPath.getText());
-                });
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, szMethodName, QBN_INI_SOURCE), esLastError,
+        [&]() {
+            return readEntries(list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
+                return GetPrivateProfileSectionW(section.getText(), pUnits,
+                                                 dwSize, m_szIniPath.getText());
+            });
         });
-    return trace.finish(bRead);
 }
 
 bool CQBNIni::getProfileSectionNames(CQBNWCharStringList& list)
@@ -283,16 +275,14 @@ bool CQBNIni::getWholeProfileSectionNames(CQBNWCharStringList& list)
 bool CQBNIni::readSectionNames(const wchar_t* szMethodName,
                                CQBNWCharStringList& list, bool bGrow)
 {
-    CQBNTraceScope trace(kClassName, szMethodName, QBN_INI_SOURCE, __LINE__);
-    const bool bRead =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
-            return readEntries(
-                list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
-                    return GetPrivateProfileSectionNamesW(
-                        pUnits, dwSize, m_szIniPath.getText());
-                });
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, szMethodName, QBN_INI_SOURCE), esLastError,
+        [&]() {
+            return readEntries(list, bGrow, [&](wchar_t* pUnits, DWORD dwSize) {
+                return GetPrivateProfileSectionNamesW(pUnits, dwSize,
+                                                      m_szIniPath.getText());
+            });
         });
-    return trace.finish(bRead);
 }
 
 // The value is written as the signed number it reads as, the form that
@@ -301,47 +291,43 @@ bool CQBNIni::setProfileInt(const CQBNWCharString& section,
                             const CQBNWCharString& keyName,
                             unsigned long ulValue)
 {
-    CQBNTraceScope trace(kClassName, L"setProfileInt", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bWritten = qbnGuardAction(
-        esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"setProfileInt", QBN_INI_SOURCE),
+        esLastError, [&]() {
             writeString(section, keyName,
                         CQBNWCharString(static_cast<long>(ulValue)));
+            return true;
         });
-    return trace.finish(bWritten);
 }
 
 bool CQBNIni::setProfileString(const CQBNWCharString& section,
                                const CQBNWCharString& keyName,
                                const CQBNWCharString& value)
 {
-    CQBNTraceScope trace(kClassName, L"setProfileString", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bWritten = qbnGuardAction(
-        esLastError, QBN_INI_SOURCE, __LINE__,
-        [&]() { writeString(section, keyName, value); });
-    return trace.finish(bWritten);
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"setProfileString", QBN_INI_SOURCE),
+        esLastError, [&]() {
+            writeString(section, keyName, value);
+            return true;
+        });
 }
 
 bool CQBNIni::setProfileSection(const CQBNWCharString& section,
                                 CQBNWCharStringList& lines)
 {
-    CQBNTraceScope trace(kClassName, L"setProfileSection", QBN_INI_SOURCE,
-                         __LINE__);
-    const bool bWritten =
-        qbnGuard(false, esLastError, QBN_INI_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"setProfileSection", QBN_INI_SOURCE),
+        esLastError, [&]() {
             CQBNBuffer<unsigned short> block;
             if (!buildBlock(lines, block))
                 return false;
-            if (!WritePrivateProfileSectionW(section.getText(),
-                                             wideUnits(block),
-                                             m_szIniPath.getText()))
+            if (!WritePrivateProfileSectionW(
+                    section.getText(), wideUnits(block), m_szIniPath.getText()))
                 throw CQBNWritePrivateProfileSectionException(
                     nameOrNull(section), GetLastError(), QBN_INI_SOURCE,
                     __LINE__);
             return true;
         });
-    return trace.finish(bWritten);
 }
 
 // Names and values always go to Windows as text, never as null: a null key

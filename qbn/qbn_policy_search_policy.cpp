@@ -4,6 +4,7 @@
 #include "qbn_exceptions.h"
 #include "qbn_flags.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_POLICY_SEARCH_POLICY_SOURCE L".\\qbn_policy_search_policy.cpp"
 
@@ -88,11 +89,11 @@ void CQBNPolicySearchPolicy::addPolicies(const PolicyLocation* pLocations,
 CQBNPolicySearchPolicy::PolicyLocation
 CQBNPolicySearchPolicy::getPolicyLocation(unsigned long ulIndex)
 {
-    CQBNTraceScope trace(kClassName, L"getPolicyLocation",
-                         QBN_POLICY_SEARCH_POLICY_SOURCE, __LINE__);
     PolicyLocation location = MachinePolicy;
-    const bool bFound = qbnGuard(
-        false, esLastError, QBN_POLICY_SEARCH_POLICY_SOURCE, __LINE__, [&]() {
+    const bool bFound = qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getPolicyLocation",
+                        QBN_POLICY_SEARCH_POLICY_SOURCE),
+        esLastError, [&]() {
             if (ulIndex >= m_locations.getCount())
                 throw CQBNIndexOutOfBoundsException(
                     QBN_POLICY_SEARCH_POLICY_SOURCE, __LINE__);
@@ -101,7 +102,6 @@ CQBNPolicySearchPolicy::getPolicyLocation(unsigned long ulIndex)
                 m_locations.moveNext();
             return m_locations.getCurrent(location);
         });
-    trace.finish(bFound);
     return bFound ? location : MachinePolicy;
 }
 

@@ -6,8 +6,8 @@
 
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
-#include "qbn_method_trace.h"
 #include "qbn_registry_string.h"
+#include "qbn_traced_method.h"
 #include "qbn_windows_os_info.h"
 
 #define QBN_PRODUCT_SOURCE L".\\qbn_product.cpp"
@@ -114,14 +114,12 @@ bool CQBNProduct::addRegistryInfo(const CQBNWCharString& keyPath,
 
 bool CQBNProduct::checkParms(const long* lVersions)
 {
-    CQBNTraceScope trace(kClassName, L"checkParms", QBN_PRODUCT_SOURCE,
-                         __LINE__);
-    const bool bValid =
-        qbnGuard(false, esLastError, QBN_PRODUCT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"checkParms", QBN_PRODUCT_SOURCE),
+        esLastError, [&]() {
             if (lVersions == nullptr)
                 throwNullArgument(L"lVersions", __LINE__);
-            for (unsigned long ulPos = 0; ulPos + 1 < kVersionFields;
-                 ++ulPos) {
+            for (unsigned long ulPos = 0; ulPos + 1 < kVersionFields; ++ulPos) {
                 if (lVersions[ulPos] != QBN_DONT_CARE)
                     continue;
                 for (unsigned long ulLater = ulPos + 1;
@@ -140,16 +138,14 @@ bool CQBNProduct::checkParms(const long* lVersions)
             }
             return true;
         });
-    return trace.finish(bValid);
 }
 
 bool CQBNProduct::isVersionInstalled(const long* required,
                                      const long* installed)
 {
-    CQBNTraceScope trace(kClassName, L"isVersionInstalled",
-                         QBN_PRODUCT_SOURCE, __LINE__);
-    const bool bInstalled =
-        qbnGuard(false, esLastError, QBN_PRODUCT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"isVersionInstalled", QBN_PRODUCT_SOURCE),
+        esLastError, [&]() {
             if (required == nullptr)
                 throwNullArgument(L"required", __LINE__);
             if (installed == nullptr)
@@ -160,33 +156,28 @@ bool CQBNProduct::isVersionInstalled(const long* required,
             }
             return true;
         });
-    return trace.finish(bInstalled);
 }
 
 bool CQBNProduct::convertVersion(const CQBNWCharString& text, long& lMajorVer,
                                  long& lMinorVer, long& lBuildVer,
                                  long& lPatchVer)
 {
-    CQBNTraceScope trace(kClassName, L"convertVersion", QBN_PRODUCT_SOURCE,
-                         __LINE__);
-    const bool bConverted =
-        qbnGuard(false, esLastError, QBN_PRODUCT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"convertVersion", QBN_PRODUCT_SOURCE),
+        esLastError, [&]() {
             long* const pFields[kVersionFields] = {&lMajorVer, &lMinorVer,
                                                    &lBuildVer, &lPatchVer};
-            for (unsigned long ulField = 0; ulField < kVersionFields;
-                 ++ulField)
+            for (unsigned long ulField = 0; ulField < kVersionFields; ++ulField)
                 convertField(text, ulField + 1, *pFields[ulField]);
             return true;
         });
-    return trace.finish(bConverted);
 }
 
 bool CQBNProduct::getRegistryItem(int item, CQBNWCharString& out)
 {
-    CQBNTraceScope trace(kClassName, L"getRegistryItem", QBN_PRODUCT_SOURCE,
-                         __LINE__);
-    const bool bFound =
-        qbnGuard(false, esLastError, QBN_PRODUCT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getRegistryItem", QBN_PRODUCT_SOURCE),
+        esLastError, [&]() {
             if (!isKnownItem(item))
                 throw CQBNBadArgException(L"item", L"must be 1, 2 or 3",
                                           QBN_PRODUCT_SOURCE, __LINE__);
@@ -201,11 +192,9 @@ bool CQBNProduct::getRegistryItem(int item, CQBNWCharString& out)
                                             valueNameFor(item, *pPlace),
                                             retryView, text))
                     continue;
-                out = item == priRegistryLocation ? pPlace->getKeyPath()
-                                                  : text;
+                out = item == priRegistryLocation ? pPlace->getKeyPath() : text;
                 return true;
             }
             return false;
         });
-    return trace.finish(bFound);
 }

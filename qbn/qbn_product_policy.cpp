@@ -3,6 +3,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_PRODUCT_POLICY_SOURCE L".\\qbn_product_policy.cpp"
 
@@ -48,27 +49,25 @@ bool CQBNProductPolicy::addPolicySetting(
 bool CQBNProductPolicy::getPolicySetting(unsigned long ulId,
                                          CQBNPolicyDwordSetting& setting)
 {
-    CQBNTraceScope trace(kClassName, L"getPolicySetting",
-                         QBN_PRODUCT_POLICY_SOURCE, __LINE__);
-    const bool bFound = qbnGuard(
-        false, esLastError, QBN_PRODUCT_POLICY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getPolicySetting",
+                        QBN_PRODUCT_POLICY_SOURCE),
+        esLastError, [&]() {
             if (m_dwordSettings.findKey(static_cast<long>(ulId)))
                 return m_dwordSettings.getCurrent(setting);
             CQBNGetPolicySettingWarning notFound(
                 ulId, QBN_PRODUCT_POLICY_SOURCE, __LINE__);
             return false;
         });
-    return trace.finish(bFound);
 }
 
 bool CQBNProductPolicy::getPolicy(unsigned long ulId, unsigned long& ulValue,
                                   bool bNoDefault,
                                   const CQBNWCharString& substitution)
 {
-    CQBNTraceScope trace(kClassName, L"getPolicy", QBN_PRODUCT_POLICY_SOURCE,
-                         __LINE__);
-    const bool bAnswered = qbnGuard(
-        false, esLastError, QBN_PRODUCT_POLICY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getPolicy", QBN_PRODUCT_POLICY_SOURCE),
+        esLastError, rtLogical, [&]() {
             CQBNPolicyDwordSetting setting;
             if (!getPolicySetting(ulId, setting))
                 return false;
@@ -79,7 +78,6 @@ bool CQBNProductPolicy::getPolicy(unsigned long ulId, unsigned long& ulValue,
             ulValue = setting.getValue();
             return true;
         });
-    return trace.finish(bAnswered, rtLogical);
 }
 
 bool CQBNProductPolicy::searchLocations(CQBNPolicyDwordSetting& setting,

@@ -3,6 +3,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_PRODUCT_REGISTRYINFO_SOURCE L".\\qbn_product_registryinfo.cpp"
 
@@ -56,22 +57,20 @@ CQBNProductRegistryInfo& CQBNProductRegistryInfo::operator=(
 // it was.
 void CQBNProductRegistryInfo::copyFrom(const CQBNProductRegistryInfo* pOther)
 {
-    CQBNTraceScope trace(kClassName, L"operator=",
-                         QBN_PRODUCT_REGISTRYINFO_SOURCE, __LINE__);
-    const bool bCopied = qbnGuard(
-        false, esErrno, QBN_PRODUCT_REGISTRYINFO_SOURCE, __LINE__, [&]() {
-            if (pOther == nullptr)
-                throw CQBNBadArgException(L"pOther", L"Cannot have NULL value",
-                                          QBN_PRODUCT_REGISTRYINFO_SOURCE,
-                                          __LINE__);
-            if (pOther == this)
-                return true;
-            keyPath = pOther->keyPath;
-            versionValueName = pOther->versionValueName;
-            installPathValueName = pOther->installPathValueName;
-            return true;
-        });
-    trace.finish(bCopied);
+    qbnTracedMethod(QBN_METHOD_SITE(kClassName, L"operator=",
+                                    QBN_PRODUCT_REGISTRYINFO_SOURCE),
+                    esErrno, [&]() {
+                        if (pOther == nullptr)
+                            throw CQBNBadArgException(
+                                L"pOther", L"Cannot have NULL value",
+                                QBN_PRODUCT_REGISTRYINFO_SOURCE, __LINE__);
+                        if (pOther == this)
+                            return true;
+                        keyPath = pOther->keyPath;
+                        versionValueName = pOther->versionValueName;
+                        installPathValueName = pOther->installPathValueName;
+                        return true;
+                    });
 }
 
 bool CQBNProductRegistryInfo::operator==(

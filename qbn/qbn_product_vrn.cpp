@@ -3,7 +3,7 @@
 #include "qbn_catch.h"
 #include "qbn_common_policy.h"
 #include "qbn_exceptions.h"
-#include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_PRODUCT_VRN_SOURCE L".\\qbn_product_vrn.cpp"
 
@@ -48,10 +48,9 @@ CQBNProduct_VRN::~CQBNProduct_VRN() {}
 bool CQBNProduct_VRN::isCoreInstalled(long lMajorVer, long lMinorVer,
                                       long lBuildVer, long lPatchVer)
 {
-    CQBNTraceScope trace(kClassName, L"isCoreInstalled",
-                         QBN_PRODUCT_VRN_SOURCE, __LINE__);
-    const bool bInstalled = qbnGuard(
-        false, esLastError, QBN_PRODUCT_VRN_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"isCoreInstalled", QBN_PRODUCT_VRN_SOURCE),
+        esLastError, [&]() {
             const long required[] = {lMajorVer, lMinorVer, lBuildVer,
                                      lPatchVer};
             long installed[] = {0, 0, 0, 0};
@@ -60,46 +59,41 @@ bool CQBNProduct_VRN::isCoreInstalled(long lMajorVer, long lMinorVer,
                     L"lMinorVer, lBuildVer, or lPatchVer",
                     L"Cannot have value after QBN_DONT_CARE",
                     QBN_PRODUCT_VRN_SOURCE, __LINE__);
-            return getProductVersion(installed[0], installed[1],
-                                     installed[2], installed[3]) &&
+            return getProductVersion(installed[0], installed[1], installed[2],
+                                     installed[3]) &&
                    isVersionInstalled(required, installed);
         });
-    return trace.finish(bInstalled);
 }
 
 bool CQBNProduct_VRN::isInstalled(long lMajorVer, long lMinorVer,
                                   long lBuildVer, long lPatchVer)
 {
-    CQBNTraceScope trace(kClassName, L"isInstalled", QBN_PRODUCT_VRN_SOURCE,
-                         __LINE__);
-    const bool bInstalled = qbnGuard(
-        false, esLastError, QBN_PRODUCT_VRN_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"isInstalled", QBN_PRODUCT_VRN_SOURCE),
+        esLastError, [&]() {
             long lMajor = 0;
             long lMinor = 0;
             long lBuild = 0;
             long lPatch = 0;
-            if (!isCoreInstalled(lMajorVer, lMinorVer, lBuildVer,
-                                 lPatchVer) ||
+            if (!isCoreInstalled(lMajorVer, lMinorVer, lBuildVer, lPatchVer) ||
                 !getProductVersion(lMajor, lMinor, lBuild, lPatch))
                 return false;
             return lMajor < kFirstPolicyMajor || isConfirmedByPolicy();
         });
-    return trace.finish(bInstalled);
 }
 
 bool CQBNProduct_VRN::getProductVersion(long& lMajorVer, long& lMinorVer,
                                         long& lBuildVer, long& lPatchVer)
 {
-    CQBNTraceScope trace(kClassName, L"getProductVersion",
-                         QBN_PRODUCT_VRN_SOURCE, __LINE__);
-    const bool bRead = qbnGuard(
-        false, esLastError, QBN_PRODUCT_VRN_SOURCE, __LINE__, [&]() {
-            CQBNWCharString version;
-            return getProductVersion(version) &&
-                   convertVersion(version, lMajorVer, lMinorVer, lBuildVer,
-                                  lPatchVer);
-        });
-    return trace.finish(bRead);
+    return qbnTracedMethod(QBN_METHOD_SITE(kClassName, L"getProductVersion",
+                                           QBN_PRODUCT_VRN_SOURCE),
+                           esLastError, [&]() {
+                               CQBNWCharString version;
+                               return getProductVersion(version) &&
+                                      convertVersion(version, lMajorVer,
+                                                     lMinorVer, lBuildVer,
+                                                     lPatchVer);
+                           });
 }
 
 bool CQBNProduct_VRN::getProductVersion(CQBNWCharString& version)
@@ -123,11 +117,8 @@ bool CQBNProduct_VRN::readItem(int item, CQBNWCharString& out,
                                const wchar_t* szMethodName,
                                unsigned long ulLine)
 {
-    CQBNTraceScope trace(kClassName, szMethodName, QBN_PRODUCT_VRN_SOURCE,
-                         ulLine);
-    const bool bRead = qbnGuard(false, esLastError, QBN_PRODUCT_VRN_SOURCE,
-                                ulLine, [&]() {
-                                    return getRegistryItem(item, out);
-                                });
-    return trace.finish(bRead);
+    return qbnTracedMethod(CQBNMethodSite{kClassName, szMethodName,
+                                          QBN_PRODUCT_VRN_SOURCE, ulLine},
+                           esLastError,
+                           [&]() { return getRegistryItem(item, out); });
 }

@@ -10,6 +10,7 @@
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
 #include "qbn_registry_file.h"
+#include "qbn_traced_method.h"
 #include "qbn_windowsprocess.h"
 
 #define QBN_REGISTRY_KEY_SOURCE L".\\qbn_registry_key.cpp"
@@ -22,17 +23,6 @@ const wchar_t kClassName[] = L"CQBNRegistryKey";
 // kept as it is.
 const wchar_t kEnumClassName[] = L"CQBNRegistrykey";
 const wchar_t kSeparator[] = L"\\";
-
-// Runs a body under the catch discipline and closes the key afterwards,
-// whatever the body did or threw: these operations end with the key closed.
-template <class Body>
-bool guardThenClose(CQBNRegistryKey& key, unsigned long ulLine, Body body)
-{
-    const bool bResult =
-        qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, ulLine, body);
-    key.close();
-    return bResult;
-}
 
 bool openIfClosed(CQBNRegistryKey& key)
 {
@@ -55,7 +45,7 @@ enum CQBNKeyInfoItem {
 bool queryKeyInfo(CQBNRegistryKey& key, CQBNKeyInfoItem item,
                   unsigned long& ulLength)
 {
-    return guardThenClose(key, __LINE__, [&]() {
+    return qbnGuardThenClose(key, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         if (!openIfClosed(key))
             return false;
         DWORD dwLength = 0;
@@ -388,10 +378,9 @@ void CQBNRegistryKey::setAccess(REGSAM access)
 
 bool CQBNRegistryKey::open()
 {
-    CQBNTraceScope trace(kClassName, L"open", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bOpened = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"open", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (m_isOpen && !closeBeforeReopen())
                 return false;
             const LONG lResult = openHandle();
@@ -404,7 +393,6 @@ bool CQBNRegistryKey::open()
                 return false;
             return create() && openHandle() == ERROR_SUCCESS;
         });
-    return trace.finish(bOpened);
 }
 
 bool CQBNRegistryKey::closeBeforeReopen()
@@ -431,21 +419,19 @@ LONG CQBNRegistryKey::openHandle()
 
 bool CQBNRegistryKey::create()
 {
-    CQBNTraceScope trace(kClassName, L"create", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bCreated = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"create", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (m_isOpen && !close())
                 return false;
             HKEY hKey = nullptr;
             const LONG lResult =
-                RegCreateKeyExW(m_root, m_path.getText(), 0, nullptr,
-                                m_options, m_access, nullptr, &hKey, nullptr);
+                RegCreateKeyExW(m_root, m_path.getText(), 0, nullptr, m_options,
+                                m_access, nullptr, &hKey, nullptr);
             if (lResult != ERROR_SUCCESS)
-                throw CQBNRegKeyCreateException(m_path.getText(), lResult,
-                                                kClassName, L"create",
-                                                QBN_REGISTRY_KEY_SOURCE,
-                                                __LINE__);
+                throw CQBNRegKeyCreateException(
+                    m_path.getText(), lResult, kClassName, L"create",
+                    QBN_REGISTRY_KEY_SOURCE, __LINE__);
             m_hKey = hKey;
             m_isOpen = true;
             // Creating leaves the key closed; callers that need a handle
@@ -453,28 +439,24 @@ bool CQBNRegistryKey::create()
             close();
             return true;
         });
-    return trace.finish(bCreated);
 }
 
 bool CQBNRegistryKey::close()
 {
-    CQBNTraceScope trace(kClassName, L"close", QBN_REGISTRY_KEY_SOURCE,
-                         __LINE__);
-    const bool bClosed = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"close", QBN_REGISTRY_KEY_SOURCE),
+        esLastError, [&]() {
             if (!m_isOpen)
                 return true;
             const LONG lResult = RegCloseKey(m_hKey);
             if (lResult != ERROR_SUCCESS)
                 throw CQBNRegCloseKeyWarning(m_path.getText(), lResult,
                                              kClassName, L"close",
-                                             QBN_REGISTRY_KEY_SOURCE,
-                                             __LINE__);
+                                             QBN_REGISTRY_KEY_SOURCE, __LINE__);
             m_hKey = nullptr;
             m_isOpen = false;
             return true;
         });
-    return trace.finish(bClosed);
 }
 
 bool CQBNRegistryKey::exists()
@@ -521,12 +503,11 @@ bool CQBNRegistryKey::getName(CQBNWCharString& out, bool bFull) const
 bool CQBNRegistryKey::enumSubKeys(CQBNRegistryKey& outKey,
                                   unsigned long ulIndex)
 {
-    CQBNTraceScope trace(kEnumClassName, L"enumSubKeys",
-                         QBN_REGISTRY_KEY_SOURCE, __LINE__);
-    const bool bFound = qbnGuard(
-        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kEnumClassName, L"enumSubKeys",
+                        QBN_REGISTRY_KEY_SOURCE),
+        esLastError,
         [&]() { return nextSubKey(outKey, ulIndex) == ERROR_SUCCESS; });
-    return trace.finish(bFound);
 }
 
 LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
@@ -616,37 +597,39 @@ bool CQBNRegistryKey::enumValueNames(CQBNWCharStringList& list)
 {
     CQBNTraceScope trace(kEnumClassName, L"enumValueNames",
                          QBN_REGISTRY_KEY_SOURCE, __LINE__);
-    const bool bFound = guardThenClose(*this, __LINE__, [&]() {
-        list.clear();
-        unsigned long ulMaxLen = 0;
-        if (!getMaxValueNameLen(ulMaxLen) || !openIfClosed(*this))
-            return false;
-        for (DWORD dwIndex = 0;; ++dwIndex) {
-            CQBNWCharString name;
-            const LONG lResult = readEnumeratedName(
-                ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
-                    return RegEnumValueW(m_hKey, dwIndex, szName, pdwLength,
-                                         nullptr, nullptr, nullptr, nullptr);
-                });
-            if (lResult == ERROR_NO_MORE_ITEMS)
-                break;
-            if (lResult != ERROR_SUCCESS)
-                throw CQBNRegEnumValueException(
-                    m_path.getText(), lResult, kEnumClassName,
-                    L"enumValueNames", QBN_REGISTRY_KEY_SOURCE, __LINE__);
-            // The default value has no name and is not listed.
-            if (name.getLength() != 0 &&
-                !list.add(name, static_cast<long>(dwIndex)))
+    const bool bFound =
+        qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            list.clear();
+            unsigned long ulMaxLen = 0;
+            if (!getMaxValueNameLen(ulMaxLen) || !openIfClosed(*this))
                 return false;
-        }
-        return list.getCount() != 0;
-    });
+            for (DWORD dwIndex = 0;; ++dwIndex) {
+                CQBNWCharString name;
+                const LONG lResult = readEnumeratedName(
+                    ulMaxLen, name, [&](wchar_t* szName, DWORD* pdwLength) {
+                        return RegEnumValueW(m_hKey, dwIndex, szName, pdwLength,
+                                             nullptr, nullptr, nullptr,
+                                             nullptr);
+                    });
+                if (lResult == ERROR_NO_MORE_ITEMS)
+                    break;
+                if (lResult != ERROR_SUCCESS)
+                    throw CQBNRegEnumValueException(
+                        m_path.getText(), lResult, kEnumClassName,
+                        L"enumValueNames", QBN_REGISTRY_KEY_SOURCE, __LINE__);
+                // The default value has no name and is not listed.
+                if (name.getLength() != 0 &&
+                    !list.add(name, static_cast<long>(dwIndex)))
+                    return false;
+            }
+            return list.getCount() != 0;
+        });
     return trace.finish(bFound);
 }
 
 bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
 {
-    return guardThenClose(*this, __LINE__, [&]() {
+    return qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         list.clear();
         CQBNWCharStringList nameList;
         std::vector<CQBNWCharString> names;
@@ -675,7 +658,7 @@ bool CQBNRegistryKey::queryMultipleValues(CQBNRegistryValentList& list)
 const CQBNRegistryValues* CQBNRegistryKey::readAllValues(bool bWatch)
 {
     const CQBNRegistryValues* pValues = nullptr;
-    guardThenClose(*this, __LINE__, [&]() {
+    qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         const bool bCurrent =
             m_pValueSnapshot != nullptr && m_pValueSnapshot->isCurrent();
         if (!bCurrent && !takeValueSnapshot(bWatch))
@@ -717,7 +700,7 @@ bool CQBNRegistryKey::takeValueSnapshot(bool bWatch)
 bool CQBNRegistryKey::save(const CQBNWCharString& szExportFileName,
                            unsigned long format, bool bOverwrite)
 {
-    return guardThenClose(*this, __LINE__, [&]() {
+    return qbnGuardThenClose(*this, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
         requireFileName(szExportFileName, L"szExportFileName");
         if (format == kQbnSaveAsTextFile)
             return CQBNRegistryFile::exportToTextFile(

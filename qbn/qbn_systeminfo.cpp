@@ -7,6 +7,7 @@
 #include "qbn_directory.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_SYSTEMINFO_SOURCE L".\\qbn_systeminfo.cpp"
 
@@ -61,10 +62,9 @@ CQBNSystemInfo::~CQBNSystemInfo()
 // and a caller that writes there learns soon enough.
 bool CQBNSystemInfo::getStoragePath(CQBNWCharString& path)
 {
-    CQBNTraceScope trace(kClassName, L"getStoragePath", QBN_SYSTEMINFO_SOURCE,
-                         __LINE__);
-    const bool bFound =
-        qbnGuard(false, esLastError, QBN_SYSTEMINFO_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getStoragePath", QBN_SYSTEMINFO_SOURCE),
+        esLastError, [&]() {
             if (m_ulNameIndex >= kStorageNameCount)
                 throw CQBNIndexOutOfBoundsException(QBN_SYSTEMINFO_SOURCE,
                                                     __LINE__);
@@ -77,5 +77,4 @@ bool CQBNSystemInfo::getStoragePath(CQBNWCharString& path)
             path = storage;
             return true;
         });
-    return trace.finish(bFound);
 }

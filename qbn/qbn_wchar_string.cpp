@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <limits>
 
-#include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 #include "qbn_wchar_string_private.h"
 
 #define QBN_WCHAR_STRING_SOURCE L".\\qbn_wchar_string.cpp"
@@ -553,29 +553,27 @@ bool CQBNWCharString::contains(const CQBNWCharString& subString) const
 // starts with the sub-string, so only that position is compared.
 bool CQBNWCharString::beginsWith(const CQBNWCharString& subString) const
 {
-    CQBNTraceScope trace(L"CQBNWCharString", L"beginsWith",
-                         QBN_WCHAR_STRING_SOURCE, __LINE__);
-    const bool bResult = qbnGuard(
-        false, esLastError, QBN_WCHAR_STRING_SOURCE, __LINE__, [&]() {
-            return canSearch(*this, subString, 1) &&
-                   matchesAt(*this, 0, subString, subString.getLength());
-        });
-    return trace.finish(bResult, rtLogical);
+    return qbnTracedMethod(QBN_METHOD_SITE(L"CQBNWCharString", L"beginsWith",
+                                           QBN_WCHAR_STRING_SOURCE),
+                           esLastError, rtLogical, [&]() {
+                               return canSearch(*this, subString, 1) &&
+                                      matchesAt(*this, 0, subString,
+                                                subString.getLength());
+                           });
 }
 
 bool CQBNWCharString::endsWith(const CQBNWCharString& subString) const
 {
-    CQBNTraceScope trace(L"CQBNWCharString", L"endsWith",
-                         QBN_WCHAR_STRING_SOURCE, __LINE__);
-    const bool bResult = qbnGuard(
-        false, esLastError, QBN_WCHAR_STRING_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(L"CQBNWCharString", L"endsWith",
+                        QBN_WCHAR_STRING_SOURCE),
+        esLastError, rtLogical, [&]() {
             if (!canSearch(*this, subString, 1))
                 return false;
             const unsigned long ulSubLength = subString.getLength();
             return matchesAt(*this, getLength() - ulSubLength, subString,
                              ulSubLength);
         });
-    return trace.finish(bResult, rtLogical);
 }
 
 // ---- editing ----

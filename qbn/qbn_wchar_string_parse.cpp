@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "qbn_dbllist.h"
-#include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 #include "qbn_wchar_string_private.h"
 
 #define QBN_WCHAR_STRING_PARSE_SOURCE L".\\qbn_wchar_string_parse.cpp"
@@ -911,16 +911,15 @@ bool CQBNWCharString::toNumber(unsigned long& ulValue,
 // text again for every byte.
 CQBNWCharString CQBNWCharString::getAsciiCodeString() const
 {
-    CQBNTraceScope trace(kClassName, L"getAsciiCodeString",
-                         QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
     CQBNWCharString codes;
     const bool bDone =
-        isValid() && qbnGuard(false, esLastError,
-                              QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                              [&]() { return writeAsciiCodes(*this, codes); });
+        qbnTracedMethod(QBN_METHOD_SITE(kClassName, L"getAsciiCodeString",
+                                        QBN_WCHAR_STRING_PARSE_SOURCE),
+                        esLastError, [&]() {
+                            return isValid() && writeAsciiCodes(*this, codes);
+                        });
     if (!bDone)
         codes.release();
-    trace.finish(bDone);
     return codes;
 }
 
@@ -928,15 +927,13 @@ CQBNWCharString CQBNWCharString::getAsciiCodeString() const
 // pair, which would copy the rest of it for every byte.
 CQBNBuffer<unsigned char> CQBNWCharString::getBufferFromAsciiCodeString() const
 {
-    CQBNTraceScope trace(kClassName, L"getBufferFromAsciiCodeString",
-                         QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
     CQBNBuffer<unsigned char> bytes;
-    const bool bDone =
-        isValid() &&
-        qbnGuard(false, esLastError, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                 [&]() { return readAsciiCodes(spanOf(*this), bytes); });
+    const bool bDone = qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"getBufferFromAsciiCodeString",
+                        QBN_WCHAR_STRING_PARSE_SOURCE),
+        esLastError,
+        [&]() { return isValid() && readAsciiCodes(spanOf(*this), bytes); });
     if (!bDone)
         bytes.release();
-    trace.finish(bDone);
     return bytes;
 }

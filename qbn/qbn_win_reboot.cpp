@@ -5,6 +5,7 @@
 #include "qbn_flags.h"
 #include "qbn_message_box.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 #include "qbn_windowsprocess.h"
 
 #define QBN_WIN_REBOOT_SOURCE L".\\qbn_win_reboot.cpp"
@@ -42,14 +43,13 @@ CQBNWinReboot::~CQBNWinReboot()
 
 bool CQBNWinReboot::setShutdownPrivilege()
 {
-    CQBNTraceScope trace(kClassName, L"setShutdownPrivilege",
-                         QBN_WIN_REBOOT_SOURCE, __LINE__);
-    const bool bEnabled =
-        qbnGuard(false, esLastError, QBN_WIN_REBOOT_SOURCE, __LINE__, [&]() {
-            openToken();
-            return m_token.isValid() && switchPrivilege(true);
-        });
-    return trace.finish(bEnabled);
+    return qbnTracedMethod(QBN_METHOD_SITE(kClassName, L"setShutdownPrivilege",
+                                           QBN_WIN_REBOOT_SOURCE),
+                           esLastError, [&]() {
+                               openToken();
+                               return m_token.isValid() &&
+                                      switchPrivilege(true);
+                           });
 }
 
 // Traced under the same name as switching on, so that a log shows the
@@ -69,21 +69,20 @@ bool CQBNWinReboot::doReboot(int iAction, bool bAsk,
                              const CQBNWCharString& title,
                              const CQBNWCharString& message, int iStyle)
 {
-    CQBNTraceScope trace(kClassName, L"doReboot", QBN_WIN_REBOOT_SOURCE,
-                         __LINE__);
-    if (!setShutdownPrivilege())
-        return trace.finish(false);
-    // A question that could not be put is a failure; a No is an answer.
-    const bool bDone =
-        qbnGuard(false, esLastError, QBN_WIN_REBOOT_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"doReboot", QBN_WIN_REBOOT_SOURCE),
+        esLastError, [&]() {
+            if (!setShutdownPrivilege())
+                return false;
             if (!bAsk)
                 return exitWindows(iAction);
+            // A question that could not be put is a failure; a No is an
+            // answer.
             bool bYes = false;
             if (!askUser(title, message, iStyle, bYes))
                 return false;
             return bYes ? exitWindows(iAction) : true;
         });
-    return trace.finish(bDone);
 }
 
 bool CQBNWinReboot::rebootSystem(bool bAsk, const CQBNWCharString& title,

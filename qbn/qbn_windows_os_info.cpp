@@ -8,6 +8,7 @@
 #include "qbn_method_trace.h"
 #include "qbn_registry_dword.h"
 #include "qbn_system_library.h"
+#include "qbn_traced_method.h"
 #include "qbn_wchar_string.h"
 
 #define QBN_WINDOWS_OS_INFO_SOURCE L".\\qbn_windows_os_info.cpp"
@@ -113,38 +114,35 @@ bool CQBNWindowsOSInfo::isWin7() const
 bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery,
                                                bool* pbAnswer) const
 {
-    CQBNTraceScope trace(kClassName, L"performOSQueryFunction",
-                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
-    const bool bAsked = qbnGuard(
-        false, esLastError, QBN_WINDOWS_OS_INFO_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"performOSQueryFunction",
+                        QBN_WINDOWS_OS_INFO_SOURCE),
+        esLastError, [&]() {
             if (pbAnswer == nullptr)
                 throw CQBNBadArgException(L"pbAnswer",
                                           L"there is no place for the answer",
-                                          QBN_WINDOWS_OS_INFO_SOURCE,
-                                          __LINE__);
-            const IsOSFunction isOS = reinterpret_cast<IsOSFunction>(
-                reinterpret_cast<void*>(shellLibrary().findExport(
-                    MAKEINTRESOURCEA(kIsOSOrdinal))));
+                                          QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+            const IsOSFunction isOS =
+                reinterpret_cast<IsOSFunction>(reinterpret_cast<void*>(
+                    shellLibrary().findExport(MAKEINTRESOURCEA(kIsOSOrdinal))));
             if (isOS == nullptr)
                 return false;
             *pbAnswer = isOS(static_cast<DWORD>(iQuery)) != FALSE;
             return true;
         });
-    return trace.finish(bAsked);
 }
 
 bool CQBNWindowsOSInfo::performPECheck() const
 {
-    CQBNTraceScope trace(kClassName, L"performPECheck",
-                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
-    const bool bPE = qbnGuard(
-        false, esLastError, QBN_WINDOWS_OS_INFO_SOURCE, __LINE__, [&]() {
-            CQBNEnvironmentVariable drive(CQBNWCharString(L"QBNDrive"));
-            CQBNWCharString value;
-            return drive.getValue(value) && value.isValid() &&
-                   value.getLength() > 0;
-        });
-    return trace.finish(bPE, rtLogical);
+    return qbnTracedMethod(QBN_METHOD_SITE(kClassName, L"performPECheck",
+                                           QBN_WINDOWS_OS_INFO_SOURCE),
+                           esLastError, rtLogical, [&]() {
+                               CQBNEnvironmentVariable drive(
+                                   CQBNWCharString(L"QBNDrive"));
+                               CQBNWCharString value;
+                               return drive.getValue(value) &&
+                                      value.isValid() && value.getLength() > 0;
+                           });
 }
 
 // The second question is only worth asking when the first could be.

@@ -5,6 +5,7 @@
 #include "qbn_catch.h"
 #include "qbn_exceptions.h"
 #include "qbn_method_trace.h"
+#include "qbn_traced_method.h"
 
 #define QBN_WINDOWS_RESOURCE_SOURCE L".\\qbn_windows_resource.cpp"
 
@@ -47,29 +48,25 @@ HMODULE CQBNWindowsResource::findOwnModule()
 bool CQBNWindowsResource::loadString(unsigned int uStringId,
                                      CQBNWCharString& out)
 {
-    CQBNTraceScope trace(kClassName, L"loadString",
-                         QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
-    const bool bLoaded = qbnGuard(
-        false, esLastError, QBN_WINDOWS_RESOURCE_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(kClassName, L"loadString", QBN_WINDOWS_RESOURCE_SOURCE),
+        esLastError, [&]() {
             // A module that was not found has no table to read: a null
             // module would make Windows read some other module's table.
             if (m_module == nullptr)
-                throw CQBNLoadStringException(uStringId, m_dllName.getText(),
-                                              ERROR_MOD_NOT_FOUND,
-                                              QBN_WINDOWS_RESOURCE_SOURCE,
-                                              __LINE__);
+                throw CQBNLoadStringException(
+                    uStringId, m_dllName.getText(), ERROR_MOD_NOT_FOUND,
+                    QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
             wchar_t szText[kMaxStringLength + 1] = {};
             // 0 also stands for an empty string, which is no text either.
             if (LoadStringW(m_module, uStringId, szText,
                             kMaxStringLength + 1) <= 0)
-                throw CQBNLoadStringException(uStringId, m_dllName.getText(),
-                                              GetLastError(),
-                                              QBN_WINDOWS_RESOURCE_SOURCE,
-                                              __LINE__);
+                throw CQBNLoadStringException(
+                    uStringId, m_dllName.getText(), GetLastError(),
+                    QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
             szText[kMaxStringLength] = L'\0';
             out = szText;
             // The assignment empties `out` when it cannot copy the text.
             return out.getLength() == std::wcslen(szText);
         });
-    return trace.finish(bLoaded);
 }

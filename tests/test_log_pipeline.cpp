@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@
 #include "qbn_log_outputs.h"
 #include "qbn_message_box.h"
 #include "qbn_method_trace.h"
+#include "qbn_registry_dword.h"
+#include "qbn_registry_key.h"
+#include "qbn_traced_method.h"
 #include "qbn_simple_log.h"
 
 namespace {
@@ -425,6 +429,141 @@ TEST_F(LogPipeline, RotationKeepsAtMostMaxLogFileNumCopies)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(second.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
               GetFileAttributesW((m_logPath + L".3").c_str()));
+}
+
+// ---- the frames of the library's own methods, as their traces show ----
+
+// Dynamic logging on, every level written; the state is the process's own.
+class TracedMethods : public LogPipeline {
+protected:
+    void SetUp() override
+    {
+        LogPipeline::SetUp();
+        enableTextLog();
+        setDword(L"LogDetail", 0x0FFF);
+        DynamicLoggingState = dlOn;
+    }
+    void TearDown() override
+    {
+        DynamicLoggingState = dlOff;
+        LogPipeline::TearDown();
+    }
+
+    // "<Class::method>" of every ENTRY record, in order.
+    std::vector<std::wstring> entries()
+    {
+        std::vector<std::wstring> names;
+        const std::wregex entry(L"<ENTRY> <[^>]*> (<[^>]*>)");
+        std::wsmatch match;
+        for (const std::wstring& line : lines())
+            if (std::regex_search(line, match, entry))
+                names.push_back(match[1]);
+        return names;
+    }
+};
+
+TEST_F(TracedMethods, FrameAnswersAndRecordsWhatTheBodyDid)
+{
+    struct Case {
+        const wchar_t* szName;
+        std::function<bool()> body;
+        unsigned long ulResultType;
+        const wchar_t* szExit;
+        // The failure written between ENTRY and EXIT, where it says it
+        // happened included; null for none.
+        const wchar_t* szBetween;
+    };
+    const Case cases[] = {
+        {L"passes", [] { return true; }, rtBoolean, L"<Passed> ", nullptr},
+        {L"refuses",
+         []() -> bool {
+             throw CQBNBadArgException(L"late", L"unwritten", kSource, 30,
+                                       loText, false);
+         },
+         rtBoolean, L"<Failed> ",
+         L"\\( late \\)\\. unwritten\" <qbn_registry_key\\.cpp, 30> $"},
+        {L"breaks", []() -> bool { throw 1; }, rtLogical,
+         L"<Failed Logical Result> ",
+         L"\"An unhandled exception occurred\" .*<qbn_registry_key\\.cpp, 40> "
+         L"$"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.szName);
+        deleteFolder(m_folder);
+        const CQBNMethodSite site = {L"C", c.szName, kSource, 40};
+        EXPECT_EQ(c.szBetween == nullptr,
+                  qbnTracedMethod(site, esLastError, c.ulResultType, c.body));
+        const std::vector<std::wstring> written = lines();
+        ASSERT_EQ(c.szBetween != nullptr ? 3u : 2u, written.size());
+        const std::wstring origin = std::wstring(L"<C::") + c.szName + L"> ";
+        const std::wstring at = L"<qbn_registry_key.cpp, 40> ";
+        EXPECT_EQ(L"<TS>: <ENTRY> <" + std::wstring(kModule) + L"> " + origin +
+                      at,
+                  written.front());
+        if (c.szBetween != nullptr) {
+            EXPECT_TRUE(std::regex_search(written[1], std::wregex(c.szBetween)))
+                << written[1];
+        }
+        EXPECT_EQ(L"<TS>: <EXIT> <" + std::wstring(kModule) + L"> " + origin +
+                      c.szExit + at,
+                  written.back());
+    }
+}
+
+// Which keys are closed after a key's or a value's registry call shows in
+// the open and close traces: a key's own calls close it always, a value's
+// transfers only a key they opened themselves, never a lent handle.
+TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
+{
+    const std::wstring path = L"Software\\Ostrel\\TraceScratch" +
+                              std::to_wstring(GetCurrentProcessId());
+    const std::wstring missing = path + L"\\Missing";
+    HKEY hScratch = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &hScratch, nullptr));
+    const DWORD dwOne = 1;
+    RegSetValueExW(hScratch, L"One", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&dwOne), sizeof(dwOne));
+    const std::wstring kOpen = L"<CQBNRegistryKey::open>";
+    const std::wstring kClose = L"<CQBNRegistryKey::close>";
+    auto measureKey = [](const std::wstring& keyPath) {
+        CQBNRegistryKey key(HKEY_CURRENT_USER, CQBNWCharString(keyPath.c_str()),
+                            kQbnKeyReadWrite, false, 0);
+        unsigned long ulLength = 0;
+        return key.getMaxValueNameLen(ulLength);
+    };
+    auto dwordAt = [](const std::wstring& keyPath) {
+        return CQBNRegistryDword(
+            HKEY_CURRENT_USER, CQBNWCharString(keyPath.c_str()),
+            CQBNWCharString(L"One"), kQbnKeyReadWrite, false, 0);
+    };
+    struct Case {
+        const char* szWhat;
+        std::function<bool()> call;
+        bool bAnswer;
+        std::vector<std::wstring> traced;
+    };
+    const Case cases[] = {
+        {"key information", [&] { return measureKey(path); }, true,
+         {kOpen, kClose}},
+        {"information of a missing key", [&] { return measureKey(missing); },
+         false, {kOpen, kClose}},
+        {"value read", [&] { return dwordAt(path).readRegistry(); }, true,
+         {kOpen, kClose}},
+        {"value read of a missing key",
+         [&] { return dwordAt(missing).readRegistry(); }, false, {kOpen}},
+        {"value written through a lent handle",
+         [&] { return dwordAt(path).writeThrough(hScratch); }, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.szWhat);
+        deleteFolder(m_folder);
+        EXPECT_EQ(c.bAnswer, c.call());
+        EXPECT_EQ(c.traced, entries());
+    }
+    RegCloseKey(hScratch);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
 }
 
 // ---- the program's own path ----

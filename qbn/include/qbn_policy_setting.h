@@ -14,6 +14,7 @@
 #include "qbn_method_trace.h"
 #include "qbn_policy_search_policy.h"
 #include "qbn_registry_key.h"
+#include "qbn_traced_method.h"
 #include "qbn_wchar_string.h"
 
 #define QBN_POLICY_SETTING_SOURCE L".\\qbn_policy_setting.h"
@@ -299,11 +300,11 @@ template <class T>
 CQBNWCharString CQBNPolicySetting<T>::getValueLocation(
     CQBNWCharStringList& substitutions)
 {
-    CQBNTraceScope trace(QBN_POLICY_SETTING_CLASS, L"getValueLocation",
-                         QBN_POLICY_SETTING_SOURCE, __LINE__);
     CQBNWCharString valueName(m_valueName);
-    const bool bFound = qbnGuard(
-        false, esLastError, QBN_POLICY_SETTING_SOURCE, __LINE__, [&]() {
+    qbnTracedMethod(
+        QBN_METHOD_SITE(QBN_POLICY_SETTING_CLASS, L"getValueLocation",
+                        QBN_POLICY_SETTING_SOURCE),
+        esLastError, [&]() {
             for (bool bMore = substitutions.moveFirst(); bMore;
                  bMore = substitutions.moveNext()) {
                 CQBNWCharString entry;
@@ -320,7 +321,6 @@ CQBNWCharString CQBNPolicySetting<T>::getValueLocation(
             }
             return false;
         });
-    trace.finish(bFound);
     return valueName;
 }
 
@@ -371,11 +371,11 @@ template <class T>
 CQBNWCharString CQBNPolicySetting<T>::getValueLocation(
     PolicyLocation location, const CQBNWCharString& substitution)
 {
-    CQBNTraceScope trace(QBN_POLICY_SETTING_CLASS, L"getValueLocation",
-                         QBN_POLICY_SETTING_SOURCE, __LINE__);
     CQBNWCharString path;
-    const bool bBuilt = qbnGuard(
-        false, esLastError, QBN_POLICY_SETTING_SOURCE, __LINE__, [&]() {
+    qbnTracedMethod(
+        QBN_METHOD_SITE(QBN_POLICY_SETTING_CLASS, L"getValueLocation",
+                        QBN_POLICY_SETTING_SOURCE),
+        esLastError, [&]() {
             if (!requireRegistrySource())
                 return false;
             path = CQBNPolicySearchPolicy::getKeyPathTemplate(location);
@@ -387,7 +387,6 @@ CQBNWCharString CQBNPolicySetting<T>::getValueLocation(
             }
             return true;
         });
-    trace.finish(bBuilt);
     return path;
 }
 
@@ -401,20 +400,18 @@ bool CQBNPolicySetting<T>::readPolicy(const wchar_t* szClassName,
                                       const CQBNWCharString& substitution,
                                       Read read)
 {
-    CQBNTraceScope trace(szClassName, L"getPolicy", QBN_POLICY_SETTING_SOURCE,
-                         __LINE__);
-    const bool bRead = qbnGuard(
-        false, esLastError, QBN_POLICY_SETTING_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(szClassName, L"getPolicy", QBN_POLICY_SETTING_SOURCE),
+        esLastError, rtLogical, [&]() {
             if (bUseCache && m_cached) {
                 value = m_cachedValue;
                 return true;
             }
             if (!requireRegistrySource())
                 return false;
-            RegValue registryValue(
-                CQBNPolicySearchPolicy::getRootKey(location),
-                getValueLocation(location, substitution), m_valueName,
-                kQbnKeyRead, false, 0);
+            RegValue registryValue(CQBNPolicySearchPolicy::getRootKey(location),
+                                   getValueLocation(location, substitution),
+                                   m_valueName, kQbnKeyRead, false, 0);
             T readValue = T();
             if (!read(registryValue, readValue))
                 return false;
@@ -423,7 +420,6 @@ bool CQBNPolicySetting<T>::readPolicy(const wchar_t* szClassName,
             value = readValue;
             return true;
         });
-    return trace.finish(bRead, rtLogical);
 }
 
 template <class T>
@@ -434,10 +430,9 @@ bool CQBNPolicySetting<T>::writePolicy(const wchar_t* szClassName,
                                        const CQBNWCharString& substitution,
                                        bool bVolatileKey, Write write)
 {
-    CQBNTraceScope trace(szClassName, L"setPolicy", QBN_POLICY_SETTING_SOURCE,
-                         __LINE__);
-    const bool bWritten = qbnGuard(
-        false, esLastError, QBN_POLICY_SETTING_SOURCE, __LINE__, [&]() {
+    return qbnTracedMethod(
+        QBN_METHOD_SITE(szClassName, L"setPolicy", QBN_POLICY_SETTING_SOURCE),
+        esLastError, [&]() {
             if (!requireRegistrySource())
                 return false;
             RegValue registryValue(
@@ -451,7 +446,6 @@ bool CQBNPolicySetting<T>::writePolicy(const wchar_t* szClassName,
             m_cached = true;
             return true;
         });
-    return trace.finish(bWritten);
 }
 
 #endif

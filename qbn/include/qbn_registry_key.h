@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "qbn_catch.h"
 #include "qbn_dbllist.h"
 #include "qbn_registry_valent.h"
 #include "qbn_registry_value_snapshot.h"
@@ -126,5 +127,36 @@ private:
     // The values readAllValues read last; never shared with a copy.
     std::unique_ptr<CQBNRegistryValueSnapshot> m_pValueSnapshot;
 };
+
+// Runs `body` under the one guard, then closes `key` whatever the body did
+// or threw, if `closeIf`, asked once the body is done, agrees. The close
+// comes after the guard, so a failure of the body is written before the
+// close's own trace records.
+template <class CloseIf, class Body>
+bool qbnGuardThenCloseIf(CQBNRegistryKey& key, CloseIf closeIf,
+                         const wchar_t* szSourceFile, unsigned long ulLine,
+                         Body body)
+{
+    struct CCloser {
+        CQBNRegistryKey& key;
+        CloseIf& closeIf;
+        ~CCloser()
+        {
+            if (closeIf())
+                key.close();
+        }
+    } const closer = {key, closeIf};
+    return qbnGuard(false, esLastError, szSourceFile, ulLine, body);
+}
+
+// The key's own operations end with it closed: close is called, and traced,
+// even when the body left the key closed or never opened it.
+template <class Body>
+bool qbnGuardThenClose(CQBNRegistryKey& key, const wchar_t* szSourceFile,
+                       unsigned long ulLine, Body body)
+{
+    return qbnGuardThenCloseIf(
+        key, [] { return true; }, szSourceFile, ulLine, body);
+}
 
 #endif

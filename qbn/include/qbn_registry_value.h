@@ -77,23 +77,6 @@ protected:
     bool m_cacheValid;
 
 private:
-    // Closes the key when it leaves scope, if it is still open then and the
-    // handle is its own.
-    class CKeyCloser {
-    public:
-        explicit CKeyCloser(CQBNRegistryValue& value) : m_value(value) {}
-        ~CKeyCloser()
-        {
-            if (m_value.isOpen() && !m_value.m_bLentHandle)
-                m_value.close();
-        }
-
-    private:
-        CKeyCloser(const CKeyCloser&) = delete;
-        CKeyCloser& operator=(const CKeyCloser&) = delete;
-        CQBNRegistryValue& m_value;
-    };
-
     // m_hKey is the caller's, lent to writeThrough.
     bool m_bLentHandle;
 };
@@ -102,10 +85,11 @@ template <class Body>
 bool CQBNRegistryValue::onOpenKey(const wchar_t* szSourceFile,
                                   unsigned long ulLine, Body body)
 {
-    const CKeyCloser closer(*this);
-    return qbnGuard(false, esLastError, szSourceFile, ulLine, [&]() {
-        return ensureOpen() && static_cast<bool>(body());
-    });
+    // Only a key open on a handle of its own is closed: a lent handle is
+    // the caller's, and a key that would not open has nothing to close.
+    return qbnGuardThenCloseIf(
+        *this, [&]() { return isOpen() && !m_bLentHandle; }, szSourceFile,
+        ulLine, [&]() { return ensureOpen() && static_cast<bool>(body()); });
 }
 
 template <class Empty>
