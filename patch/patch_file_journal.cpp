@@ -61,8 +61,8 @@ void CPatchFileJournal::finish()
 bool CPatchFileJournal::rollBack()
 {
     m_unrestored = CQBNWCharString();
-    const bool bAllRestored =
-        qbnGuard(false, esLastError, PATCH_FILE_JOURNAL_SOURCE, __LINE__, [&]() {
+    const bool bAllRestored = qbnGuard(
+        false, esLastError, PATCH_FILE_JOURNAL_SOURCE, __LINE__, [&]() {
             bool bAll = true;
             for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
                 if (it->restore())

@@ -52,8 +52,7 @@ bool sectionsLieInside(const CImageBytes& image, unsigned long ulFirstSection,
 
 } // namespace
 
-bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes,
-                         WORD wMachine)
+bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine)
 {
     const CImageBytes image(bytes);
     IMAGE_DOS_HEADER dos = {};

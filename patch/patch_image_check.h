@@ -13,7 +13,6 @@
 // True when `bytes` hold a DLL image for `wMachine` (IMAGE_FILE_MACHINE_I386
 // or IMAGE_FILE_MACHINE_AMD64) whose headers and every section's data lie
 // inside the file.
-bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes,
-                         WORD wMachine);
+bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine);
 
 #endif

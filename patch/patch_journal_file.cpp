@@ -23,8 +23,7 @@ std::wstring unitsOf(const CQBNBuffer<unsigned char>& bytes)
 
 } // namespace
 
-CPatchJournalFile::CPatchJournalFile(const CQBNWCharString& path)
-    : m_path(path)
+CPatchJournalFile::CPatchJournalFile(const CQBNWCharString& path) : m_path(path)
 {
 }
 
@@ -48,7 +47,7 @@ bool CPatchJournalFile::append(const std::wstring& line)
         return false;
     const std::wstring text = line + kLineEnd;
     return writeAllBytes(file.get(), text.c_str(),
-                    static_cast<DWORD>(text.size() * sizeof(wchar_t))) &&
+                         static_cast<DWORD>(text.size() * sizeof(wchar_t))) &&
            FlushFileBuffers(file.get());
 }
 

@@ -35,15 +35,12 @@ const ShippedDigest* findShippedDigest(const CQBNWCharString& libraryName)
 bool matchesShippedDigest(const CQBNWCharString& libraryName,
                           const CQBNBuffer<unsigned char>& bytes)
 {
-    return qbnGuard(false, esLastError, PATCH_PAYLOAD_DIGEST_SOURCE, __LINE__,
-                    [&]() {
-                        const ShippedDigest* pShipped =
-                            findShippedDigest(libraryName);
-                        unsigned char digest[CPatchSha256::kDigestLength] = {};
-                        CPatchSha256 sha256;
-                        return pShipped != nullptr &&
-                               sha256.digestOf(bytes, digest) &&
-                               std::memcmp(digest, pShipped->digest,
-                                           sizeof digest) == 0;
-                    });
+    return qbnGuard(
+        false, esLastError, PATCH_PAYLOAD_DIGEST_SOURCE, __LINE__, [&]() {
+            const ShippedDigest* pShipped = findShippedDigest(libraryName);
+            unsigned char digest[CPatchSha256::kDigestLength] = {};
+            CPatchSha256 sha256;
+            return pShipped != nullptr && sha256.digestOf(bytes, digest) &&
+                   std::memcmp(digest, pShipped->digest, sizeof digest) == 0;
+        });
 }

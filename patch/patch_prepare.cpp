@@ -78,9 +78,9 @@ bool resolveTargets(const HookFileSet& files,
 bool loadSources(std::vector<PreparedLibrary>& libraries)
 {
     for (PreparedLibrary& library : libraries) {
-        const bool bWhole = qbnGuard(false, esLastError, PATCH_PREPARE_SOURCE,
-                                     __LINE__,
-                                     [&]() { return isWholeSource(library); });
+        const bool bWhole =
+            qbnGuard(false, esLastError, PATCH_PREPARE_SOURCE, __LINE__,
+                     [&]() { return isWholeSource(library); });
         if (!bWhole) {
             reportFailedUpdate(library.target);
             return false;

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "patch_file_bytes.h"
-#include "patch_paths.h"
 #include "patch_messages.h"
+#include "patch_paths.h"
 #include "patch_run_state.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
@@ -92,7 +92,7 @@ void appendPatchLog(const CQBNWCharString& entry)
         if (GetLastError() == ERROR_ALREADY_EXISTS) {
             SetFilePointer(file.get(), 0, nullptr, FILE_END);
         } else if (!writeAllBytes(file.get(), kByteOrderMark,
-                             sizeof(kByteOrderMark))) {
+                                  sizeof(kByteOrderMark))) {
             return;
         }
         // The terminator goes with the text: every entry ends in a 0 unit.

@@ -29,14 +29,12 @@ const wchar_t* flagText(bool bFlag)
 
 CPatchReplacedFile CPatchReplacedFile::observe(const CQBNWCharString& target)
 {
-    return CPatchReplacedFile(
-        target, fileExists(target),
-        fileExists(target + CQBNWCharString(L".bak")));
+    return CPatchReplacedFile(target, fileExists(target),
+                              fileExists(target + CQBNWCharString(L".bak")));
 }
 
 CPatchReplacedFile::CPatchReplacedFile(const CQBNWCharString& target,
-                                       bool bTargetExisted,
-                                       bool bBackupExisted)
+                                       bool bTargetExisted, bool bBackupExisted)
     : m_target(target), m_backup(target + CQBNWCharString(L".bak")),
       m_previousBackup(target + CQBNWCharString(L".bak.old")),
       m_bTargetExisted(bTargetExisted), m_bBackupExisted(bBackupExisted),

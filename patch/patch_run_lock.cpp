@@ -22,8 +22,8 @@ bool CPatchRunLock::acquire(DWORD dwWaitMs)
     // Made by a run of another account whose default security grants this
     // one less than full access: waiting and releasing is all it takes.
     if (!m_mutex.isValid() && GetLastError() == ERROR_ACCESS_DENIED)
-        m_mutex.reset(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
-                                 kRunLockName));
+        m_mutex.reset(
+            OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kRunLockName));
     if (!m_mutex.isValid())
         return false;
     const DWORD dwWait = WaitForSingleObject(m_mutex.get(), dwWaitMs);

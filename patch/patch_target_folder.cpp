@@ -35,8 +35,8 @@ bool isDriveAbsolute(const CQBNWCharString& folder)
 
 bool valueIsPresent(const CQBNWCharString& keyPath, REGSAM view)
 {
-    CQBNRegistryKey key(HKEY_LOCAL_MACHINE, keyPath, kQbnKeyRead | view,
-                        false, 0);
+    CQBNRegistryKey key(HKEY_LOCAL_MACHINE, keyPath, kQbnKeyRead | view, false,
+                        0);
     return key.open() &&
            RegQueryValueExW(key.getHandle(), kInstallPathValue, nullptr,
                             nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -69,38 +69,36 @@ bool isUsableTargetFolder(const CQBNWCharString& folder)
 
 bool readProductFolder(CQBNWCharString& folder)
 {
-    return qbnGuard(false, esLastError, PATCH_TARGET_FOLDER_SOURCE, __LINE__,
-                    [&]() {
-                        CQBNProduct_VRN product;
-                        CQBNWCharString location;
-                        if (!product.getRegistryLocation(location))
-                            return false;
-                        bool bPresent = false;
-                        // The product model falls back to the other view
-                        // when this one cannot be read; for a value that is
-                        // there but unreadable that would be another folder.
-                        if (!readInstallPathInView(location, 0, folder,
-                                                   bPresent) &&
-                            (bPresent || !product.getInstallDirectory(folder)))
-                            return false;
-                        return isUsableTargetFolder(folder);
-                    });
+    return qbnGuard(
+        false, esLastError, PATCH_TARGET_FOLDER_SOURCE, __LINE__, [&]() {
+            CQBNProduct_VRN product;
+            CQBNWCharString location;
+            if (!product.getRegistryLocation(location))
+                return false;
+            bool bPresent = false;
+            // The product model falls back to the other view
+            // when this one cannot be read; for a value that is
+            // there but unreadable that would be another folder.
+            if (!readInstallPathInView(location, 0, folder, bPresent) &&
+                (bPresent || !product.getInstallDirectory(folder)))
+                return false;
+            return isUsableTargetFolder(folder);
+        });
 }
 
 bool read64BitProductFolder(CQBNWCharString& folder, bool& bPresent)
 {
     bPresent = false;
-    return qbnGuard(false, esLastError, PATCH_TARGET_FOLDER_SOURCE, __LINE__,
-                    [&]() {
-                        if (!readInstallPathInView(CQBNWCharString(kProductKey),
-                                                   KEY_WOW64_64KEY, folder,
-                                                   bPresent))
-                            return false;
-                        // An empty value names no folder, as a missing one.
-                        if (folder.getLength() == 0) {
-                            bPresent = false;
-                            return false;
-                        }
-                        return isUsableTargetFolder(folder);
-                    });
+    return qbnGuard(
+        false, esLastError, PATCH_TARGET_FOLDER_SOURCE, __LINE__, [&]() {
+            if (!readInstallPathInView(CQBNWCharString(kProductKey),
+                                       KEY_WOW64_64KEY, folder, bPresent))
+                return false;
+            // An empty value names no folder, as a missing one.
+            if (folder.getLength() == 0) {
+                bPresent = false;
+                return false;
+            }
+            return isUsableTargetFolder(folder);
+        });
 }

@@ -41,8 +41,7 @@ const CDwordSettingEntry kDwordSettings[] = {
     {cpsVRN6VRNInstall, L"VRN6VRNInstall", L"Vaultrion", 0, false},
     {cpsSystemType, L"SystemType", L"", 0, false},
     {cpsWizardGUIOption, L"WizardGUIOption", L"", 0, false},
-    {cpsDisableHotfixMessage, L"DisableHotfixMessage", L"Vaultrion", 0,
-     false}};
+    {cpsDisableHotfixMessage, L"DisableHotfixMessage", L"Vaultrion", 0, false}};
 
 const CStringSettingEntry kStringSettings[] = {
     {cpsAdminUser, L"AdminUser", L"Vaultrion", L"", false, true}};

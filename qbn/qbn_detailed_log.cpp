@@ -33,11 +33,13 @@ CQBNDetailedLog::CQBNDetailedLog(
     finishConstruction(bLogNow);
 }
 
-CQBNDetailedLog::CQBNDetailedLog(
-    unsigned long ulLevel, unsigned long ulResult, unsigned long ulResultType,
-    const wchar_t* szClassName, const wchar_t* szMethodName,
-    const wchar_t* szSourceFile, unsigned long ulLine,
-    unsigned short usOutputs, bool bLogOnDestroy)
+CQBNDetailedLog::CQBNDetailedLog(unsigned long ulLevel, unsigned long ulResult,
+                                 unsigned long ulResultType,
+                                 const wchar_t* szClassName,
+                                 const wchar_t* szMethodName,
+                                 const wchar_t* szSourceFile,
+                                 unsigned long ulLine, unsigned short usOutputs,
+                                 bool bLogOnDestroy)
     : CQBNLogging(usOutputs, bLogOnDestroy)
 {
     fillRecord(ulLevel, ulResult, ulResultType, szClassName, szMethodName,
@@ -126,8 +128,8 @@ CQBNLogException1::CQBNLogException1(const wchar_t* szMessage,
 CQBNLogException1::CQBNLogException1(
     unsigned long ulResult, unsigned long ulResultType,
     const wchar_t* szClassName, const wchar_t* szMethodName,
-    const wchar_t* szSourceFile, unsigned long ulLine,
-    unsigned short usOutputs, bool bLogOnDestroy)
+    const wchar_t* szSourceFile, unsigned long ulLine, unsigned short usOutputs,
+    bool bLogOnDestroy)
     : CQBNDetailedLog(llExceptionBad, ulResult, ulResultType, szClassName,
                       szMethodName, szSourceFile, ulLine, usOutputs,
                       bLogOnDestroy)

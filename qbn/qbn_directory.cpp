@@ -89,8 +89,8 @@ bool CQBNDirectory::isValidWindowsDirectory(const CQBNWCharString& path) const
 
 bool CQBNDirectory::isValidDirectory() const
 {
-    CQBNTraceScope trace(kClassName, L"isValidDirectory",
-                         QBN_DIRECTORY_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"isValidDirectory", QBN_DIRECTORY_SOURCE,
+                         __LINE__);
     return trace.finish(isValidWindowsDirectory(m_szDirectoryName));
 }
 

@@ -71,8 +71,8 @@ bool CQBNEnvironmentVariable::readValue(CQBNWCharString& value) const
                                                __LINE__);
     CQBNBuffer<unsigned short> buffer(kValueChars);
     const DWORD dwLength = GetEnvironmentVariableW(
-        m_szVariableName.getText(), reinterpret_cast<wchar_t*>(buffer.getBuffer()),
-        kValueChars);
+        m_szVariableName.getText(),
+        reinterpret_cast<wchar_t*>(buffer.getBuffer()), kValueChars);
     if (dwLength == 0 || dwLength >= kValueChars)
         return false;
     buffer[dwLength] = 0;

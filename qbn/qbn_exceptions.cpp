@@ -3,11 +3,11 @@
 #include <windows.h>
 
 // Parameter tails matching the declarations.
-#define QBN_TAIL_PARAMS                                                   \
-    const wchar_t *szSourceFile, unsigned long ulLine,                    \
+#define QBN_TAIL_PARAMS                                                        \
+    const wchar_t *szSourceFile, unsigned long ulLine,                         \
         unsigned short usOutputs, bool bLogNow, bool bLogOnDestroy
-#define QBN_TAIL_PARAMS_NO_DESTROY                                        \
-    const wchar_t *szSourceFile, unsigned long ulLine,                    \
+#define QBN_TAIL_PARAMS_NO_DESTROY                                             \
+    const wchar_t *szSourceFile, unsigned long ulLine,                         \
         unsigned short usOutputs, bool bLogNow
 
 // ---- general ----
@@ -45,9 +45,8 @@ CQBNBadArgException::CQBNBadArgException(const wchar_t* szArgName,
 // ---- registry ----
 
 CQBNRegValueSetException::CQBNRegValueSetException(
-    const wchar_t* szKeyPath, const wchar_t* szValueName,
-    unsigned long ulError, const wchar_t* szClassName,
-    const wchar_t* szMethodName, QBN_TAIL_PARAMS)
+    const wchar_t* szKeyPath, const wchar_t* szValueName, unsigned long ulError,
+    const wchar_t* szClassName, const wchar_t* szMethodName, QBN_TAIL_PARAMS)
     : CQBNLogException1(ulError, rtBoolean, szClassName, szMethodName,
                         szSourceFile, ulLine, usOutputs, bLogOnDestroy)
 {
@@ -101,7 +100,8 @@ CQBNSIgetStoragePathException::CQBNSIgetStoragePathException(
     else if (ulError == kShellFail || ulError == kShellFalse)
         lstrcpynW(szReason, L"Path does not exist.", 64);
     else
-        wsprintfW(szReason, L"Shell folder error %d.", static_cast<int>(ulError));
+        wsprintfW(szReason, L"Shell folder error %d.",
+                  static_cast<int>(ulError));
     formatMessage(L"Unable to obtain Windows shell folder path for folder "
                   L"( \"%s\" ).  %s",
                   qbnOrUnknown(szFolderName), szReason);

@@ -6,7 +6,6 @@
 
 #include "qbn_unique_handle.h"
 
-
 unsigned long DynamicLoggingState = dlUndecided;
 unsigned long MaxLogFileNum = 1;
 unsigned long MaxLogFileSize = 10240;
@@ -88,12 +87,18 @@ unsigned short leadingNumber(const wchar_t* szText)
 const wchar_t* outputTargetName(unsigned short usOutputBit)
 {
     switch (usOutputBit) {
-    case 0x01: return L"TextOutput";
-    case 0x02: return L"XMLOutput";
-    case 0x04: return L"ServerOutput";
-    case 0x08: return L"HTMLOutput";
-    case 0x20: return L"UnknownOutput";
-    default: return nullptr;
+    case 0x01:
+        return L"TextOutput";
+    case 0x02:
+        return L"XMLOutput";
+    case 0x04:
+        return L"ServerOutput";
+    case 0x08:
+        return L"HTMLOutput";
+    case 0x20:
+        return L"UnknownOutput";
+    default:
+        return nullptr;
     }
 }
 
@@ -194,8 +199,7 @@ unsigned short CQBNLogConfig::getProgramDetail(const wchar_t* szProgram) const
     return usDetail;
 }
 
-bool CQBNLogConfig::getProgramPath(const wchar_t* szProgram,
-                                   wchar_t* szBuffer,
+bool CQBNLogConfig::getProgramPath(const wchar_t* szProgram, wchar_t* szBuffer,
                                    unsigned long ulMaxChars) const
 {
     wchar_t szValue[kProgramValueBytes / sizeof(wchar_t)];

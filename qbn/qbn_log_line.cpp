@@ -25,8 +25,9 @@ std::wstring headPart(const CQBNLogRecord& record)
 {
     std::wstring part = L"<" + qbnLogTimestamp() + L">: ";
     part += L"<" + std::wstring(qbnLevelName(record.level)) + L"> ";
-    part += L"<" + std::wstring(hasText(record.moduleName) ? record.moduleName
-                                                           : L"") + L"> ";
+    part += L"<" +
+            std::wstring(hasText(record.moduleName) ? record.moduleName : L"") +
+            L"> ";
     return part;
 }
 

@@ -48,8 +48,8 @@ CQBNScopedHandle openForAppend(const wchar_t* szPath)
                                       OPEN_EXISTING, 0, nullptr));
     if (file.isValid())
         return file;
-    file.reset(CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr,
-                           OPEN_ALWAYS, 0, nullptr));
+    file.reset(CreateFileW(szPath, GENERIC_WRITE, dwShare, nullptr, OPEN_ALWAYS,
+                           0, nullptr));
     if (!file.isValid() || GetLastError() == ERROR_ALREADY_EXISTS)
         return file;
     DWORD cbMark = 0;

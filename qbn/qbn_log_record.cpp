@@ -24,26 +24,39 @@ void freeText(wchar_t*& field)
 const wchar_t* qbnLevelName(unsigned long ulLevel)
 {
     switch (ulLevel) {
-    case llCritical: return L"CRITICAL";
-    case llExceptionBad: return L"EXCEPTION_BAD";
-    case llExceptionOk: return L"EXCEPTION_OK";
-    case llError: return L"ERROR";
-    case llWarning: return L"WARNING";
-    case llDebug: return L"DEBUG";
-    case llInformation: return L"INFORMATION";
-    case llNotification: return L"NOTIFICATION";
-    case llEntry: return L"ENTRY";
-    case llExit: return L"EXIT";
-    case llSuccess: return L"SUCCESS";
-    case llFailure: return L"FAILURE";
-    default: return L"UNSPECIFIED";
+    case llCritical:
+        return L"CRITICAL";
+    case llExceptionBad:
+        return L"EXCEPTION_BAD";
+    case llExceptionOk:
+        return L"EXCEPTION_OK";
+    case llError:
+        return L"ERROR";
+    case llWarning:
+        return L"WARNING";
+    case llDebug:
+        return L"DEBUG";
+    case llInformation:
+        return L"INFORMATION";
+    case llNotification:
+        return L"NOTIFICATION";
+    case llEntry:
+        return L"ENTRY";
+    case llExit:
+        return L"EXIT";
+    case llSuccess:
+        return L"SUCCESS";
+    case llFailure:
+        return L"FAILURE";
+    default:
+        return L"UNSPECIFIED";
     }
 }
 
 CQBNLogRecord::CQBNLogRecord()
     : level(0), message(nullptr), moduleName(nullptr), logFile(nullptr),
-      resultType(rtBoolean), result(0), className(nullptr),
-      methodName(nullptr), sourceFile(nullptr), line(0)
+      resultType(rtBoolean), result(0), className(nullptr), methodName(nullptr),
+      sourceFile(nullptr), line(0)
 {
 }
 

@@ -2,8 +2,7 @@
 
 #include "qbn_log_outputs.h"
 
-bool CQBNLogWriter::write(unsigned short usOutputs,
-                          CQBNLogRecord& record) const
+bool CQBNLogWriter::write(unsigned short usOutputs, CQBNLogRecord& record) const
 {
     return dispatch(usOutputs, record, false);
 }

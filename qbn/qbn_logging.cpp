@@ -22,7 +22,8 @@ bool baseNameWithoutExtension(const wchar_t* szPath, wchar_t* szName,
     const wchar_t* start = wcsrchr(szPath, L'\\');
     start = (start == nullptr) ? szPath : start + 1;
     const wchar_t* dot = wcsrchr(start, L'.');
-    const size_t length = (dot == nullptr) ? wcslen(start) : size_t(dot - start);
+    const size_t length =
+        (dot == nullptr) ? wcslen(start) : size_t(dot - start);
     if (length == 0 || length >= cchName)
         return false;
     wmemcpy(szName, start, length);

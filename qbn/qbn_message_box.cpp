@@ -39,10 +39,10 @@ CQBNMessageBox::~CQBNMessageBox()
 
 bool CQBNMessageBox::showMessageBox()
 {
-    CQBNTraceScope trace(kClassName, L"showMessageBox",
-                         QBN_MESSAGE_BOX_SOURCE, __LINE__);
-    const bool bShown = qbnGuard(
-        false, esLastError, QBN_MESSAGE_BOX_SOURCE, __LINE__, [&]() {
+    CQBNTraceScope trace(kClassName, L"showMessageBox", QBN_MESSAGE_BOX_SOURCE,
+                         __LINE__);
+    const bool bShown =
+        qbnGuard(false, esLastError, QBN_MESSAGE_BOX_SOURCE, __LINE__, [&]() {
             m_result = MessageBoxW(m_owner, m_message.getText(),
                                    m_title.getText(), m_style.getValue());
             // Windows answers 0 for a box it could not show, but Wine

@@ -7,9 +7,8 @@
 CQBNMethodTrace::CQBNMethodTrace(const wchar_t* szClassName,
                                  const wchar_t* szMethodName,
                                  const wchar_t* szSourceFile,
-                                 unsigned long ulLine,
-                                 unsigned short usOutputs, bool bLogNow,
-                                 bool bLogOnDestroy)
+                                 unsigned long ulLine, unsigned short usOutputs,
+                                 bool bLogNow, bool bLogOnDestroy)
     : m_pEntry(nullptr)
 {
     if (!CQBNLogConfig().isLoggingOn())

@@ -3,7 +3,7 @@
 CQBNPolicyADSearchPolicy::CQBNPolicyADSearchPolicy()
 {
     static const PolicyLocation kOrder[] = {
-        MachinePolicy, UserPolicy,  MachinePolicyUserDefaults,
+        MachinePolicy,  UserPolicy,  MachinePolicyUserDefaults,
         MachineSetting, UserSetting, MachineSettingUserDefaults};
     addPolicies(kOrder, sizeof(kOrder) / sizeof(kOrder[0]));
 }

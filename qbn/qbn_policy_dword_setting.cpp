@@ -8,9 +8,7 @@ const wchar_t kClassName[] = L"CQBNPolicyDwordSetting";
 
 } // namespace
 
-CQBNPolicyDwordSetting::CQBNPolicyDwordSetting()
-{
-}
+CQBNPolicyDwordSetting::CQBNPolicyDwordSetting() {}
 
 CQBNPolicyDwordSetting::CQBNPolicyDwordSetting(
     const CQBNWCharString& vendorName, const CQBNWCharString& productName,

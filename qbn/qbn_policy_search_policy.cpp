@@ -86,8 +86,8 @@ void CQBNPolicySearchPolicy::addPolicies(const PolicyLocation* pLocations,
         addPolicy(pLocations[ulLocation]);
 }
 
-CQBNPolicySearchPolicy::PolicyLocation
-CQBNPolicySearchPolicy::getPolicyLocation(unsigned long ulIndex)
+CQBNPolicySearchPolicy::PolicyLocation CQBNPolicySearchPolicy::
+    getPolicyLocation(unsigned long ulIndex)
 {
     PolicyLocation location = MachinePolicy;
     const bool bFound = qbnTracedMethod(
@@ -105,8 +105,7 @@ CQBNPolicySearchPolicy::getPolicyLocation(unsigned long ulIndex)
     return bFound ? location : MachinePolicy;
 }
 
-unsigned long CQBNPolicySearchPolicy::getLocationIndex(
-    PolicyLocation location)
+unsigned long CQBNPolicySearchPolicy::getLocationIndex(PolicyLocation location)
 {
     unsigned long ulIndex = 0;
     if (!CQBNFlags(kAllLocations).getIndex(location, ulIndex))

@@ -9,9 +9,7 @@ const wchar_t kClassName[] = L"CQBNPolicyStringSetting";
 
 } // namespace
 
-CQBNPolicyStringSetting::CQBNPolicyStringSetting() : m_expand(false)
-{
-}
+CQBNPolicyStringSetting::CQBNPolicyStringSetting() : m_expand(false) {}
 
 CQBNPolicyStringSetting::CQBNPolicyStringSetting(
     const CQBNWCharString& vendorName, const CQBNWCharString& productName,
@@ -20,8 +18,7 @@ CQBNPolicyStringSetting::CQBNPolicyStringSetting(
     const CQBNWCharString& defaultValue, bool bExpand, bool bAlso32BitView)
     : CQBNPolicySetting<CQBNWCharString>(vendorName, productName, pkString,
                                          ulId, ulSource, version, valueName,
-                                         subKey, defaultValue,
-                                         bAlso32BitView),
+                                         subKey, defaultValue, bAlso32BitView),
       m_expand(bExpand)
 {
 }
@@ -33,8 +30,7 @@ bool CQBNPolicyStringSetting::getPolicy(PolicyLocation location,
     if (m_expand)
         return readPolicy<CQBNRegistryStringExpand>(
             kClassName, location, value, bUseCache, substitution,
-            [](CQBNRegistryStringExpand& registryValue,
-               CQBNWCharString& read) {
+            [](CQBNRegistryStringExpand& registryValue, CQBNWCharString& read) {
                 return registryValue.getValue(read, false, true);
             });
     return readPolicy<CQBNRegistryString>(

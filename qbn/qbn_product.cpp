@@ -43,8 +43,8 @@ bool readString(const CQBNWCharString& keyPath,
 }
 
 bool readStringInEitherView(const CQBNWCharString& keyPath,
-                            const CQBNWCharString& valueName,
-                            REGSAM retryView, CQBNWCharString& text)
+                            const CQBNWCharString& valueName, REGSAM retryView,
+                            CQBNWCharString& text)
 {
     return readString(keyPath, valueName, kRead, text) ||
            readString(keyPath, valueName, kRead | retryView, text);

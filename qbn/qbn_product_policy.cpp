@@ -13,8 +13,7 @@ const wchar_t kClassName[] = L"CQBNProductPolicy";
 
 } // namespace
 
-CQBNProductPolicy::CQBNProductPolicy(
-    const CQBNPolicySearchPolicy& searchPolicy)
+CQBNProductPolicy::CQBNProductPolicy(const CQBNPolicySearchPolicy& searchPolicy)
     : m_searchPolicy(searchPolicy)
 {
     CQBNTraceScope trace(kClassName, L"CQBNProductPolicy",
@@ -33,17 +32,16 @@ bool CQBNProductPolicy::addPolicySetting(const CQBNPolicyDwordSetting& setting)
 {
     CQBNTraceScope trace(kClassName, L"addPolicySetting",
                          QBN_PRODUCT_POLICY_SOURCE, __LINE__);
-    return trace.finish(m_dwordSettings.add(
-        setting, static_cast<long>(setting.getId())));
+    return trace.finish(
+        m_dwordSettings.add(setting, static_cast<long>(setting.getId())));
 }
 
-bool CQBNProductPolicy::addPolicySetting(
-    const CQBNPolicyStringSetting& setting)
+bool CQBNProductPolicy::addPolicySetting(const CQBNPolicyStringSetting& setting)
 {
     CQBNTraceScope trace(kClassName, L"addPolicySetting",
                          QBN_PRODUCT_POLICY_SOURCE, __LINE__);
-    return trace.finish(m_stringSettings.add(
-        setting, static_cast<long>(setting.getId())));
+    return trace.finish(
+        m_stringSettings.add(setting, static_cast<long>(setting.getId())));
 }
 
 bool CQBNProductPolicy::getPolicySetting(unsigned long ulId,

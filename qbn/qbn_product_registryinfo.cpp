@@ -14,11 +14,9 @@ const wchar_t kClassName[] = L"CQBNProductRegistryInfo";
 } // namespace
 
 CQBNProductRegistryInfo::CQBNProductRegistryInfo(
-    const CQBNWCharString& keyPathIn,
-    const CQBNWCharString& versionValueNameIn,
+    const CQBNWCharString& keyPathIn, const CQBNWCharString& versionValueNameIn,
     const CQBNWCharString& installPathValueNameIn)
-    : keyPath(keyPathIn),
-      versionValueName(versionValueNameIn),
+    : keyPath(keyPathIn), versionValueName(versionValueNameIn),
       installPathValueName(installPathValueNameIn)
 {
     CQBNTraceScope trace(kClassName, L"Constructor",
@@ -28,8 +26,7 @@ CQBNProductRegistryInfo::CQBNProductRegistryInfo(
 
 CQBNProductRegistryInfo::CQBNProductRegistryInfo(
     const CQBNProductRegistryInfo& other)
-    : keyPath(other.keyPath),
-      versionValueName(other.versionValueName),
+    : keyPath(other.keyPath), versionValueName(other.versionValueName),
       installPathValueName(other.installPathValueName)
 {
     CQBNTraceScope trace(kClassName, L"Constructor",

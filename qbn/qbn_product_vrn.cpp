@@ -36,10 +36,9 @@ CQBNProduct_VRN::CQBNProduct_VRN()
     if (!addRegistryInfo(CQBNWCharString(L"Software\\Ostrel\\Vaultrion"),
                          CQBNWCharString(kVersionValue),
                          CQBNWCharString(kInstallPathValue)) ||
-        !addRegistryInfo(
-            CQBNWCharString(L"Software\\Pellor Halvorix\\Secorin"),
-            CQBNWCharString(kVersionValue),
-            CQBNWCharString(kInstallPathValue)))
+        !addRegistryInfo(CQBNWCharString(L"Software\\Pellor Halvorix\\Secorin"),
+                         CQBNWCharString(kVersionValue),
+                         CQBNWCharString(kInstallPathValue)))
         registryInfos.clear();
 }
 

@@ -24,8 +24,8 @@ bool hasByteOrderMark(const unsigned char* pBytes, unsigned long ulCount)
     const bool bUtf16 =
         ulCount >= 2 && ((pBytes[0] == 0xFF && pBytes[1] == 0xFE) ||
                          (pBytes[0] == 0xFE && pBytes[1] == 0xFF));
-    const bool bUtf8 = ulCount >= 3 && pBytes[0] == 0xEF &&
-                       pBytes[1] == 0xBB && pBytes[2] == 0xBF;
+    const bool bUtf8 = ulCount >= 3 && pBytes[0] == 0xEF && pBytes[1] == 0xBB &&
+                       pBytes[2] == 0xBF;
     return bUtf16 || bUtf8;
 }
 
@@ -114,10 +114,10 @@ bool CQBNProfileFileReader::loadText(const wchar_t* szPath)
     m_ulTextLength = 0;
     if (!CQBNProfileFileWriter::isFullPath(szPath))
         return false;
-    const CQBNScopedHandle file(CreateFileW(
-        szPath, GENERIC_READ,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CQBNScopedHandle file(
+        CreateFileW(szPath, GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
     if (!file.isValid() || !GetFileSizeEx(file.get(), &size) ||
         size.QuadPart >= kMaxFileBytes)
@@ -207,7 +207,7 @@ bool CQBNProfileFileReader::takeHeader(const wchar_t* pLine,
 // matches ignoring case; a file with two such sections is left to them.
 bool CQBNProfileFileReader::namesAreDistinct() const
 {
-    std::unordered_map<std::wstring, std::vector<size_t> > buckets;
+    std::unordered_map<std::wstring, std::vector<size_t>> buckets;
     for (size_t i = 0; i < m_sections.size(); ++i) {
         std::vector<size_t>& bucket = buckets[bucketOf(m_sections[i].name)];
         for (const size_t earlier : bucket)

@@ -40,8 +40,8 @@ unsigned long sectionLength(const CQBNWCharString& section,
 {
     unsigned long ulLength = 1 + section.getLength() + 1 + kLineEndLength;
     for (const CQBNProfileLine& line : lines)
-        ulLength += line.key.getLength() + 1 + line.value.getLength() +
-                    kLineEndLength;
+        ulLength +=
+            line.key.getLength() + 1 + line.value.getLength() + kLineEndLength;
     return ulLength;
 }
 
@@ -54,7 +54,10 @@ bool isPathSeparator(wchar_t wcUnit)
 
 CQBNProfileFileWriter::CQBNProfileFileWriter() {}
 
-CQBNProfileFileWriter::~CQBNProfileFileWriter() { close(); }
+CQBNProfileFileWriter::~CQBNProfileFileWriter()
+{
+    close();
+}
 
 // The profile functions take a name of MAX_PATH characters or more for no
 // file at all.
@@ -62,8 +65,8 @@ bool CQBNProfileFileWriter::isFullPath(const wchar_t* szPath)
 {
     if (szPath == nullptr || std::wcslen(szPath) >= MAX_PATH)
         return false;
-    const bool bDriveRoot = szPath[0] != L'\0' && szPath[1] == L':' &&
-                            isPathSeparator(szPath[2]);
+    const bool bDriveRoot =
+        szPath[0] != L'\0' && szPath[1] == L':' && isPathSeparator(szPath[2]);
     const bool bShare =
         isPathSeparator(szPath[0]) && isPathSeparator(szPath[1]);
     return bDriveRoot || bShare;

@@ -30,17 +30,17 @@ CQBNRegistryStringExpand::CQBNRegistryStringExpand(
 // exactly as it was (a missing key is not even created).
 bool CQBNRegistryStringExpand::writeRegistry()
 {
-    return qbnGuard(false, esLastError, QBN_REGISTRY_EXPAND_SOURCE, __LINE__,
-                    [&]() {
-        if (!hasPairedMarks(m_szRegStringCache))
-            throw CQBNBadArgException(
-                L"m_szRegStringCache",
-                L"value doesn't represent an expandable value which is "
-                L"required",
-                QBN_REGISTRY_EXPAND_SOURCE, __LINE__);
-        return writeText(REG_EXPAND_SZ, kClassName,
-                         QBN_REGISTRY_EXPAND_SOURCE, __LINE__);
-    });
+    return qbnGuard(
+        false, esLastError, QBN_REGISTRY_EXPAND_SOURCE, __LINE__, [&]() {
+            if (!hasPairedMarks(m_szRegStringCache))
+                throw CQBNBadArgException(
+                    L"m_szRegStringCache",
+                    L"value doesn't represent an expandable value which is "
+                    L"required",
+                    QBN_REGISTRY_EXPAND_SOURCE, __LINE__);
+            return writeText(REG_EXPAND_SZ, kClassName,
+                             QBN_REGISTRY_EXPAND_SOURCE, __LINE__);
+        });
 }
 
 bool CQBNRegistryStringExpand::getValue(CQBNWCharString& out, bool bUseCache,
@@ -48,37 +48,37 @@ bool CQBNRegistryStringExpand::getValue(CQBNWCharString& out, bool bUseCache,
 {
     return qbnGuard(false, esLastError, QBN_REGISTRY_EXPAND_SOURCE, __LINE__,
                     [&]() {
-        CQBNWCharString stored;
-        if (!CQBNRegistryString::getValue(stored, bUseCache))
-            return false;
-        if (!bExpand) {
-            out = stored;
-            return true;
-        }
-        return expandText(stored, out);
-    });
+                        CQBNWCharString stored;
+                        if (!CQBNRegistryString::getValue(stored, bUseCache))
+                            return false;
+                        if (!bExpand) {
+                            out = stored;
+                            return true;
+                        }
+                        return expandText(stored, out);
+                    });
 }
 
 bool CQBNRegistryStringExpand::expandText(const CQBNWCharString& text,
                                           CQBNWCharString& out)
 {
-    return qbnGuard(false, esLastError, QBN_REGISTRY_EXPAND_SOURCE, __LINE__,
-                    [&]() {
-        const DWORD dwNeeded =
-            ExpandEnvironmentStringsW(text.getText(), nullptr, 0);
-        if (dwNeeded == 0)
-            return false;
-        // One unit more than Windows is told about, so the zero-filled
-        // buffer stays terminated whatever the call leaves in it.
-        CQBNBuffer<unsigned short> expanded(dwNeeded + 1);
-        const DWORD dwWritten = ExpandEnvironmentStringsW(
-            text.getText(), reinterpret_cast<wchar_t*>(expanded.getBuffer()),
-            dwNeeded);
-        if (dwWritten != dwNeeded)
-            return false;
-        out = CQBNWCharString(expanded);
-        return true;
-    });
+    return qbnGuard(
+        false, esLastError, QBN_REGISTRY_EXPAND_SOURCE, __LINE__, [&]() {
+            const DWORD dwNeeded =
+                ExpandEnvironmentStringsW(text.getText(), nullptr, 0);
+            if (dwNeeded == 0)
+                return false;
+            // One unit more than Windows is told about, so the zero-filled
+            // buffer stays terminated whatever the call leaves in it.
+            CQBNBuffer<unsigned short> expanded(dwNeeded + 1);
+            const DWORD dwWritten = ExpandEnvironmentStringsW(
+                text.getText(),
+                reinterpret_cast<wchar_t*>(expanded.getBuffer()), dwNeeded);
+            if (dwWritten != dwNeeded)
+                return false;
+            out = CQBNWCharString(expanded);
+            return true;
+        });
 }
 
 // Each value's own bytes are expanded as they were read here. Reading the
@@ -93,8 +93,7 @@ bool CQBNRegistryKey::getExpandStringValues(CQBNRegistryStringValueList& list,
             if (!CQBNRegistryString::textFromBytes(bytes, text))
                 return false;
             CQBNWCharString expanded;
-            if (bExpand && CQBNRegistryStringExpand::expandText(text,
-                                                                expanded))
+            if (bExpand && CQBNRegistryStringExpand::expandText(text, expanded))
                 text = expanded;
             return true;
         });

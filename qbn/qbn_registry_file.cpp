@@ -217,9 +217,9 @@ bool isWritableValueName(const CQBNWCharString& name)
     if (ulLength == 0)
         return false;
     const wchar_t* pName = name.getText();
-    return !contains(name, kNameEnd) && pName[0] != L'[' &&
-           pName[0] != L';' && !isTrimmedUnit(pName[0]) &&
-           !isTrimmedUnit(pName[ulLength - 1]) && survivesValueLine(name);
+    return !contains(name, kNameEnd) && pName[0] != L'[' && pName[0] != L';' &&
+           !isTrimmedUnit(pName[0]) && !isTrimmedUnit(pName[ulLength - 1]) &&
+           survivesValueLine(name);
 }
 
 // A section name ends at "]" and is trimmed; it always starts with its
@@ -245,8 +245,7 @@ void recordSkipped(const CQBNWCharString& name, const wchar_t* szReason)
 
 // getAsciiCodeString of `units`, which hold ulBytes bytes, with a failure
 // thrown: an empty dump would import as an empty value.
-CQBNWCharString checkedDump(const CQBNWCharString& units,
-                            unsigned long ulBytes)
+CQBNWCharString checkedDump(const CQBNWCharString& units, unsigned long ulBytes)
 {
     CQBNWCharString dump = units.getAsciiCodeString();
     const unsigned long ulExpected =
@@ -345,7 +344,7 @@ bool textFromDump(const CTextPiece& dump, CQBNWCharString& text)
 // ---- lists ----
 
 template <class T, class Visit>
-bool visitList(CQBNDblList<CQBNObjNode<T> >& list, Visit visit)
+bool visitList(CQBNDblList<CQBNObjNode<T>>& list, Visit visit)
 {
     for (bool bMore = list.moveFirst(); bMore; bMore = list.moveNext()) {
         T item;
@@ -447,10 +446,8 @@ struct CValueGroup {
 };
 
 const CValueGroup kValueGroups[] = {
-    {REG_DWORD, dwordLineData},
-    {REG_SZ, stringLineData},
-    {REG_EXPAND_SZ, expandLineData},
-    {REG_MULTI_SZ, multiStringLineData},
+    {REG_DWORD, dwordLineData},      {REG_SZ, stringLineData},
+    {REG_EXPAND_SZ, expandLineData}, {REG_MULTI_SZ, multiStringLineData},
     {REG_BINARY, binaryData},
 };
 
@@ -478,9 +475,8 @@ CQBNWCharString childPath(const CQBNWCharString& path,
 {
     if (path.getLength() == 0)
         return name;
-    return joinPieces({pieceOf(path), CTextPiece{&kPathSeparator, 1},
-                       pieceOf(name)},
-                      0);
+    return joinPieces(
+        {pieceOf(path), CTextPiece{&kPathSeparator, 1}, pieceOf(name)}, 0);
 }
 
 // The root's name, then the path; a path that already starts with a
@@ -492,9 +488,9 @@ CQBNWCharString sectionNameOf(HKEY hRoot, const CQBNWCharString& path)
         ++pathPiece.pUnits;
         --pathPiece.ulLength;
     }
-    return joinPieces({pieceOf(rootNameOf(hRoot)),
-                       CTextPiece{&kPathSeparator, 1}, pathPiece},
-                      0);
+    return joinPieces(
+        {pieceOf(rootNameOf(hRoot)), CTextPiece{&kPathSeparator, 1}, pathPiece},
+        0);
 }
 
 // The root is named by the text before the first backslash and the key by
@@ -518,8 +514,7 @@ void splitSectionName(const CQBNWCharString& section, HKEY& hRoot,
     path = textOfRange(pSeparator + 1, ulLength - ulRootLength - 1);
 }
 
-void requireFileName(const CQBNWCharString& fileName,
-                     const wchar_t* szArgName)
+void requireFileName(const CQBNWCharString& fileName, const wchar_t* szArgName)
 {
     // An empty name would send the profile functions to a file of
     // Windows' own choosing.
@@ -606,8 +601,8 @@ void CRegistryTextWriter::prepareFile(bool bOverwrite)
     const wchar_t* pLastSeparator = std::wcsrchr(pName, kPathSeparator);
     if (pLastSeparator == nullptr || pLastSeparator == pName)
         return;
-    CQBNDirectory folder(textOfRange(
-        pName, static_cast<unsigned long>(pLastSeparator - pName)));
+    CQBNDirectory folder(
+        textOfRange(pName, static_cast<unsigned long>(pLastSeparator - pName)));
     if (!folder.isValidDirectory())
         folder.createDirectory();
 }
@@ -675,8 +670,8 @@ void CRegistryTextWriter::writeSection(const CQBNWCharString& section,
                                        const CQBNProfileLines& lines)
 {
     if (m_output == soUndecided)
-        m_output = m_file.create(m_fileName.getText()) ? soDirect
-                                                       : soProfileFunctions;
+        m_output =
+            m_file.create(m_fileName.getText()) ? soDirect : soProfileFunctions;
     if (m_output == soDirect) {
         if (!writeSectionDirectly(section, lines))
             m_bComplete = false;
@@ -712,10 +707,9 @@ void CRegistryTextWriter::writeSectionWithProfileFunctions(
     CQBNWCharStringList block;
     long lKey = 0;
     for (const CQBNProfileLine& line : lines) {
-        const CQBNWCharString text =
-            joinPieces({pieceOf(line.key), CTextPiece{&kNameEnd, 1},
-                        pieceOf(line.value)},
-                       0);
+        const CQBNWCharString text = joinPieces(
+            {pieceOf(line.key), CTextPiece{&kNameEnd, 1}, pieceOf(line.value)},
+            0);
         if (!block.add(text, lKey++))
             throw CQBNMemAllocException(L"block", QBN_REGISTRY_FILE_SOURCE,
                                         __LINE__);
@@ -763,8 +757,8 @@ struct CValueTarget {
 template <class Value, class Data>
 void writeValue(const CValueTarget& target, const Data& data)
 {
-    Value value(target.hRoot, target.path, target.name, kQbnKeyReadWrite,
-                true, 0);
+    Value value(target.hRoot, target.path, target.name, kQbnKeyReadWrite, true,
+                0);
     if (target.hOpenKey == nullptr) {
         value.setValue(data, false);
         return;
@@ -798,8 +792,8 @@ bool stringsFromDumps(const CTextPiece& data, CQBNWCharStringList& strings)
         if (pPartEnd == nullptr)
             pPartEnd = pEnd;
         CQBNWCharString text;
-        const CTextPiece part = {
-            pPart, static_cast<unsigned long>(pPartEnd - pPart)};
+        const CTextPiece part = {pPart,
+                                 static_cast<unsigned long>(pPartEnd - pPart)};
         if (!textFromDump(part, text) || !strings.add(text, lKey))
             return false;
         if (pPartEnd == pEnd)
@@ -882,8 +876,8 @@ bool splitLine(const wchar_t* pLine, unsigned long ulLength,
         return false;
     name = textOfRange(pLine, static_cast<unsigned long>(pNameEnd - pLine));
     tag = CTextPiece{pTag, static_cast<unsigned long>(pTagEnd - pTag)};
-    data = CTextPiece{pTagEnd + 1,
-                      static_cast<unsigned long>(pEnd - pTagEnd - 1)};
+    data =
+        CTextPiece{pTagEnd + 1, static_cast<unsigned long>(pEnd - pTagEnd - 1)};
     return true;
 }
 
@@ -933,12 +927,11 @@ void CRegistryTextReader::importReadFile(const CQBNProfileFileReader& file)
 {
     typedef CQBNProfileFileReader::CTextSpan CTextSpan;
     for (const CQBNProfileFileReader::CSection& section : file.getSections())
-        importSection(
-            textOfRange(section.name.pUnits, section.name.ulLength),
-            [&](CValueTarget& target) {
-                for (const CTextSpan& line : section.lines)
-                    importLine(target, line.pUnits, line.ulLength);
-            });
+        importSection(textOfRange(section.name.pUnits, section.name.ulLength),
+                      [&](CValueTarget& target) {
+                          for (const CTextSpan& line : section.lines)
+                              importLine(target, line.pUnits, line.ulLength);
+                      });
 }
 
 // A missing or unreadable file, or one without sections, is an empty walk.
@@ -973,8 +966,7 @@ void CRegistryTextReader::importSection(const CQBNWCharString& section,
     visitLines(target);
 }
 
-void CRegistryTextReader::importLine(CValueTarget& target,
-                                     const wchar_t* pLine,
+void CRegistryTextReader::importLine(CValueTarget& target, const wchar_t* pLine,
                                      unsigned long ulLength)
 {
     CTextPiece tag = {};
@@ -991,8 +983,7 @@ void CRegistryTextReader::importLine(CValueTarget& target,
 
 } // namespace
 
-bool CQBNRegistryFile::exportToTextFile(HKEY hRoot,
-                                        const CQBNWCharString& path,
+bool CQBNRegistryFile::exportToTextFile(HKEY hRoot, const CQBNWCharString& path,
                                         const CQBNWCharString& szExportFileName,
                                         bool bOverwrite)
 {

@@ -51,14 +51,13 @@ bool queryKeyInfo(CQBNRegistryKey& key, CQBNKeyInfoItem item,
         DWORD dwLength = 0;
         DWORD* pItems[kiiCount] = {nullptr, nullptr, nullptr};
         pItems[item] = &dwLength;
-        const LONG lResult = RegQueryInfoKeyW(
-            key.getHandle(), nullptr, nullptr, nullptr, nullptr,
-            pItems[kiiMaxSubKeyLen], nullptr, nullptr,
-            pItems[kiiMaxValueNameLen], pItems[kiiMaxValueLen], nullptr,
-            nullptr);
+        const LONG lResult =
+            RegQueryInfoKeyW(key.getHandle(), nullptr, nullptr, nullptr,
+                             nullptr, pItems[kiiMaxSubKeyLen], nullptr, nullptr,
+                             pItems[kiiMaxValueNameLen], pItems[kiiMaxValueLen],
+                             nullptr, nullptr);
         if (lResult != ERROR_SUCCESS)
-            throw CQBNRegQueryInfoKeyException(key.getPath().getText(),
-                                               lResult,
+            throw CQBNRegQueryInfoKeyException(key.getPath().getText(), lResult,
                                                QBN_REGISTRY_KEY_SOURCE,
                                                __LINE__);
         ulLength = dwLength;
@@ -106,8 +105,7 @@ CQBNWCharString childPath(const CQBNWCharString& parentPath,
     return parentPath + CQBNWCharString(kSeparator) + name;
 }
 
-void requireFileName(const CQBNWCharString& fileName,
-                     const wchar_t* szArgName)
+void requireFileName(const CQBNWCharString& fileName, const wchar_t* szArgName)
 {
     if (!fileName.isValid() || fileName.getLength() == 0)
         throw CQBNBadArgException(szArgName, L"filename must be non-null",
@@ -162,8 +160,8 @@ LONG readMultipleValues(HKEY hKey, VALENTW* pRecords, DWORD dwCount,
         // Values without data need no room, but a null buffer would only be
         // measured again, never filled.
         if (!data.allocate(dwSize != 0 ? dwSize : 1))
-            throw CQBNMemAllocException(L"lpValueBuf",
-                                        QBN_REGISTRY_KEY_SOURCE, __LINE__);
+            throw CQBNMemAllocException(L"lpValueBuf", QBN_REGISTRY_KEY_SOURCE,
+                                        __LINE__);
         dwSize = data.getNumElems();
         lResult = RegQueryMultipleValuesW(
             hKey, pRecords, dwCount,
@@ -267,8 +265,7 @@ void appendValue(CValueRoom& room, DWORD dwNameLength, DWORD dwType,
     if (dwSize == 0)
         return;
     if (!value.data.allocate(dwSize))
-        throw CQBNMemAllocException(L"data", QBN_REGISTRY_KEY_SOURCE,
-                                    __LINE__);
+        throw CQBNMemAllocException(L"data", QBN_REGISTRY_KEY_SOURCE, __LINE__);
     std::memcpy(value.data.getBuffer(), room.data.getBuffer(), dwSize);
 }
 
@@ -293,8 +290,7 @@ void readValues(HKEY hKey, const CQBNWCharString& path,
             &dwNameLength, nullptr, &dwType, room->data.getBuffer(), &dwSize);
         if (lResult == ERROR_NO_MORE_ITEMS)
             return;
-        if (lResult == ERROR_MORE_DATA &&
-            ulMeasured++ < kMultipleValuesReads) {
+        if (lResult == ERROR_MORE_DATA && ulMeasured++ < kMultipleValuesReads) {
             measureValues(hKey, path, info);
             room.reset(new CValueRoom(info));
             continue;
@@ -331,11 +327,11 @@ CQBNRegistryKey::CQBNRegistryKey(const CQBNRegistryKey& other)
 
 void CQBNRegistryKey::takePath(const CQBNWCharString& path)
 {
-    const bool bCopied = qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE,
-                                  __LINE__, [&]() {
-                                      m_path = path;
-                                      return m_path == path;
-                                  });
+    const bool bCopied =
+        qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            m_path = path;
+            return m_path == path;
+        });
     if (!bCopied)
         throw CQBNRegKeyInitException(QBN_REGISTRY_KEY_SOURCE, __LINE__);
 }
@@ -486,16 +482,15 @@ bool CQBNRegistryKey::getMaxValueNameLen(unsigned long& ulLength)
 
 bool CQBNRegistryKey::getName(CQBNWCharString& out, bool bFull) const
 {
-    return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
-                    [&]() {
-                        const CQBNWCharString separator(kSeparator);
-                        if (!bFull && m_path.countOccurrences(separator) != 0)
-                            return m_path.subStringAt(out, separator, 1,
-                                                      pmBackward, false);
-                        // A path of one level is its own short name.
-                        out = m_path;
-                        return out == m_path;
-                    });
+    return qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            const CQBNWCharString separator(kSeparator);
+            if (!bFull && m_path.countOccurrences(separator) != 0)
+                return m_path.subStringAt(out, separator, 1, pmBackward, false);
+            // A path of one level is its own short name.
+            out = m_path;
+            return out == m_path;
+        });
 }
 
 // ---- enumeration ----
@@ -510,8 +505,7 @@ bool CQBNRegistryKey::enumSubKeys(CQBNRegistryKey& outKey,
         [&]() { return nextSubKey(outKey, ulIndex) == ERROR_SUCCESS; });
 }
 
-LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
-                                 unsigned long ulIndex)
+LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey, unsigned long ulIndex)
 {
     unsigned long ulMaxLen = 0;
     if (!getMaxSubKeyLen(ulMaxLen) || !openIfClosed(*this))
@@ -525,9 +519,9 @@ LONG CQBNRegistryKey::nextSubKey(CQBNRegistryKey& outKey,
     if (lResult == ERROR_NO_MORE_ITEMS)
         return lResult;
     if (lResult != ERROR_SUCCESS)
-        throw CQBNRegEnumKeyException(m_path.getText(), lResult,
-                                      kEnumClassName, L"enumSubKeys",
-                                      QBN_REGISTRY_KEY_SOURCE, __LINE__);
+        throw CQBNRegEnumKeyException(m_path.getText(), lResult, kEnumClassName,
+                                      L"enumSubKeys", QBN_REGISTRY_KEY_SOURCE,
+                                      __LINE__);
     // The sub-key keeps this key's access mask, registry view flags
     // included, or it would be looked for in the other view.
     const CQBNWCharString path = childPath(m_path, name);
@@ -563,8 +557,8 @@ bool CQBNRegistryKey::listSubKeyNames(CQBNWCharStringList& list)
         // A longer name came in after the measuring.
         if (lResult == ERROR_MORE_DATA && ulMeasured++ < kMultipleValuesReads) {
             if (!room.allocate(measureSubKeys() + 1))
-                throw CQBNBufferInitException(QBN_REGISTRY_KEY_SOURCE,
-                                              __LINE__, true);
+                throw CQBNBufferInitException(QBN_REGISTRY_KEY_SOURCE, __LINE__,
+                                              true);
             continue;
         }
         if (lResult != ERROR_SUCCESS)
@@ -583,10 +577,9 @@ bool CQBNRegistryKey::listSubKeyNames(CQBNWCharStringList& list)
 DWORD CQBNRegistryKey::measureSubKeys()
 {
     DWORD dwMaxLength = 0;
-    const LONG lResult =
-        RegQueryInfoKeyW(m_hKey, nullptr, nullptr, nullptr, nullptr,
-                         &dwMaxLength, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr);
+    const LONG lResult = RegQueryInfoKeyW(
+        m_hKey, nullptr, nullptr, nullptr, nullptr, &dwMaxLength, nullptr,
+        nullptr, nullptr, nullptr, nullptr, nullptr);
     if (lResult != ERROR_SUCCESS)
         throw CQBNRegQueryInfoKeyException(m_path.getText(), lResult,
                                            QBN_REGISTRY_KEY_SOURCE, __LINE__);
@@ -731,14 +724,13 @@ bool CQBNRegistryKey::saveHive(const CQBNWCharString& szExportFileName,
 bool CQBNRegistryKey::restore(const CQBNWCharString& szImportFileName,
                               unsigned long flags)
 {
-    return qbnGuard(false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__,
-                    [&]() {
-                        requireFileName(szImportFileName, L"szImportFileName");
-                        if (flags == kQbnRestoreFromTextFile)
-                            return CQBNRegistryFile::importFromTextFile(
-                                szImportFileName);
-                        return restoreHive(szImportFileName, flags);
-                    });
+    return qbnGuard(
+        false, esLastError, QBN_REGISTRY_KEY_SOURCE, __LINE__, [&]() {
+            requireFileName(szImportFileName, L"szImportFileName");
+            if (flags == kQbnRestoreFromTextFile)
+                return CQBNRegistryFile::importFromTextFile(szImportFileName);
+            return restoreHive(szImportFileName, flags);
+        });
 }
 
 // Other flags (REG_FORCE_RESTORE among them) are Windows' own and pass

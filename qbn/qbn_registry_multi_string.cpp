@@ -120,8 +120,7 @@ bool CQBNRegistryMultiString::writeRegistry()
     });
 }
 
-bool CQBNRegistryMultiString::getValue(CQBNWCharStringList& out,
-                                       bool bUseCache)
+bool CQBNRegistryMultiString::getValue(CQBNWCharStringList& out, bool bUseCache)
 {
     return deliverCache(out, m_regMultiStringCache, bUseCache,
                         QBN_REGISTRY_MULTI_STRING_SOURCE, __LINE__);

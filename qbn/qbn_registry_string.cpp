@@ -69,10 +69,10 @@ bool CQBNRegistryString::writeText(DWORD dwType, const wchar_t* szClassName,
         // string has no storage: it is written as the empty text (one 0)
         // rather than as a size without data behind it.
         const bool bHasStorage = m_szRegStringCache.isValid();
-        const void* pData = bHasStorage
-                                ? static_cast<const void*>(
-                                      m_szRegStringCache.getBuffer())
-                                : static_cast<const void*>(L"");
+        const void* pData =
+            bHasStorage
+                ? static_cast<const void*>(m_szRegStringCache.getBuffer())
+                : static_cast<const void*>(L"");
         const DWORD dwSize =
             bHasStorage ? m_szRegStringCache.getNumElems() * sizeof(wchar_t)
                         : sizeof(wchar_t);

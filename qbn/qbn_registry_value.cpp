@@ -87,8 +87,7 @@ bool CQBNRegistryValue::setRegistryValue(DWORD dwType, const void* pData,
         RegSetValueExW(m_hKey, m_valueName.getText(), 0, dwType,
                        static_cast<const BYTE*>(pData), dwSize);
     if (lResult != ERROR_SUCCESS)
-        throw CQBNRegValueSetException(m_path.getText(),
-                                       m_valueName.getText(),
+        throw CQBNRegValueSetException(m_path.getText(), m_valueName.getText(),
                                        static_cast<unsigned long>(lResult),
                                        szClassName, L"writeRegistry",
                                        szSourceFile, ulLine);

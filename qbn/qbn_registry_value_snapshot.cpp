@@ -9,12 +9,12 @@ bool CQBNRegistryValuesInfo::operator==(
            CompareFileTime(&lastWrite, &other.lastWrite) == 0;
 }
 
-CQBNRegistryValueSnapshot::CQBNRegistryValueSnapshot()
-    : m_info()
-{
-}
+CQBNRegistryValueSnapshot::CQBNRegistryValueSnapshot() : m_info() {}
 
-CQBNRegistryValueSnapshot::~CQBNRegistryValueSnapshot() { stopWatching(); }
+CQBNRegistryValueSnapshot::~CQBNRegistryValueSnapshot()
+{
+    stopWatching();
+}
 
 LONG CQBNRegistryValueSnapshot::queryInfo(HKEY hKey,
                                           CQBNRegistryValuesInfo& info)

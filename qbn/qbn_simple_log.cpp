@@ -7,9 +7,9 @@
 #include <vector>
 
 CQBNSimpleLog::CQBNSimpleLog(unsigned long ulLevel, const wchar_t* szMessage,
-                             unsigned long ulResult,
-                             unsigned long ulResultType, bool bLogNow,
-                             bool bLogOnDestroy, unsigned short usOutputs)
+                             unsigned long ulResult, unsigned long ulResultType,
+                             bool bLogNow, bool bLogOnDestroy,
+                             unsigned short usOutputs)
     : CQBNLogging(usOutputs, bLogOnDestroy)
 {
     m_record.level = ulLevel;
@@ -57,8 +57,7 @@ std::vector<wchar_t> notificationText(const wchar_t* szBoxText)
 } // namespace
 
 CLogNotification::CLogNotification(const wchar_t* szBoxText,
-                                   unsigned short usOutputs,
-                                   bool bLogOnDestroy)
+                                   unsigned short usOutputs, bool bLogOnDestroy)
     : CQBNSimpleLog(llNotification, nullptr, 0, rtErrorCode, false,
                     bLogOnDestroy, usOutputs)
 {

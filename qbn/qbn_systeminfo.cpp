@@ -1,7 +1,7 @@
 #include "qbn_systeminfo.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "qbn_catch.h"
 #include "qbn_directory.h"
@@ -15,8 +15,8 @@ namespace {
 
 const wchar_t kClassName[] = L"CQBNSystemInfo";
 
-const wchar_t* const kStorageNames[] = {L"Ostrel", L"Halvorix", L"PATH",
-                                        L"SID", L"qbn_userinfo.ini"};
+const wchar_t* const kStorageNames[] = {L"Ostrel", L"Halvorix", L"PATH", L"SID",
+                                        L"qbn_userinfo.ini"};
 const unsigned long kStorageNameCount =
     sizeof(kStorageNames) / sizeof(kStorageNames[0]);
 
@@ -26,10 +26,9 @@ const unsigned long kFolderChars = MAX_PATH + 1;
 CQBNWCharString commonAppDataFolder()
 {
     CQBNBuffer<unsigned short> buffer(kFolderChars);
-    const HRESULT hResult =
-        SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr,
-                         SHGFP_TYPE_CURRENT,
-                         reinterpret_cast<wchar_t*>(buffer.getBuffer()));
+    const HRESULT hResult = SHGetFolderPathW(
+        nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+        reinterpret_cast<wchar_t*>(buffer.getBuffer()));
     buffer[kFolderChars - 1] = 0;
     const CQBNWCharString folder(buffer);
     // An empty answer would turn the storage path into one below the root
@@ -37,8 +36,8 @@ CQBNWCharString commonAppDataFolder()
     if (FAILED(hResult) || folder.getLength() == 0)
         throw CQBNSIgetStoragePathException(
             L"SHGetFolderPath( CSIDL_COMMON_APPDATA ) failed",
-            static_cast<unsigned long>(hResult), kClassName,
-            L"getStoragePath", QBN_SYSTEMINFO_SOURCE, __LINE__);
+            static_cast<unsigned long>(hResult), kClassName, L"getStoragePath",
+            QBN_SYSTEMINFO_SOURCE, __LINE__);
     return folder;
 }
 
@@ -53,8 +52,8 @@ CQBNSystemInfo::CQBNSystemInfo(unsigned long ulNameIndex)
 
 CQBNSystemInfo::~CQBNSystemInfo()
 {
-    CQBNTraceScope trace(kClassName, L"~CQBNSystemInfo",
-                         QBN_SYSTEMINFO_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"~CQBNSystemInfo", QBN_SYSTEMINFO_SOURCE,
+                         __LINE__);
 }
 
 // The index is checked here, not trusted: one outside the table would read

@@ -106,8 +106,7 @@ bool canSearch(const CQBNWCharString& text, const CQBNWCharString& subString,
                     L"of this string",
                     __LINE__);
     if (ulOccurrance == 0)
-        throwBadArg(L"ulOccurrance", L"value must be greater than 0",
-                    __LINE__);
+        throwBadArg(L"ulOccurrance", L"value must be greater than 0", __LINE__);
     return true;
 }
 
@@ -143,8 +142,7 @@ bool findMatch(const CQBNWCharString& text, const CQBNWCharString& subString,
     const unsigned long ulLastStart = text.getLength() - ulSubLength;
     unsigned long ulFound = 0;
     for (unsigned long ulStep = 0; ulStep <= ulLastStart; ++ulStep) {
-        const unsigned long ulStart =
-            bForward ? ulStep : ulLastStart - ulStep;
+        const unsigned long ulStart = bForward ? ulStep : ulLastStart - ulStep;
         if (matchesAt(text, ulStart, subString, ulSubLength) &&
             ++ulFound == ulWanted) {
             ulPos = ulStart;
@@ -232,13 +230,11 @@ unsigned long addSaturated(unsigned long ulLeft, unsigned long ulRight)
     return ulRight > ULONG_MAX - ulLeft ? ULONG_MAX : ulLeft + ulRight;
 }
 
-}  // namespace
+} // namespace
 
 // ---- construction ----
 
-CQBNWCharString::CQBNWCharString()
-{
-}
+CQBNWCharString::CQBNWCharString() {}
 
 CQBNWCharString::CQBNWCharString(const CQBNWCharString& other)
     : CQBNBuffer<unsigned short>(other)
@@ -311,7 +307,7 @@ bool CQBNWCharString::setFromCodeUnit(wchar_t wcCodeUnit)
 bool CQBNWCharString::setFromDecimal(long lValue)
 {
     const unsigned long kMaxUnits =
-        std::numeric_limits<unsigned long>::digits10 + 2;  // sign + digits
+        std::numeric_limits<unsigned long>::digits10 + 2; // sign + digits
     Unit units[kMaxUnits];
     unsigned long ulStart = kMaxUnits;
     // Negated as unsigned so that the most negative value stays exact.
@@ -337,9 +333,8 @@ void CQBNWCharString::takeStorage(CQBNWCharString& other)
 
 CQBNWCharString& CQBNWCharString::operator=(const CQBNWCharString& other)
 {
-    qbnGuardAction(esErrno, QBN_WCHAR_STRING_SOURCE, __LINE__, [&]() {
-        CQBNBuffer<unsigned short>::operator=(other);
-    });
+    qbnGuardAction(esErrno, QBN_WCHAR_STRING_SOURCE, __LINE__,
+                   [&]() { CQBNBuffer<unsigned short>::operator=(other); });
     return *this;
 }
 
@@ -370,8 +365,8 @@ const wchar_t* CQBNWCharString::getText() const
 {
     if (!isValid())
         return L"";
-    const bool bTerminated = m_pBuffer[m_ulNumElems - 1] == 0 ||
-                             getLength() < m_ulNumElems;
+    const bool bTerminated =
+        m_pBuffer[m_ulNumElems - 1] == 0 || getLength() < m_ulNumElems;
     return bTerminated ? reinterpret_cast<const wchar_t*>(m_pBuffer) : L"";
 }
 
@@ -491,8 +486,8 @@ bool CQBNWCharString::find(const CQBNWCharString& subString,
         if (!canSearch(*this, subString, ulOccurrance) ||
             !isParseMode(parseMode))
             return false;
-        return findMatch(*this, subString, ulOccurrance,
-                         parseMode == pmForward, ulPos);
+        return findMatch(*this, subString, ulOccurrance, parseMode == pmForward,
+                         ulPos);
     });
 }
 
@@ -516,8 +511,7 @@ unsigned long CQBNWCharString::countOccurrences(
 // counting from the end) plus one, and only numbers up to the count of
 // occurrences are ever tried.
 bool CQBNWCharString::occurrenceAt(const CQBNWCharString& subString,
-                                   unsigned long ulPos,
-                                   unsigned long parseMode,
+                                   unsigned long ulPos, unsigned long parseMode,
                                    unsigned long& ulOccurrance) const
 {
     if (!isValid() || !subString.isValid() || !isParseMode(parseMode))
@@ -533,8 +527,7 @@ bool CQBNWCharString::occurrenceAt(const CQBNWCharString& subString,
         countMatches(*this, subString, ulSubLength, 0, ulPos, ULONG_MAX);
     const unsigned long ulAfter = countMatches(*this, subString, ulSubLength,
                                                ulPos + 1, ulStarts, ULONG_MAX);
-    const unsigned long ulCounted =
-        std::min(ulBefore + 1 + ulAfter, ulLength);
+    const unsigned long ulCounted = std::min(ulBefore + 1 + ulAfter, ulLength);
     const unsigned long ulNumber =
         (parseMode == pmForward ? ulBefore : ulAfter) + 1;
     if (ulNumber > ulCounted)
@@ -584,8 +577,7 @@ bool CQBNWCharString::insert(const CQBNWCharString& string, unsigned long ulPos)
         if (!isValid() && ulPos != 0)
             return false;
         if (!string.isValid())
-            throwBadArg(L"string", L"can't insert an invalid string",
-                        __LINE__);
+            throwBadArg(L"string", L"can't insert an invalid string", __LINE__);
         const unsigned long ulLength = getLength();
         if (ulPos > ulLength)
             throwBadArg(L"ulPos", L"position is out of string bounds",

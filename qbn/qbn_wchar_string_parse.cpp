@@ -20,9 +20,8 @@ const wchar_t kClassName[] = L"CQBNWCharString";
 
 // Bit i of a whitespace selection picks entry i of this table.
 const unsigned short kTableEnd = 0xFFFF;
-const unsigned short kWhitespaceTable[] = {0x0020, 0x0009, 0x000C, 0x0007,
-                                           0x000A, 0x0008, 0x000D, 0x000B,
-                                           kTableEnd};
+const unsigned short kWhitespaceTable[] = {
+    0x0020, 0x0009, 0x000C, 0x0007, 0x000A, 0x0008, 0x000D, 0x000B, kTableEnd};
 
 const wchar_t kDigitTable[] = L"0123456789ABCDEF";
 
@@ -83,8 +82,7 @@ TextSpan spanOf(const CQBNWCharString& text)
 unsigned long whitespaceMask(const CQBNFlags& flags)
 {
     unsigned long ulMask = 0;
-    for (unsigned long ulBit = 0; kWhitespaceTable[ulBit] != kTableEnd;
-         ++ulBit)
+    for (unsigned long ulBit = 0; kWhitespaceTable[ulBit] != kTableEnd; ++ulBit)
         if (flags.hasFlags(1ul << ulBit))
             ulMask |= 1ul << ulBit;
     return ulMask;
@@ -94,8 +92,7 @@ bool isTrimmed(const TrimSet& set, unsigned short usUnit)
 {
     if (usUnit == set.usExtra)
         return true;
-    for (unsigned long ulBit = 0; kWhitespaceTable[ulBit] != kTableEnd;
-         ++ulBit)
+    for (unsigned long ulBit = 0; kWhitespaceTable[ulBit] != kTableEnd; ++ulBit)
         if ((set.ulMask & (1ul << ulBit)) != 0 &&
             kWhitespaceTable[ulBit] == usUnit)
             return true;
@@ -255,8 +252,7 @@ bool isDecimalText(const TextSpan& span, bool bAllowNegative,
             bDigitSeen = true;
         else if (usUnit == L'-' && ul == 0 && bAllowNegative)
             continue;
-        else if (usUnit == L'.' && bAllowDecimalPoint && bInside &&
-                 !bPointSeen)
+        else if (usUnit == L'.' && bAllowDecimalPoint && bInside && !bPointSeen)
             bPointSeen = true;
         else
             return false;
@@ -319,13 +315,11 @@ bool parseDecimal(const TextSpan& span, unsigned long& ulValue)
         return false;
     const bool bNegative = span.pUnits[0] == L'-';
     const unsigned long ulMaxPositive = LONG_MAX;
-    const unsigned long ulLimit =
-        bNegative ? ulMaxPositive + 1 : ulMaxPositive;
+    const unsigned long ulLimit = bNegative ? ulMaxPositive + 1 : ulMaxPositive;
     unsigned long ulMagnitude = 0;
     for (unsigned long ul = bNegative ? 1 : 0; ul < span.ulLength; ++ul)
         // Out of range is a failure, not a value clamped to the limit.
-        if (!accumulateDigit(ulMagnitude, span.pUnits[ul] - L'0', 10,
-                             ulLimit))
+        if (!accumulateDigit(ulMagnitude, span.pUnits[ul] - L'0', 10, ulLimit))
             throw CQBNBadArgException(
                 L"this string",
                 L"too many decimal digits in string - will overflow long "
@@ -387,9 +381,8 @@ bool writeNumberText(CQBNWCharString& text, unsigned long ulValue,
 // ---- building results ----
 
 // Appends code units [ulFrom, ulTo) of a text; the caller checked the bounds.
-bool appendUnits(CQBNBuffer<unsigned short>& units,
-                 const CQBNWCharString& text, unsigned long ulFrom,
-                 unsigned long ulTo)
+bool appendUnits(CQBNBuffer<unsigned short>& units, const CQBNWCharString& text,
+                 unsigned long ulFrom, unsigned long ulTo)
 {
     if (ulTo <= ulFrom)
         return true;
@@ -451,8 +444,7 @@ bool tokenAt(const CQBNWCharString& text, CQBNWCharString& token,
     if (ulDelimiters < ulTokenNum - 1)
         return false;
     if (tokenMode == tmSeparated)
-        return separatedToken(text, token, delimiter, ulTokenNum,
-                              ulDelimiters);
+        return separatedToken(text, token, delimiter, ulTokenNum, ulDelimiters);
     return enclosedToken(text, token, delimiter, ulTokenNum, ulDelimiters);
 }
 
@@ -518,16 +510,15 @@ CQBNWCharString::CQBNWCharString(unsigned long ulValue,
         false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
             // Decimal text is that of the value read as a signed long.
             if (numberSystem == nsDecimal)
-                return copyInto(
-                    *this, CQBNWCharString(static_cast<long>(ulValue)));
+                return copyInto(*this,
+                                CQBNWCharString(static_cast<long>(ulValue)));
             const RadixSystem* pSystem = findRadixSystem(numberSystem);
             if (pSystem == nullptr)
                 throw CQBNBadArgException(
                     L"asNumberSystem",
                     L"mode isn't supported, must be hex,bin,or oct",
                     QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-            return writeNumberText(*this, ulValue, *pSystem, usWidth,
-                                   bPrefix);
+            return writeNumberText(*this, ulValue, *pSystem, usWidth, bPrefix);
         });
     if (!bBuilt)
         throw CQBNBufferInitException(QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
@@ -542,33 +533,33 @@ bool CQBNWCharString::subString(CQBNWCharString& out, unsigned long ulStartPos,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        if (ulEndPos < ulStartPos)
-            throw CQBNBadArgException(
-                L"ulStartPos",
-                L"start position can't be greater than end position - use "
-                L"extractOutside( ) or deleteRange( ) instead",
-                QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        CQBNWCharString part;
-        if (ulStartPos != ulEndPos) {
-            // The wrapped range of extractOutside is exactly start to end.
-            if (!copyInto(part, *this) ||
-                !part.extractOutside(ulEndPos, ulStartPos, !bIncludeEnd,
-                                     !bIncludeStart))
-                return false;
-        } else {
-            // The terminator and storage past the text are no code units of
-            // the text, whatever the flags.
-            if (ulStartPos >= getLength())
-                throw CQBNIndexOutOfBoundsException(
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            if (ulEndPos < ulStartPos)
+                throw CQBNBadArgException(
+                    L"ulStartPos",
+                    L"start position can't be greater than end position - use "
+                    L"extractOutside( ) or deleteRange( ) instead",
                     QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-            if (bIncludeStart || bIncludeEnd)
-                part = CQBNWCharString(
-                    static_cast<wchar_t>((*this)[ulStartPos]));
-        }
-        return copyInto(out, part);
-    });
+            CQBNWCharString part;
+            if (ulStartPos != ulEndPos) {
+                // The wrapped range of extractOutside is exactly start to end.
+                if (!copyInto(part, *this) ||
+                    !part.extractOutside(ulEndPos, ulStartPos, !bIncludeEnd,
+                                         !bIncludeStart))
+                    return false;
+            } else {
+                // The terminator and storage past the text are no code units of
+                // the text, whatever the flags.
+                if (ulStartPos >= getLength())
+                    throw CQBNIndexOutOfBoundsException(
+                        QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+                if (bIncludeStart || bIncludeEnd)
+                    part = CQBNWCharString(
+                        static_cast<wchar_t>((*this)[ulStartPos]));
+            }
+            return copyInto(out, part);
+        });
 }
 
 bool CQBNWCharString::extractOutside(unsigned long ulStartPos,
@@ -577,33 +568,34 @@ bool CQBNWCharString::extractOutside(unsigned long ulStartPos,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        const unsigned long ulLength = getLength();
-        if (ulStartPos >= ulLength)
-            throw CQBNBadArgException(
-                L"ulStartPos", L"start position is past the end of the string",
-                QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        if (ulEndPos >= ulLength)
-            throw CQBNBadArgException(
-                L"ulEndPos", L"end position is past the end of the string",
-                QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        if (ulStartPos == ulEndPos)
-            throw CQBNBadArgException(
-                L"ulEndPos & ulStartPos",
-                L"start and end positions can't be equal",
-                QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        const unsigned long ulStartCut = bRemoveStart ? ulStartPos
-                                                      : ulStartPos + 1;
-        const unsigned long ulEndCut = bRemoveEnd ? ulEndPos + 1 : ulEndPos;
-        CQBNBuffer<unsigned short> kept;
-        const bool bKept =
-            ulStartPos < ulEndPos
-                ? appendUnits(kept, *this, 0, ulStartCut) &&
-                      appendUnits(kept, *this, ulEndCut, ulLength)
-                : appendUnits(kept, *this, ulEndCut, ulStartCut);
-        return bKept && copyInto(*this, CQBNWCharString(kept));
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            const unsigned long ulLength = getLength();
+            if (ulStartPos >= ulLength)
+                throw CQBNBadArgException(
+                    L"ulStartPos",
+                    L"start position is past the end of the string",
+                    QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+            if (ulEndPos >= ulLength)
+                throw CQBNBadArgException(
+                    L"ulEndPos", L"end position is past the end of the string",
+                    QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+            if (ulStartPos == ulEndPos)
+                throw CQBNBadArgException(
+                    L"ulEndPos & ulStartPos",
+                    L"start and end positions can't be equal",
+                    QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+            const unsigned long ulStartCut =
+                bRemoveStart ? ulStartPos : ulStartPos + 1;
+            const unsigned long ulEndCut = bRemoveEnd ? ulEndPos + 1 : ulEndPos;
+            CQBNBuffer<unsigned short> kept;
+            const bool bKept =
+                ulStartPos < ulEndPos
+                    ? appendUnits(kept, *this, 0, ulStartCut) &&
+                          appendUnits(kept, *this, ulEndCut, ulLength)
+                    : appendUnits(kept, *this, ulEndCut, ulStartCut);
+            return bKept && copyInto(*this, CQBNWCharString(kept));
+        });
 }
 
 bool CQBNWCharString::subStringBetween(CQBNWCharString& out,
@@ -616,24 +608,25 @@ bool CQBNWCharString::subStringBetween(CQBNWCharString& out,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        // An empty delimiter has no last code unit to count from.
-        requireText(startDelimiter, L"startDelimiter");
-        requireText(endDelimiter, L"endDelimiter");
-        unsigned long ulStart = 0;
-        unsigned long ulEnd = 0;
-        if (!find(startDelimiter, ulStartOccurrance, pmForward, ulStart) ||
-            !find(endDelimiter, ulEndOccurrance, pmBackward, ulEnd))
-            return false;
-        const unsigned long ulStartLast =
-            ulStart + startDelimiter.getLength() - 1;
-        const unsigned long ulEndLast = ulEnd + endDelimiter.getLength() - 1;
-        return subString(out,
-                         bIncludeStartDelimiter ? ulStart : ulStartLast,
-                         bIncludeEndDelimiter ? ulEndLast : ulEnd,
-                         bIncludeStartDelimiter, bIncludeEndDelimiter);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            // An empty delimiter has no last code unit to count from.
+            requireText(startDelimiter, L"startDelimiter");
+            requireText(endDelimiter, L"endDelimiter");
+            unsigned long ulStart = 0;
+            unsigned long ulEnd = 0;
+            if (!find(startDelimiter, ulStartOccurrance, pmForward, ulStart) ||
+                !find(endDelimiter, ulEndOccurrance, pmBackward, ulEnd))
+                return false;
+            const unsigned long ulStartLast =
+                ulStart + startDelimiter.getLength() - 1;
+            const unsigned long ulEndLast =
+                ulEnd + endDelimiter.getLength() - 1;
+            return subString(out,
+                             bIncludeStartDelimiter ? ulStart : ulStartLast,
+                             bIncludeEndDelimiter ? ulEndLast : ulEnd,
+                             bIncludeStartDelimiter, bIncludeEndDelimiter);
+        });
 }
 
 bool CQBNWCharString::convertOccurrence(const CQBNWCharString& subString,
@@ -643,40 +636,41 @@ bool CQBNWCharString::convertOccurrence(const CQBNWCharString& subString,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        requireText(subString, L"subString");
-        if (!isParseMode(parseMode))
-            throw CQBNBadArgException(L"parseMode", L"invalid parse mode",
-                                      QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        unsigned long ulPos = 0;
-        return find(subString, ulOccurrance, parseMode, ulPos) &&
-               occurrenceAt(subString, ulPos, otherParseMode(parseMode),
-                            ulConverted);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            requireText(subString, L"subString");
+            if (!isParseMode(parseMode))
+                throw CQBNBadArgException(L"parseMode", L"invalid parse mode",
+                                          QBN_WCHAR_STRING_PARSE_SOURCE,
+                                          __LINE__);
+            unsigned long ulPos = 0;
+            return find(subString, ulOccurrance, parseMode, ulPos) &&
+                   occurrenceAt(subString, ulPos, otherParseMode(parseMode),
+                                ulConverted);
+        });
 }
 
 bool CQBNWCharString::cutAt(const CQBNWCharString& subString,
-                            unsigned long ulOccurrance,
-                            unsigned long parseMode, bool bExclude)
+                            unsigned long ulOccurrance, unsigned long parseMode,
+                            bool bExclude)
 {
     if (!isValid() || !isParseMode(parseMode))
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        unsigned long ulPos = 0;
-        if (!find(subString, ulOccurrance, parseMode, ulPos))
-            return false;
-        const unsigned long ulSubLength = subString.getLength();
-        CQBNWCharString kept;
-        const bool bCut =
-            parseMode == pmForward
-                ? dropFirst(bExclude ? ulPos + ulSubLength : ulPos, kept)
-                : dropLast(getLength() - ulPos -
-                               (bExclude ? 0 : ulSubLength),
-                           kept);
-        return bCut && copyInto(*this, kept);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            unsigned long ulPos = 0;
+            if (!find(subString, ulOccurrance, parseMode, ulPos))
+                return false;
+            const unsigned long ulSubLength = subString.getLength();
+            CQBNWCharString kept;
+            const bool bCut =
+                parseMode == pmForward
+                    ? dropFirst(bExclude ? ulPos + ulSubLength : ulPos, kept)
+                    : dropLast(getLength() - ulPos -
+                                   (bExclude ? 0 : ulSubLength),
+                               kept);
+            return bCut && copyInto(*this, kept);
+        });
 }
 
 bool CQBNWCharString::subStringAt(CQBNWCharString& out,
@@ -686,18 +680,18 @@ bool CQBNWCharString::subStringAt(CQBNWCharString& out,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        // cutAt counts from the other end, so the occurrence is renumbered.
-        unsigned long ulConverted = 0;
-        if (!convertOccurrence(subString, ulOccurrance, parseMode,
-                               ulConverted))
-            return false;
-        CQBNWCharString piece(*this);
-        return piece.cutAt(subString, ulConverted, otherParseMode(parseMode),
-                           !bInclude) &&
-               copyInto(out, piece);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            // cutAt counts from the other end, so the occurrence is renumbered.
+            unsigned long ulConverted = 0;
+            if (!convertOccurrence(subString, ulOccurrance, parseMode,
+                                   ulConverted))
+                return false;
+            CQBNWCharString piece(*this);
+            return piece.cutAt(subString, ulConverted,
+                               otherParseMode(parseMode), !bInclude) &&
+                   copyInto(out, piece);
+        });
 }
 
 bool CQBNWCharString::getToken(CQBNWCharString& out,
@@ -709,23 +703,23 @@ bool CQBNWCharString::getToken(CQBNWCharString& out,
 {
     if (!isValid() || !delimiter.isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        if (ulTokenNum == 0)
-            throw CQBNBadArgException(L"ulOccurrance",
-                                      L"ulOccurrance must be greater than 0",
-                                      QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-        if (tokenMode != tmSeparated && tokenMode != tmEnclosed)
-            return false;
-        CQBNWCharString token;
-        if (!tokenAt(*this, token, delimiter, ulTokenNum, tokenMode))
-            return false;
-        // An empty token is a null string and has nothing to trim.
-        if (token.isValid() &&
-            !token.removeWhitespace(partFlags, whitespaceFlags))
-            return false;
-        return copyInto(out, token);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            if (ulTokenNum == 0)
+                throw CQBNBadArgException(
+                    L"ulOccurrance", L"ulOccurrance must be greater than 0",
+                    QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+            if (tokenMode != tmSeparated && tokenMode != tmEnclosed)
+                return false;
+            CQBNWCharString token;
+            if (!tokenAt(*this, token, delimiter, ulTokenNum, tokenMode))
+                return false;
+            // An empty token is a null string and has nothing to trim.
+            if (token.isValid() &&
+                !token.removeWhitespace(partFlags, whitespaceFlags))
+                return false;
+            return copyInto(out, token);
+        });
 }
 
 bool CQBNWCharString::tokenize(CQBNWCharStringList& list,
@@ -736,25 +730,25 @@ bool CQBNWCharString::tokenize(CQBNWCharStringList& list,
 {
     if (!isValid() || !delimiter.isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        list.clear();
-        // Enclosed tokens are every other one: the gaps between the pairs
-        // are not tokens.
-        const unsigned long ulStep = tokenMode == tmEnclosed ? 2 : 1;
-        CQBNWCharString token;
-        for (unsigned long ulTokenNum = 1;
-             getToken(token, delimiter, ulTokenNum, tokenMode, partFlags,
-                      whitespaceFlags);
-             ulTokenNum += ulStep) {
-            const long lKey = static_cast<long>((ulTokenNum - 1) / ulStep);
-            if (!list.add(token, lKey)) {
-                list.clear();
-                break;
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            list.clear();
+            // Enclosed tokens are every other one: the gaps between the pairs
+            // are not tokens.
+            const unsigned long ulStep = tokenMode == tmEnclosed ? 2 : 1;
+            CQBNWCharString token;
+            for (unsigned long ulTokenNum = 1;
+                 getToken(token, delimiter, ulTokenNum, tokenMode, partFlags,
+                          whitespaceFlags);
+                 ulTokenNum += ulStep) {
+                const long lKey = static_cast<long>((ulTokenNum - 1) / ulStep);
+                if (!list.add(token, lKey)) {
+                    list.clear();
+                    break;
+                }
             }
-        }
-        return list.getCount() > 0;
-    });
+            return list.getCount() > 0;
+        });
 }
 
 // ---- trimming ----
@@ -764,25 +758,25 @@ bool CQBNWCharString::trim(wchar_t wcCodeUnit, const CQBNFlags& partFlags,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        const TrimSet set = {whitespaceMask(whitespaceFlags),
-                             static_cast<unsigned short>(wcCodeUnit)};
-        if (partFlags.hasFlags(tpTrailing)) {
-            const TextSpan text = spanOf(*this);
-            const unsigned long ulKept = text.ulLength -
-                                         countTrailing(text, set);
-            std::memset(m_pBuffer + ulKept, 0,
-                        (text.ulLength - ulKept) * sizeof(unsigned short));
-        }
-        if (!partFlags.hasFlags(tpLeading))
-            return true;
-        const unsigned long ulLead = countLeading(spanOf(*this), set);
-        if (ulLead == 0)
-            return true;
-        CQBNWCharString rest;
-        return dropFirst(ulLead, rest) && copyInto(*this, rest);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
+            const TrimSet set = {whitespaceMask(whitespaceFlags),
+                                 static_cast<unsigned short>(wcCodeUnit)};
+            if (partFlags.hasFlags(tpTrailing)) {
+                const TextSpan text = spanOf(*this);
+                const unsigned long ulKept =
+                    text.ulLength - countTrailing(text, set);
+                std::memset(m_pBuffer + ulKept, 0,
+                            (text.ulLength - ulKept) * sizeof(unsigned short));
+            }
+            if (!partFlags.hasFlags(tpLeading))
+                return true;
+            const unsigned long ulLead = countLeading(spanOf(*this), set);
+            if (ulLead == 0)
+                return true;
+            CQBNWCharString rest;
+            return dropFirst(ulLead, rest) && copyInto(*this, rest);
+        });
 }
 
 bool CQBNWCharString::removeWhitespace(const CQBNFlags& partFlags,
@@ -806,7 +800,7 @@ bool CQBNWCharString::removeWhitespace(const CQBNFlags& partFlags,
     unsigned long ulKept = 0;
     for (unsigned long ul = 0; ul < text.ulLength; ++ul) {
         const unsigned short usUnit = m_pBuffer[ul];
-        const bool bStripHere = ul < ulMiddleStart ? bLeading
+        const bool bStripHere = ul < ulMiddleStart  ? bLeading
                                 : ul >= ulMiddleEnd ? bTrailing
                                                     : bLeading && bTrailing;
         if (!(bStripHere && isTrimmed(set, usUnit)))
@@ -887,8 +881,7 @@ bool CQBNWCharString::stripNotation()
         std::memmove(m_pBuffer, digits.pUnits,
                      digits.ulLength * sizeof(unsigned short));
         std::memset(m_pBuffer + digits.ulLength, 0,
-                    (text.ulLength - digits.ulLength) *
-                        sizeof(unsigned short));
+                    (text.ulLength - digits.ulLength) * sizeof(unsigned short));
         return fitToLength();
     }
     return false;
@@ -901,10 +894,9 @@ bool CQBNWCharString::toNumber(unsigned long& ulValue,
 {
     if (!isValid())
         return false;
-    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
-                    [&]() {
-        return parseNumber(spanOf(*this), numberSystem, ulValue);
-    });
+    return qbnGuard(
+        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__,
+        [&]() { return parseNumber(spanOf(*this), numberSystem, ulValue); });
 }
 
 // One allocation and one pass: appending byte by byte would copy the growing

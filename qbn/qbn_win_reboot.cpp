@@ -128,12 +128,11 @@ void CQBNWinReboot::closeToken()
 // even building the privilege's name can fail.
 bool CQBNWinReboot::switchPrivilege(bool bEnable) const
 {
-    return qbnGuard(
-        false, esLastError, QBN_WIN_REBOOT_SOURCE, __LINE__, [&]() {
-            const HANDLE hToken = m_token.get();
-            return CQBNWindowsProcess().setPrivilege(kShutdownPrivilege,
-                                                     bEnable, hToken);
-        });
+    return qbnGuard(false, esLastError, QBN_WIN_REBOOT_SOURCE, __LINE__, [&]() {
+        const HANDLE hToken = m_token.get();
+        return CQBNWindowsProcess().setPrivilege(kShutdownPrivilege, bEnable,
+                                                 hToken);
+    });
 }
 
 // False when the question could not be put (the box could not be built or

@@ -23,7 +23,6 @@ const int kQueryVistaOrLater = 37;
 // shlwapi exports IsOS by ordinal only on the systems this still supports.
 const WORD kIsOSOrdinal = 437;
 
-
 // Windows fills as much of the record as the size field announces; the two
 // sizes are the extended record and, for systems that refuse it, the plain
 // one that every version accepts.
@@ -53,11 +52,8 @@ bool isSixtyFourBitArchitecture(WORD wArchitecture)
 } // namespace
 
 CQBNWindowsOSInfo::CQBNWindowsOSInfo()
-    : m_bOSQuery18(false),
-      m_bOSQuery37(false),
-      m_bIsPE(false),
-      m_ulServicePack(0),
-      m_dVersion(0.0)
+    : m_bOSQuery18(false), m_bOSQuery37(false), m_bIsPE(false),
+      m_ulServicePack(0), m_dVersion(0.0)
 {
     CQBNTraceScope trace(kClassName, L"CQBNWindowsOSInfo",
                          QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
@@ -77,15 +73,14 @@ CQBNWindowsOSInfo::~CQBNWindowsOSInfo()
 
 int CQBNWindowsOSInfo::getPlatform() const
 {
-    CQBNTraceScope trace(kClassName, L"getPlatform",
-                         QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"getPlatform", QBN_WINDOWS_OS_INFO_SOURCE,
+                         __LINE__);
     // The native answer, not the process's: a 32-bit program on 64-bit
     // Windows must still see a 64-bit system.
     SYSTEM_INFO info = {};
     GetNativeSystemInfo(&info);
     const int iPlatform =
-        isSixtyFourBitArchitecture(info.wProcessorArchitecture) ? plX64
-                                                                : plX86;
+        isSixtyFourBitArchitecture(info.wProcessorArchitecture) ? plX64 : plX86;
     trace.finish(iPlatform != 0);
     return iPlatform;
 }
@@ -111,8 +106,7 @@ bool CQBNWindowsOSInfo::isWin7() const
     return trace.finish(m_dVersion == 6.1, rtLogical);
 }
 
-bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery,
-                                               bool* pbAnswer) const
+bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery, bool* pbAnswer) const
 {
     return qbnTracedMethod(
         QBN_METHOD_SITE(kClassName, L"performOSQueryFunction",

@@ -18,8 +18,7 @@ const DWORD kPathChars = 1024;
 
 } // namespace
 
-CQBNWindowsResource::CQBNWindowsResource()
-    : m_module(nullptr)
+CQBNWindowsResource::CQBNWindowsResource() : m_module(nullptr)
 {
     CQBNTraceScope trace(kClassName, L"Default Constructor",
                          QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
@@ -29,8 +28,8 @@ CQBNWindowsResource::CQBNWindowsResource()
 
 CQBNWindowsResource::~CQBNWindowsResource()
 {
-    CQBNTraceScope trace(kClassName, L"Destructor",
-                         QBN_WINDOWS_RESOURCE_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"Destructor", QBN_WINDOWS_RESOURCE_SOURCE,
+                         __LINE__);
 }
 
 // A path that fills the whole buffer may have been cut, and looking up a cut

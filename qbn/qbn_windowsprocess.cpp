@@ -18,8 +18,8 @@ static_assert(sizeof(TOKEN_PRIVILEGES) == 16,
 
 CQBNWindowsProcess::CQBNWindowsProcess()
 {
-    CQBNTraceScope trace(kClassName, L"Constructor",
-                         QBN_WINDOWSPROCESS_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"Constructor", QBN_WINDOWSPROCESS_SOURCE,
+                         __LINE__);
 }
 
 CQBNWindowsProcess::~CQBNWindowsProcess()
@@ -31,8 +31,8 @@ CQBNWindowsProcess::~CQBNWindowsProcess()
 bool CQBNWindowsProcess::setPrivilege(const CQBNWCharString& privilegeName,
                                       bool bEnable, const HANDLE& hToken)
 {
-    CQBNTraceScope trace(kClassName, L"setPrivilege",
-                         QBN_WINDOWSPROCESS_SOURCE, __LINE__);
+    CQBNTraceScope trace(kClassName, L"setPrivilege", QBN_WINDOWSPROCESS_SOURCE,
+                         __LINE__);
     // Kept outside the guarded body so that its close, and a warning when
     // the close fails, happen on every path.
     CQBNScopedHandle localToken;
@@ -40,7 +40,8 @@ bool CQBNWindowsProcess::setPrivilege(const CQBNWCharString& privilegeName,
         false, esLastError, QBN_WINDOWSPROCESS_SOURCE, __LINE__, [&]() {
             if (hToken == nullptr)
                 openOwnToken(localToken);
-            const HANDLE hUsed = (hToken != nullptr) ? hToken : localToken.get();
+            const HANDLE hUsed =
+                (hToken != nullptr) ? hToken : localToken.get();
             adjustPrivilege(hUsed, lookupPrivilege(privilegeName), bEnable);
             return true;
         });
@@ -54,10 +55,9 @@ void CQBNWindowsProcess::openOwnToken(CQBNScopedHandle& token)
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES,
                           token.receive())) {
         token.release();
-        throw CQBNOpenProcessTokenException(L"GetCurrentProcess()",
-                                            GetLastError(),
-                                            QBN_WINDOWSPROCESS_SOURCE,
-                                            __LINE__);
+        throw CQBNOpenProcessTokenException(
+            L"GetCurrentProcess()", GetLastError(), QBN_WINDOWSPROCESS_SOURCE,
+            __LINE__);
     }
 }
 
@@ -65,10 +65,9 @@ LUID CQBNWindowsProcess::lookupPrivilege(const CQBNWCharString& privilegeName)
 {
     LUID luid = {};
     if (!LookupPrivilegeValueW(nullptr, privilegeName.getText(), &luid))
-        throw CQBNLookupPrivilegeValueException(privilegeName.getText(),
-                                                GetLastError(),
-                                                QBN_WINDOWSPROCESS_SOURCE,
-                                                __LINE__);
+        throw CQBNLookupPrivilegeValueException(
+            privilegeName.getText(), GetLastError(), QBN_WINDOWSPROCESS_SOURCE,
+            __LINE__);
     return luid;
 }
 
@@ -83,9 +82,8 @@ void CQBNWindowsProcess::adjustPrivilege(HANDLE hToken, const LUID& luid,
     privileges.Privileges[0].Attributes = bEnable ? SE_PRIVILEGE_ENABLED : 0;
     if (!AdjustTokenPrivileges(hToken, FALSE, &privileges, sizeof(privileges),
                                nullptr, nullptr))
-        throw CQBNAdjustTokenPrivilegesException(L"hToken", GetLastError(),
-                                                 QBN_WINDOWSPROCESS_SOURCE,
-                                                 __LINE__);
+        throw CQBNAdjustTokenPrivilegesException(
+            L"hToken", GetLastError(), QBN_WINDOWSPROCESS_SOURCE, __LINE__);
 }
 
 // A failed close is noted but does not undo an adjustment already made.

@@ -15,8 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance,
     // the imports.
     if (lstrcmpW(commandLine, L"--never-used") == 0) {
         HKEY hKey = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ,
-                          &hKey) == ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &hKey) ==
+            ERROR_SUCCESS)
             RegCloseKey(hKey);
         MessageBoxW(nullptr, commandLine, commandLine, MB_OK);
     }

@@ -66,9 +66,8 @@ double median(std::vector<double> values)
         return 0.0;
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0
-               ? values[middle]
-               : (values[middle - 1] + values[middle]) / 2.0;
+    return values.size() % 2 != 0 ? values[middle]
+                                  : (values[middle - 1] + values[middle]) / 2.0;
 }
 
 // ---- the tree ----
@@ -276,9 +275,8 @@ bool sameAsProfileFunctions(const std::wstring& ours,
     std::wstring block;
     const auto flush = [&]() {
         if (!section.empty())
-            WritePrivateProfileSectionW(section.c_str(),
-                                        (block + L'\0').c_str(),
-                                        theirs.c_str());
+            WritePrivateProfileSectionW(
+                section.c_str(), (block + L'\0').c_str(), theirs.c_str());
         block.clear();
     };
     size_t start = 0;
@@ -309,7 +307,10 @@ struct Figures {
     double dRegImport;
 };
 
-const char* yesNo(bool bYes) { return bYes ? "yes" : "NO"; }
+const char* yesNo(bool bYes)
+{
+    return bYes ? "yes" : "NO";
+}
 
 Figures measure(const std::wstring& parent, const std::wstring& name,
                 const std::wstring& folder, unsigned long ulValues,
@@ -327,11 +328,9 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
     figures.dReaders = timeListReaders(path, ulValues);
     bool bRegExported = false;
     figures.dRegExport = timed([&]() {
-        bRegExported =
-            runReg(L"export " + regKey + L" \"" + theirs + L"\" /y");
+        bRegExported = runReg(L"export " + regKey + L" \"" + theirs + L"\" /y");
     });
-    CQBNRegistryKey key(HKEY_CURRENT_USER, path.c_str(), kQbnKeyRead, false,
-                        0);
+    CQBNRegistryKey key(HKEY_CURRENT_USER, path.c_str(), kQbnKeyRead, false, 0);
     bool bExported = false;
     figures.dExport = timed([&]() {
         bExported = key.save(ours.c_str(), kQbnSaveAsTextFile, true);
@@ -344,8 +343,8 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
     const bool bOursBack = digestTree(path) == built;
     qbntest::deleteTree(HKEY_CURRENT_USER, path);
     bool bRegImported = false;
-    figures.dRegImport = timed(
-        [&]() { bRegImported = runReg(L"import \"" + theirs + L"\""); });
+    figures.dRegImport =
+        timed([&]() { bRegImported = runReg(L"import \"" + theirs + L"\""); });
     const bool bTheirsBack = digestTree(path) == built;
 
     std::printf("  %7lu values: readers %7.3f s, export %7.3f s (reg %7.3f s),"
@@ -374,7 +373,7 @@ Figures measure(const std::wstring& parent, const std::wstring& name,
 
 // ---- the report ----
 
-typedef std::map<unsigned long, std::vector<Figures> > FiguresBySize;
+typedef std::map<unsigned long, std::vector<Figures>> FiguresBySize;
 
 template <class Ratio>
 std::vector<double> ratiosOf(const std::vector<Figures>& runs, Ratio ratio)
@@ -395,21 +394,21 @@ void printAim(const char* szWhat, double dMedian, double dAim, bool& bAllMet)
 
 void printSpeedAims(const std::vector<Figures>& runs, bool& bAllMet)
 {
-    printAim("five list readers / reg export, 10,000 values",
-             median(ratiosOf(runs, [](const Figures& f) {
-                 return f.dReaders / f.dRegExport;
-             })),
-             0.5, bAllMet);
-    printAim("export / reg export, 10,000 values",
-             median(ratiosOf(runs, [](const Figures& f) {
-                 return f.dExport / f.dRegExport;
-             })),
-             1.0, bAllMet);
-    printAim("import / reg import, 10,000 values",
-             median(ratiosOf(runs, [](const Figures& f) {
-                 return f.dImport / f.dRegImport;
-             })),
-             1.0, bAllMet);
+    printAim(
+        "five list readers / reg export, 10,000 values",
+        median(ratiosOf(
+            runs, [](const Figures& f) { return f.dReaders / f.dRegExport; })),
+        0.5, bAllMet);
+    printAim(
+        "export / reg export, 10,000 values",
+        median(ratiosOf(
+            runs, [](const Figures& f) { return f.dExport / f.dRegExport; })),
+        1.0, bAllMet);
+    printAim(
+        "import / reg import, 10,000 values",
+        median(ratiosOf(
+            runs, [](const Figures& f) { return f.dImport / f.dRegImport; })),
+        1.0, bAllMet);
 }
 
 // Growth is taken run by run too: the smaller tree's time from the same run.
@@ -446,8 +445,8 @@ std::string withSeparators(unsigned long ulNumber)
 bool report(const FiguresBySize& figures, unsigned long ulRuns)
 {
     std::printf("\nMedians of %lu runs, seconds:\n", ulRuns);
-    std::printf("  %9s %9s %9s %9s %11s %11s\n", "values", "readers",
-                "export", "import", "reg export", "reg import");
+    std::printf("  %9s %9s %9s %9s %11s %11s\n", "values", "readers", "export",
+                "import", "reg export", "reg import");
     for (const auto& size : figures) {
         const std::vector<Figures>& runs = size.second;
         std::printf(
@@ -551,7 +550,7 @@ int wmain(int argc, wchar_t** argv)
     HKEY hBench = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS,
                       &hBench) == ERROR_SUCCESS) {
-        RegDeleteKeyW(hBench, L"QbnBench");  // only when nothing else is in it
+        RegDeleteKeyW(hBench, L"QbnBench"); // only when nothing else is in it
         RegCloseKey(hBench);
     }
     return 0;

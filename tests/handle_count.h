@@ -32,9 +32,9 @@ inline unsigned long countFromSystemList()
     const ULONG kSystemHandleInformation = 16;
     const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
     const QuerySystemInformationFn query =
-        reinterpret_cast<QuerySystemInformationFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
-                           "NtQuerySystemInformation")));
+        reinterpret_cast<QuerySystemInformationFn>(
+            reinterpret_cast<void*>(GetProcAddress(
+                GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (query == nullptr)
         return 0;
     std::vector<BYTE> buffer(1 << 16);

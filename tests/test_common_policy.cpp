@@ -141,8 +141,7 @@ TEST_F(CommonPolicy, LocationsAreSearchedInOrder)
     const unsigned long kOrder[] = {1, 2, 4, 8, 16, 32};
     for (unsigned long i = 0; i < 6; ++i)
         ASSERT_EQ(ERROR_SUCCESS,
-                  plantDword(placeOf(static_cast<SP::PolicyLocation>(
-                                         kOrder[i]),
+                  plantDword(placeOf(static_cast<SP::PolicyLocation>(kOrder[i]),
                                      L"Vaultrion"),
                              L"VRNInstall", 100 + i));
     CQBNCommonPolicy policy;
@@ -167,8 +166,8 @@ TEST_F(CommonPolicy, MachineSettingsComeBeforeUserSettings)
               plantDword(placeOf(SP::MachineSetting, L"Vaultrion"),
                          L"VRNInstall", 0));
     unsigned long ulValue = kUntouched;
-    EXPECT_TRUE(CQBNCommonPolicy().getPolicy(1, ulValue, false,
-                                             CQBNWCharString()));
+    EXPECT_TRUE(
+        CQBNCommonPolicy().getPolicy(1, ulValue, false, CQBNWCharString()));
     EXPECT_EQ(0u, ulValue);
 }
 
@@ -200,13 +199,13 @@ TEST_F(CommonPolicy, SubstitutionIsPassedToEveryLocation)
 
 TEST_F(CommonPolicy, SearchPolicyDecidesWhichLocationsCount)
 {
-    ASSERT_EQ(ERROR_SUCCESS,
-              plantDword(placeOf(SP::MachinePolicy, L"Vaultrion"),
-                         L"VRNInstall", 5));
+    ASSERT_EQ(
+        ERROR_SUCCESS,
+        plantDword(placeOf(SP::MachinePolicy, L"Vaultrion"), L"VRNInstall", 5));
     CQBNProductPolicy quarry((CQBNPolicyQuarrySearchPolicy()));
-    quarry.addPolicySetting(CQBNPolicyDwordSetting(
-        L"Ostrel", L"QBN Common", 1, psRegistry, L"1.0", L"VRNInstall",
-        L"Vaultrion", 9, false));
+    quarry.addPolicySetting(
+        CQBNPolicyDwordSetting(L"Ostrel", L"QBN Common", 1, psRegistry, L"1.0",
+                               L"VRNInstall", L"Vaultrion", 9, false));
     unsigned long ulValue = kUntouched;
     EXPECT_TRUE(quarry.getPolicy(1, ulValue, false, L""));
     EXPECT_EQ(9u, ulValue) << "the policies branch is not searched";
@@ -239,16 +238,16 @@ TEST_F(CommonPolicy, FirstRegisteredIdWins)
 {
     CQBNProductPolicy policy((CQBNPolicyADSearchPolicy()));
     EXPECT_TRUE(policy.addPolicySetting(
-        CQBNPolicyDwordSetting(L"Ostrel", L"QBN Common", 1, psRegistry,
-                               L"1.0", L"First", L"Vaultrion", 10, false)));
+        CQBNPolicyDwordSetting(L"Ostrel", L"QBN Common", 1, psRegistry, L"1.0",
+                               L"First", L"Vaultrion", 10, false)));
     EXPECT_TRUE(policy.addPolicySetting(
-        CQBNPolicyDwordSetting(L"Ostrel", L"QBN Common", 1, psRegistry,
-                               L"1.0", L"Second", L"Vaultrion", 20, false)));
+        CQBNPolicyDwordSetting(L"Ostrel", L"QBN Common", 1, psRegistry, L"1.0",
+                               L"Second", L"Vaultrion", 20, false)));
     CQBNPolicyDwordSetting setting;
     ASSERT_TRUE(policy.getPolicySetting(1, setting));
     EXPECT_STREQ(L"First", setting.getValueName().getText());
-    ASSERT_EQ(ERROR_SUCCESS, plantDword(placeOf(SP::UserSetting, L"Vaultrion"),
-                                        L"Second", 2));
+    ASSERT_EQ(ERROR_SUCCESS,
+              plantDword(placeOf(SP::UserSetting, L"Vaultrion"), L"Second", 2));
     unsigned long ulValue = kUntouched;
     EXPECT_TRUE(policy.getPolicy(1, ulValue, false, L""));
     EXPECT_EQ(10u, ulValue);

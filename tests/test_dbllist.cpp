@@ -93,9 +93,9 @@ struct Unordered {
 
 enum Location : unsigned long { locFirst = 1, locSecond = 2, locThird = 4 };
 
-typedef CQBNDblList<CQBNObjNode<Tracked> > TrackedList;
-typedef CQBNDblList<CQBNPtrNode<Tracked> > TrackedPtrList;
-typedef CQBNDblList<CQBNStdNode<unsigned long> > NumberList;
+typedef CQBNDblList<CQBNObjNode<Tracked>> TrackedList;
+typedef CQBNDblList<CQBNPtrNode<Tracked>> TrackedPtrList;
+typedef CQBNDblList<CQBNStdNode<unsigned long>> NumberList;
 
 class DblListTest : public ::testing::Test {
 protected:
@@ -374,9 +374,9 @@ TEST_F(DblListTest, StringListsCopyAndCompareTheirTexts)
     ASSERT_TRUE(copy.getCurrent(text));
     EXPECT_STREQ(L"alpha", text.getText());
 
-    CQBNDblList<CQBNPtrNode<CQBNWCharString> > owned;
+    CQBNDblList<CQBNPtrNode<CQBNWCharString>> owned;
     ASSERT_TRUE(owned.add(new CQBNWCharString(L"alpha"), 5));
-    CQBNDblList<CQBNPtrNode<CQBNWCharString> > ownedCopy(owned);
+    CQBNDblList<CQBNPtrNode<CQBNWCharString>> ownedCopy(owned);
     ASSERT_TRUE(owned.setCurrent(new CQBNWCharString(L"other")));
     CQBNWCharString* pText = nullptr;
     ASSERT_TRUE(ownedCopy.getCurrent(pText));

@@ -39,16 +39,13 @@ CQBNWCharStringList listOf(const Texts& texts)
 
 class IniTest : public ::testing::Test {
 protected:
-    IniTest()
-        : m_path(m_folder.pathOf(L"test.ini")), m_ini(m_path.c_str())
-    {
-    }
+    IniTest() : m_path(m_folder.pathOf(L"test.ini")), m_ini(m_path.c_str()) {}
 
     void write(const wchar_t* szSection, const wchar_t* szKey,
                const std::wstring& value)
     {
-        ASSERT_TRUE(WritePrivateProfileStringW(szSection, szKey,
-                                               value.c_str(), m_path.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(szSection, szKey, value.c_str(),
+                                               m_path.c_str()));
     }
 
     // What Windows itself reads for the key; "<absent>" when it is missing.
@@ -88,7 +85,8 @@ std::string sectionOfBlockSize(const char* szName, unsigned long ulBlockChars)
     std::string text = std::string("[") + szName + "]\r\n";
     unsigned long ulNumber = 0;
     while (ulBlockChars > 0) {
-        const unsigned long ulLine = ulBlockChars > 101 ? 100 : ulBlockChars - 1;
+        const unsigned long ulLine =
+            ulBlockChars > 101 ? 100 : ulBlockChars - 1;
         text += lineOf(ulNumber++, ulLine) + "\r\n";
         ulBlockChars -= ulLine + 1;
     }
@@ -231,7 +229,7 @@ TEST_F(IniTest, SectionReadsTheLargestBlockThatFits)
 TEST_F(IniTest, SectionNamesListEverySectionOrLeaveTheListAlone)
 {
     CQBNWCharStringList list = listOf({L"old"});
-    EXPECT_FALSE(m_ini.getProfileSectionNames(list));  // no file yet
+    EXPECT_FALSE(m_ini.getProfileSectionNames(list)); // no file yet
     EXPECT_EQ(Texts{L"old"}, textsOf(list));
     writeFileText("[zeta]\r\na=1\r\n[alpha]\r\n[mid]\r\nb=2\r\n");
     ASSERT_TRUE(m_ini.getProfileSectionNames(list));
@@ -241,7 +239,7 @@ TEST_F(IniTest, SectionNamesListEverySectionOrLeaveTheListAlone)
     for (int i = 0; i < 3000; ++i)
         text += "[section_" + std::to_string(10000 + i) + "]\r\n";
     writeFileText(text);
-    EXPECT_FALSE(m_ini.getProfileSectionNames(list));  // cut short
+    EXPECT_FALSE(m_ini.getProfileSectionNames(list)); // cut short
     EXPECT_EQ((Texts{L"zeta", L"alpha", L"mid"}), textsOf(list));
 }
 
@@ -256,7 +254,7 @@ TEST_F(IniTest, CreatingASectionKeepsOneThatHasLines)
 
 // ---- the one-pass reader ----
 
-typedef std::vector<std::pair<std::wstring, Texts> > Sections;
+typedef std::vector<std::pair<std::wstring, Texts>> Sections;
 
 // The texts of a block of 0-ended entries.
 Texts entriesOf(const std::vector<wchar_t>& block, DWORD dwCount)
@@ -277,14 +275,14 @@ Sections readByProfileFunctions(const std::wstring& path)
     std::vector<wchar_t> block(1 << 16, L'\0');
     const DWORD dwSize = static_cast<DWORD>(block.size());
     Sections sections;
-    const Texts names = entriesOf(
-        block, GetPrivateProfileSectionNamesW(block.data(), dwSize,
-                                              path.c_str()));
+    const Texts names =
+        entriesOf(block, GetPrivateProfileSectionNamesW(block.data(), dwSize,
+                                                        path.c_str()));
     for (const std::wstring& name : names)
-        sections.emplace_back(
-            name, entriesOf(block, GetPrivateProfileSectionW(
-                                       name.c_str(), block.data(), dwSize,
-                                       path.c_str())));
+        sections.emplace_back(name,
+                              entriesOf(block, GetPrivateProfileSectionW(
+                                                   name.c_str(), block.data(),
+                                                   dwSize, path.c_str())));
     return sections;
 }
 
@@ -316,8 +314,8 @@ TEST_F(IniTest, OnePassReaderTakesOnlyWhatItReadsAsTheProfileFunctionsDo)
         {"line feeds alone", "[A]\nx=1\n[B]\ny=2", true},
         {"lines before any section, blank lines, no last line end",
          "top=1\r\n\r\n[A]\r\n\r\nx=1\r\n[B]\r\ny=2", true},
-        {"the syntax inside values",
-         "[A]\r\nx=[y];z=\"q\"%\r\nk=a=b\r\n", true},
+        {"the syntax inside values", "[A]\r\nx=[y];z=\"q\"%\r\nk=a=b\r\n",
+         true},
         {"a tab inside", "[A\tB]\r\nx=a\tb\r\n", true},
         {"a section without lines", "[A]\r\n[B]\r\nx=1\r\n", true},
         {"sections of distinct names", "[K1]\r\nx=1\r\n[S1]\r\nx=2\r\n", true},
@@ -335,7 +333,10 @@ TEST_F(IniTest, OnePassReaderTakesOnlyWhatItReadsAsTheProfileFunctionsDo)
         {"spaces inside the brackets", "[ A ]\r\nx=1\r\n", false},
         {"a line without =", "[A]\r\nbare\r\n", false},
         {"an empty key", "[A]\r\n=x\r\n=y\r\n", false},
-        {"a no-break space inside", "[A]\r\nx=a\xA0" "b\r\n", true},
+        {"a no-break space inside",
+         "[A]\r\nx=a\xA0"
+         "b\r\n",
+         true},
         {"a no-break space ending a line", "[A]\r\nx=1\xA0\r\n", false},
     };
     CQBNProfileFileReader reader;

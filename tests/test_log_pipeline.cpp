@@ -21,8 +21,8 @@
 #include "qbn_method_trace.h"
 #include "qbn_registry_dword.h"
 #include "qbn_registry_key.h"
-#include "qbn_traced_method.h"
 #include "qbn_simple_log.h"
+#include "qbn_traced_method.h"
 
 namespace {
 
@@ -231,7 +231,8 @@ TEST_F(LogPipeline, TargetsWithoutDriveLetterOrTerminatorWriteNothing)
     EXPECT_FALSE(unterminated.isLogged());
 
     // 127 characters still fit.
-    const std::wstring longest = m_folder + std::wstring(127 - m_folder.size(), L'y');
+    const std::wstring longest =
+        m_folder + std::wstring(127 - m_folder.size(), L'y');
     setText(L"TextOutput", longest);
     CQBNBadArgException fits(L"a", L"b", kSource, 1);
     EXPECT_TRUE(fits.isLogged());
@@ -268,7 +269,8 @@ TEST_F(LogPipeline, ExitFilterKeepsOnlyFailedBooleanExits)
     enableTextLog();
     setDword(L"LogDetail", 0x2300);
     {
-        CQBNMethodTrace passed(L"C", L"passes", kSource, 11, loText, true, true);
+        CQBNMethodTrace passed(L"C", L"passes", kSource, 11, loText, true,
+                               true);
         passed.setResult(rtBoolean, true);
     }
     {
@@ -545,16 +547,26 @@ TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
         std::vector<std::wstring> traced;
     };
     const Case cases[] = {
-        {"key information", [&] { return measureKey(path); }, true,
+        {"key information",
+         [&] { return measureKey(path); },
+         true,
          {kOpen, kClose}},
-        {"information of a missing key", [&] { return measureKey(missing); },
-         false, {kOpen, kClose}},
-        {"value read", [&] { return dwordAt(path).readRegistry(); }, true,
+        {"information of a missing key",
+         [&] { return measureKey(missing); },
+         false,
+         {kOpen, kClose}},
+        {"value read",
+         [&] { return dwordAt(path).readRegistry(); },
+         true,
          {kOpen, kClose}},
         {"value read of a missing key",
-         [&] { return dwordAt(missing).readRegistry(); }, false, {kOpen}},
+         [&] { return dwordAt(missing).readRegistry(); },
+         false,
+         {kOpen}},
         {"value written through a lent handle",
-         [&] { return dwordAt(path).writeThrough(hScratch); }, true, {}},
+         [&] { return dwordAt(path).writeThrough(hScratch); },
+         true,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.szWhat);

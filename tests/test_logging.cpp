@@ -30,52 +30,52 @@ TEST(LogExceptionTable, FormatsMessagesWithTheirArguments)
               messageOf(CQBNBadArgException(
                   L"ulPos", L"position is out of string bounds", kSource, 1)));
     EXPECT_EQ(L"Unable to Set registry value ( \"SOFTWARE\\Ostrel\\Version\" )",
-              messageOf(CQBNRegValueSetException(L"SOFTWARE\\Ostrel",
-                                                 L"Version", 5, L"C", L"m",
-                                                 kSource, 1)));
+              messageOf(CQBNRegValueSetException(
+                  L"SOFTWARE\\Ostrel", L"Version", 5, L"C", L"m", kSource, 1)));
     EXPECT_EQ(L"Unable to create registry key ( \"SOFTWARE\\Ostrel\\X\" )",
               messageOf(CQBNRegKeyCreateException(L"SOFTWARE\\Ostrel\\X", 5,
-                                                  L"CQBNRegistryKey",
-                                                  L"create", kSource, 410)));
+                                                  L"CQBNRegistryKey", L"create",
+                                                  kSource, 410)));
     EXPECT_EQ(L"Unable to load string ( ID: 1180 ) from resource DLL ( "
               L"Unknown resource DLL )",
               messageOf(CQBNLoadStringException(1180, L"", 0, kSource, 1)));
     EXPECT_EQ(L"Could not find policy setting with ID ( 42 )",
               messageOf(CQBNGetPolicySettingWarning(42, kSource, 1)));
-    EXPECT_EQ(L"LookupPrivilegeValue call failed for privilege:SeBackupPrivilege",
-              messageOf(CQBNLookupPrivilegeValueException(
-                  L"SeBackupPrivilege", 1313, kSource, 1)));
+    EXPECT_EQ(
+        L"LookupPrivilegeValue call failed for privilege:SeBackupPrivilege",
+        messageOf(CQBNLookupPrivilegeValueException(L"SeBackupPrivilege", 1313,
+                                                    kSource, 1)));
 }
 
 TEST(LogExceptionTable, AbsentArgumentsPrintAsUnknown)
 {
     EXPECT_EQ(L"Unable to allocate memory ( Unknown )",
               messageOf(CQBNMemAllocException(nullptr, kSource, 1)));
-    EXPECT_EQ(L"A bad argument was provided ( Unknown ). value is NULL",
-              messageOf(CQBNBadArgException(nullptr, L"value is NULL",
-                                            kSource, 1)));
+    EXPECT_EQ(
+        L"A bad argument was provided ( Unknown ). value is NULL",
+        messageOf(CQBNBadArgException(nullptr, L"value is NULL", kSource, 1)));
     EXPECT_EQ(L"Unable to write profile string ( section: Unknown, key name: "
               L"Unknown )",
-              messageOf(CQBNWritePrivateProfileStringException(
-                  nullptr, nullptr, 5, kSource, 1)));
+              messageOf(CQBNWritePrivateProfileStringException(nullptr, nullptr,
+                                                               5, kSource, 1)));
 }
 
 TEST(LogExceptionTable, ShellFolderReasonFollowsTheErrorCode)
 {
-    const std::wstring head =
-        L"Unable to obtain Windows shell folder path for folder ( \"Data\" ).  ";
+    const std::wstring head = L"Unable to obtain Windows shell folder path for "
+                              L"folder ( \"Data\" ).  ";
     EXPECT_EQ(head + L"Shell folder does not exist.",
-              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80070057,
-                                                      L"C", L"m", kSource, 1)));
+              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80070057, L"C",
+                                                      L"m", kSource, 1)));
     EXPECT_EQ(head + L"Path does not exist.",
-              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80004005,
-                                                      L"C", L"m", kSource, 1)));
+              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80004005, L"C",
+                                                      L"m", kSource, 1)));
     EXPECT_EQ(head + L"Path does not exist.",
               messageOf(CQBNSIgetStoragePathException(L"Data", 1, L"C", L"m",
                                                       kSource, 1)));
     EXPECT_EQ(head + L"Shell folder error -2147024894.",
-              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80070002,
-                                                      L"C", L"m", kSource, 1)));
+              messageOf(CQBNSIgetStoragePathException(L"Data", 0x80070002, L"C",
+                                                      L"m", kSource, 1)));
 }
 
 TEST(LogExceptionTable, LevelsResultsAndResultTypes)
@@ -101,7 +101,8 @@ TEST(LogExceptionTable, LevelsResultsAndResultTypes)
 
     const CQBNRegSaveKeyException save(L"K", 5, L"C", L"m", kSource, 1);
     EXPECT_EQ(rtBoolean, save.getRecord().resultType);
-    EXPECT_EQ(0ul, CQBNBadArgException(L"a", L"b", kSource, 1).getRecord().result);
+    EXPECT_EQ(0ul,
+              CQBNBadArgException(L"a", L"b", kSource, 1).getRecord().result);
 
     const CQBNLogException1 direct(L"GetPrivateProfileInt( ) failed.", 2,
                                    kSource, 1);
@@ -122,10 +123,12 @@ TEST(LogExceptionTable, LevelNamesCoverTheTableAndNothingElse)
 TEST(LogExceptionTable, OverlongArgumentsAreCutAtTheMessageLimit)
 {
     const std::wstring huge(5000, L'k');
-    const CQBNRegEnumKeyException entry(huge.c_str(), 5, L"C", L"m", kSource, 1);
+    const CQBNRegEnumKeyException entry(huge.c_str(), 5, L"C", L"m", kSource,
+                                        1);
     const std::wstring message = messageOf(entry);
     EXPECT_LE(message.size(), 1024u);
-    EXPECT_EQ(0u, message.find(L"Unable to enumerate subkeys from key ( \"kkk"));
+    EXPECT_EQ(0u,
+              message.find(L"Unable to enumerate subkeys from key ( \"kkk"));
 }
 
 // ---- records ----
@@ -198,9 +201,8 @@ TEST(CatchDiscipline, LogFamilyFailuresBecomeTheFailureValue)
 
 TEST(CatchDiscipline, ForeignExceptionsAreContainedToo)
 {
-    EXPECT_EQ(-1, qbnGuard(-1, esLastError, kSource, 1, []() -> int {
-                  throw 42;
-              }));
+    EXPECT_EQ(-1,
+              qbnGuard(-1, esLastError, kSource, 1, []() -> int { throw 42; }));
     EXPECT_EQ(7, qbnGuard(-1, esErrno, kSource, 1, []() { return 7; }));
 }
 
@@ -242,8 +244,8 @@ TEST(MethodTrace, UndecidedIsDecidedOnceOnFirstUse)
 
 TEST(MethodTrace, OnWithoutMasterSwitchHoldsNoEntry)
 {
-    CQBNMethodTrace trace(L"CQBNWCharString", L"beginsWith", kSource, 1,
-                          loText, true, true);
+    CQBNMethodTrace trace(L"CQBNWCharString", L"beginsWith", kSource, 1, loText,
+                          true, true);
     EXPECT_FALSE(trace.hasEntry());
 }
 
@@ -252,7 +254,9 @@ TEST(MethodTrace, EntryBecomesExitWithItsResult)
     // What a trace's destruction writes: the same record, at the EXIT level.
     struct ExitProbe : _CQBNLogEntry {
         ExitProbe()
-            : _CQBNLogEntry(L"C", L"m", kSource, 1, loText, false, false) {}
+            : _CQBNLogEntry(L"C", L"m", kSource, 1, loText, false, false)
+        {
+        }
         unsigned long level() const { return m_record.level; }
     };
     ExitProbe probe;

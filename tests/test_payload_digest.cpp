@@ -67,7 +67,8 @@ std::vector<DigestCase> digestCases()
          true},
         {"each shipped library", szKeyboard64,
          standin(QBN_STANDINS_PAYLOAD_DIR, szKeyboard64), true},
-        {"name in other letter case", L"QBNPWM_Windows_Hook.DLL", windows, true},
+        {"name in other letter case", L"QBNPWM_Windows_Hook.DLL", windows,
+         true},
         {"one byte changed", szWindows, oneByteChanged(windows), false},
         {"last byte cut off", szWindows, truncated(windows), false},
         {"empty file", szWindows, std::string(), false},
@@ -85,9 +86,8 @@ std::vector<DigestCase> digestCases()
 TEST(PayloadDigest, OnlyTheShippedBytesUnderTheirOwnName)
 {
     for (const DigestCase& c : digestCases()) {
-        EXPECT_EQ(c.bMatches,
-                  matchesShippedDigest(CQBNWCharString(c.szName),
-                                       bytesOf(c.content)))
+        EXPECT_EQ(c.bMatches, matchesShippedDigest(CQBNWCharString(c.szName),
+                                                   bytesOf(c.content)))
             << c.szWhat;
     }
 }
@@ -154,9 +154,8 @@ BOOL WINAPI failingHashData(HCRYPTHASH hHash, const BYTE* pData, DWORD dwLength,
 
 TEST(PayloadDigest, ReleasesWhatItMadeOnEveryPath)
 {
-    qbntest::CImportRedirect acquire(
-        "advapi32.dll", "CryptAcquireContextW",
-        reinterpret_cast<void*>(&countedAcquire));
+    qbntest::CImportRedirect acquire("advapi32.dll", "CryptAcquireContextW",
+                                     reinterpret_cast<void*>(&countedAcquire));
     qbntest::CImportRedirect release("advapi32.dll", "CryptReleaseContext",
                                      reinterpret_cast<void*>(&countedRelease));
     qbntest::CImportRedirect create("advapi32.dll", "CryptCreateHash",

@@ -100,12 +100,17 @@ TEST(PolicySearchPolicy, LocationIndexIsTheHighestBitOfALocationValue)
         unsigned long ulLocation;
         unsigned long ulIndex;
         HKEY hRoot;
-    } kRows[] = {{1, 0, HKEY_LOCAL_MACHINE}, {2, 1, HKEY_CURRENT_USER},
-                 {4, 2, HKEY_LOCAL_MACHINE}, {8, 3, HKEY_LOCAL_MACHINE},
-                 {16, 4, HKEY_CURRENT_USER}, {32, 5, HKEY_LOCAL_MACHINE},
+    } kRows[] = {{1, 0, HKEY_LOCAL_MACHINE},
+                 {2, 1, HKEY_CURRENT_USER},
+                 {4, 2, HKEY_LOCAL_MACHINE},
+                 {8, 3, HKEY_LOCAL_MACHINE},
+                 {16, 4, HKEY_CURRENT_USER},
+                 {32, 5, HKEY_LOCAL_MACHINE},
                  // 0 and foreign bits read as the machine policy.
-                 {0, 0, HKEY_LOCAL_MACHINE},  {64, 0, HKEY_LOCAL_MACHINE},
-                 {0x48, 0, HKEY_LOCAL_MACHINE}, {3, 1, HKEY_CURRENT_USER}};
+                 {0, 0, HKEY_LOCAL_MACHINE},
+                 {64, 0, HKEY_LOCAL_MACHINE},
+                 {0x48, 0, HKEY_LOCAL_MACHINE},
+                 {3, 1, HKEY_CURRENT_USER}};
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.ulLocation);
         EXPECT_EQ(row.ulIndex, SP::getLocationIndex(location(row.ulLocation)));
@@ -162,9 +167,14 @@ TEST(PolicyKeyPath, SubstitutionsThatCannotApplyLeaveThePath)
 {
     CQBNPolicyDwordSetting setting = dwordSetting(L"Vaultrion");
     const std::wstring plain = L"Software\\Ostrel\\QBN Common\\Vaultrion";
-    const wchar_t* kEntries[] = {L"Restorix=Other", L"%VALUE_NAME%=Other",
-                                 L"Vaultrion", L"=Other", L"Vaultrion=",
-                                 L"=", L"==", L""};
+    const wchar_t* kEntries[] = {L"Restorix=Other",
+                                 L"%VALUE_NAME%=Other",
+                                 L"Vaultrion",
+                                 L"=Other",
+                                 L"Vaultrion=",
+                                 L"=",
+                                 L"==",
+                                 L""};
     for (const wchar_t* szEntry : kEntries) {
         SCOPED_TRACE(szEntry);
         EXPECT_EQ(plain, pathOf(setting, 8, szEntry));

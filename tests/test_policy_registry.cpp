@@ -66,8 +66,8 @@ protected:
         CRegistryRecorder recorder;
         EXPECT_TRUE(recorder.isActive());
         recorder.failWriteNumber = ulFailWrite;
-        bWritten = setting.setPolicy(SP::MachineSetting, szText, false, L"",
-                                     false);
+        bWritten =
+            setting.setPolicy(SP::MachineSetting, szText, false, L"", false);
         return recorder.productCalls();
     }
 
@@ -202,8 +202,7 @@ TEST_F(PolicySettingRegistry, WritesAskForReadWriteAndPassVolatility)
             continue;
         EXPECT_EQ(static_cast<REGSAM>(0x2001F), call.sam);
         if (call.kind == rcCreate) {
-            EXPECT_EQ(static_cast<DWORD>(REG_OPTION_VOLATILE),
-                      call.dwOptions);
+            EXPECT_EQ(static_cast<DWORD>(REG_OPTION_VOLATILE), call.dwOptions);
             bCreated = true;
         }
     }
@@ -215,8 +214,8 @@ TEST_F(PolicySettingRegistry, ExpandableWriteStoresExpandType)
     CQBNPolicyStringSetting setting = stringSetting(true, true);
     CRegistryRecorder recorder;
     ASSERT_TRUE(recorder.isActive());
-    EXPECT_TRUE(setting.setPolicy(SP::UserSetting, L"%TEMP%\\x", true, L"",
-                                  false));
+    EXPECT_TRUE(
+        setting.setPolicy(SP::UserSetting, L"%TEMP%\\x", true, L"", false));
     EXPECT_EQ(1u, writesIn(recorder.productCalls())) << "never mirrored";
     DWORD dwType = 0;
     DWORD dwNumber = 0;

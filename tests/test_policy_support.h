@@ -180,11 +180,11 @@ enum RegCallKind { rcOpen, rcCreate, rcSet };
 
 struct RegCall {
     RegCallKind kind;
-    std::wstring path;  // empty for a write
+    std::wstring path; // empty for a write
     REGSAM sam;
-    DWORD dwOptions;    // of a create
-    DWORD dwType;       // of a write
-    std::wstring text;  // of a string write
+    DWORD dwOptions;   // of a create
+    DWORD dwType;      // of a write
+    std::wstring text; // of a string write
 };
 
 // Records every RegOpenKeyExW, RegCreateKeyExW and RegSetValueExW the
@@ -229,9 +229,8 @@ public:
 
 private:
     typedef LONG(WINAPI* OpenFn)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
-    typedef LONG(WINAPI* CreateFn)(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD,
-                                   REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
-                                   LPDWORD);
+    typedef LONG(WINAPI* CreateFn)(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM,
+                                   LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
     typedef LONG(WINAPI* SetFn)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*,
                                 DWORD);
 
@@ -250,9 +249,9 @@ private:
             hRoot, szPath, dwOptions, sam, phKey);
     }
     static LONG WINAPI recordCreate(HKEY hRoot, LPCWSTR szPath, DWORD dwZero,
-                                    LPWSTR szClass, DWORD dwOptions,
-                                    REGSAM sam, LPSECURITY_ATTRIBUTES pSa,
-                                    PHKEY phKey, LPDWORD pdwDisposition)
+                                    LPWSTR szClass, DWORD dwOptions, REGSAM sam,
+                                    LPSECURITY_ATTRIBUTES pSa, PHKEY phKey,
+                                    LPDWORD pdwDisposition)
     {
         CRegistryRecorder& self = *active();
         self.calls.push_back(
@@ -339,8 +338,8 @@ private:
             return L"";
         std::vector<wchar_t> text(GetFileSize(hFile, nullptr) / 2 + 1, L'\0');
         DWORD dwRead = 0;
-        ReadFile(hFile, text.data(),
-                 static_cast<DWORD>((text.size() - 1) * 2), &dwRead, nullptr);
+        ReadFile(hFile, text.data(), static_cast<DWORD>((text.size() - 1) * 2),
+                 &dwRead, nullptr);
         CloseHandle(hFile);
         return std::wstring(text.data());
     }

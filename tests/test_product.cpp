@@ -42,18 +42,21 @@ const wchar_t kScratchSecond[] = L"Software\\QbnTest\\Product\\Second";
 
 // Removed deepest first; a parent goes only once it is empty, so keys that
 // were there before the test stay.
-const wchar_t* const kTestKeys[] = {
-    kProductKey,         kLegacyKey,
-    kPolicyKey,          kLogsKey,
-    kScratchFirst,       kScratchSecond,
-    L"Software\\Ostrel", L"Software\\Pellor Halvorix",
-    L"Software\\Policies\\Ostrel\\QBN Common",
-    L"Software\\Policies\\Ostrel",
-    L"Software\\QbnTest\\Product",
-    L"Software\\QbnTest"};
-const wchar_t* const kTreesToRemove[] = {kProductKey, kLegacyKey, kPolicyKey,
-                                         kLogsKey, kScratchFirst,
-                                         kScratchSecond};
+const wchar_t* const kTestKeys[] = {kProductKey,
+                                    kLegacyKey,
+                                    kPolicyKey,
+                                    kLogsKey,
+                                    kScratchFirst,
+                                    kScratchSecond,
+                                    L"Software\\Ostrel",
+                                    L"Software\\Pellor Halvorix",
+                                    L"Software\\Policies\\Ostrel\\QBN Common",
+                                    L"Software\\Policies\\Ostrel",
+                                    L"Software\\QbnTest\\Product",
+                                    L"Software\\QbnTest"};
+const wchar_t* const kTreesToRemove[] = {kProductKey,   kLegacyKey,
+                                         kPolicyKey,    kLogsKey,
+                                         kScratchFirst, kScratchSecond};
 
 void setText(const std::wstring& path, REGSAM view, const wchar_t* szName,
              const std::wstring& text)
@@ -214,12 +217,15 @@ TEST(ProductRegistryInfo, AssignmentCopiesEveryNameAndANullSourceNone)
 TEST(ProductVersion, PatternIsValidOnlyWithDontCaresRunningToTheEnd)
 {
     CScratchProduct product;
-    const long valid[][4] = {{8, 30, 0, 1}, {8, 30, -1, -1}, {8, 30, 0, -1},
-                             {-1, -1, -1, -1}, {0, 0, 0, 0}};
+    const long valid[][4] = {{8, 30, 0, 1},
+                             {8, 30, -1, -1},
+                             {8, 30, 0, -1},
+                             {-1, -1, -1, -1},
+                             {0, 0, 0, 0}};
     for (const auto& pattern : valid)
         EXPECT_TRUE(product.checkParms(pattern)) << pattern[0];
-    const long invalid[][4] = {{8, -1, 5, -1}, {-1, 3, -1, -1},
-                               {8, 30, -1, 1}, {-1, -1, -1, 0}};
+    const long invalid[][4] = {
+        {8, -1, 5, -1}, {-1, 3, -1, -1}, {8, 30, -1, 1}, {-1, -1, -1, 0}};
     for (const auto& pattern : invalid)
         EXPECT_FALSE(product.checkParms(pattern)) << pattern[0];
     EXPECT_FALSE(product.checkParms(nullptr));
@@ -356,8 +362,7 @@ TEST_F(ProductRegistry, AFailedReadIsRetriedWithTheViewFlagOfThePlatform)
 
     g_scratchOpens.clear();
     EXPECT_FALSE(product.getRegistryItem(priVersion, out));
-    EXPECT_EQ((std::vector<REGSAM>{kRead, kRead | retryView}),
-              g_scratchOpens);
+    EXPECT_EQ((std::vector<REGSAM>{kRead, kRead | retryView}), g_scratchOpens);
 
     setText(kScratchFirst, kDefaultView, L"Version", L"1.0");
     g_scratchOpens.clear();

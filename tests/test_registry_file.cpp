@@ -24,9 +24,9 @@ using qbntest::hasValue;
 using qbntest::keyExists;
 using qbntest::makeKey;
 
-typedef std::pair<DWORD, std::string> RawValue;  // type, bytes
+typedef std::pair<DWORD, std::string> RawValue; // type, bytes
 typedef std::map<std::wstring, RawValue> RawValues;
-typedef std::map<std::wstring, RawValues> RawTree;  // relative path -> values
+typedef std::map<std::wstring, RawValues> RawTree; // relative path -> values
 
 // Text as registry data: the code units, then the terminator (or the units
 // as given for a multi-string, whose 0s are written by the caller).
@@ -125,8 +125,8 @@ bool hasLine(const std::vector<std::wstring>& lines, const std::wstring& line)
 // A hand-written file, in ASCII.
 void writeIni(const std::wstring& path, const std::wstring& text)
 {
-    ASSERT_TRUE(qbn_test::writeFile(path, std::string(text.begin(),
-                                                      text.end())));
+    ASSERT_TRUE(
+        qbn_test::writeFile(path, std::string(text.begin(), text.end())));
 }
 
 std::string allBytes()
@@ -200,8 +200,7 @@ TEST_F(RegistryFileTest, EveryValueTypeComesBackWithItsTypeAndBytes)
     put(L"", L"zero", REG_DWORD, dwordBytes(0));
     put(L"", L"plain", REG_SZ, bytesOf(L"abc"));
     put(L"", L"empty", REG_SZ, bytesOf(L""));
-    put(L"", L"quotes", REG_SZ,
-        bytesOf(L"  \"quoted\" C:\\dir\\x=1;y:2 \"  "));
+    put(L"", L"quotes", REG_SZ, bytesOf(L"  \"quoted\" C:\\dir\\x=1;y:2 \"  "));
     put(L"", L"long", REG_SZ, bytesOf(std::wstring(5000, L'x')));
     put(L"", L"lines", REG_SZ, bytesOf(L"first\r\nsecond\nthird\r"));
     put(L"", L"outside code page", REG_SZ, bytesOf(L"\x4E2D\x6587 text"));
@@ -304,8 +303,8 @@ TEST_F(RegistryFileTest, EachGroupKeepsTheRegistrysOrder)
 
     std::vector<std::wstring> listed;
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(),
-                                           0, KEY_READ, &hKey));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0,
+                                           KEY_READ, &hKey));
     wchar_t szName[16];
     DWORD dwLength = 16;
     for (DWORD dwIndex = 0;
@@ -332,7 +331,8 @@ TEST_F(RegistryFileTest, StringsALineCannotHoldAreWrittenAsDumps)
     ASSERT_TRUE(save(m_file));
 
     const std::vector<std::wstring> lines = fileLines(m_file);
-    EXPECT_TRUE(hasLine(lines, L"crlf=REG_SZ_HEX:61 00 0D 00 0A 00 62 00 00 00"));
+    EXPECT_TRUE(
+        hasLine(lines, L"crlf=REG_SZ_HEX:61 00 0D 00 0A 00 62 00 00 00"));
     EXPECT_TRUE(hasLine(
         lines, L"expand=REG_SZ_EXPAND_HEX:25 00 41 00 25 00 0A 00 00 00"));
     EXPECT_TRUE(hasLine(lines, L"spaces=REG_SZ:\" x\t\"y\" \""));
@@ -346,8 +346,10 @@ TEST_F(RegistryFileTest, SubKeysFollowDepthFirstAndEmptyKeysGetNoSection)
     ASSERT_TRUE(save(m_file));
 
     const std::vector<std::wstring> expected = {
-        section(L"A\\Deep"), L"v=REG_DWORD:0x00000001",
-        section(L"B"),       L"v=REG_DWORD:0x00000002",
+        section(L"A\\Deep"),
+        L"v=REG_DWORD:0x00000001",
+        section(L"B"),
+        L"v=REG_DWORD:0x00000002",
     };
     EXPECT_EQ(expected, fileLines(m_file));
 }
@@ -377,7 +379,7 @@ TEST_F(RegistryFileTest, FileIsByteForByteWhatValueByValueWritingMakes)
 }
 
 // The sections of a file as the test reads it: each header, then its lines.
-typedef std::vector<std::pair<std::wstring, std::vector<std::wstring> > >
+typedef std::vector<std::pair<std::wstring, std::vector<std::wstring>>>
     FileSections;
 
 FileSections sectionsOf(const std::vector<std::wstring>& lines)
@@ -444,9 +446,9 @@ TEST_F(RegistryFileTest, FileIsTheProfileFunctionsOwnReadEitherWay)
     ASSERT_EQ(2u, sections.size());
     const std::wstring theirs = m_folder.pathOf(L"profile_functions.ini");
     for (const auto& section : sections) {
-        ASSERT_TRUE(WritePrivateProfileSectionW(
-            section.first.c_str(), blockOf(section.second).c_str(),
-            theirs.c_str()));
+        ASSERT_TRUE(WritePrivateProfileSectionW(section.first.c_str(),
+                                                blockOf(section.second).c_str(),
+                                                theirs.c_str()));
         EXPECT_EQ(section.second, profileSection(m_file, section.first));
     }
     EXPECT_EQ(qbntest::readFileBytes(theirs), qbntest::readFileBytes(m_file));
@@ -512,9 +514,8 @@ TEST_F(RegistryFileTest, AMissingKeyExportsNothingAndKeepsTheFile)
 
 TEST_F(RegistryFileTest, NamesTheFormatCannotCarryAreSkippedAndFailTheExport)
 {
-    for (const wchar_t* szName :
-         {L"a=b", L"[bracket", L";comment", L" lead", L"trail ",
-          L"line\nbreak", L"\x4E2D"})
+    for (const wchar_t* szName : {L"a=b", L"[bracket", L";comment", L" lead",
+                                  L"trail ", L"line\nbreak", L"\x4E2D"})
         put(L"", szName, REG_DWORD, dwordBytes(7));
     put(L"", L"good", REG_DWORD, dwordBytes(8));
     put(L"odd]key", L"v", REG_DWORD, dwordBytes(9));
@@ -523,8 +524,8 @@ TEST_F(RegistryFileTest, NamesTheFormatCannotCarryAreSkippedAndFailTheExport)
 
     EXPECT_FALSE(save(m_file));
     const std::vector<std::wstring> expected = {
-        section(), L"good=REG_DWORD:0x00000008",
-        section(L"space \\below"), L"w=REG_DWORD:0x0000000A"};
+        section(), L"good=REG_DWORD:0x00000008", section(L"space \\below"),
+        L"w=REG_DWORD:0x0000000A"};
     EXPECT_EQ(expected, fileLines(m_file));
 
     m_key.remove();
@@ -539,25 +540,24 @@ TEST_F(RegistryFileTest, NamesTheFormatCannotCarryAreSkippedAndFailTheExport)
 
 TEST_F(RegistryFileTest, MalformedAndUnknownLinesAreSkipped)
 {
-    writeIni(m_file,
-             section() + L"\r\n"
-                         L"qword=REG_QWORD:1\r\n"
-                         L"bad number=REG_DWORD:zz\r\n"
-                         L"number=REG_DWORD:0x0000001B\r\n"
-                         L"plain=REG_DWORD:1b\r\n"
-                         L"lower=reg_sz:\"x\"\r\n"
-                         L"short=REG_SZ:x\r\n"
-                         L"colons=REG_SZ:\"a:b:c\"\r\n"
-                         L"inner=REG_SZ:\"in\"ner\"\r\n"
-                         L"unquoted=REG_SZ:<abc>\r\n"
-                         L"percent=REG_SZ_EXPAND:\"100%\"\r\n"
-                         L"cut dump=REG_BINARY:01 0\r\n"
-                         L"packed dump=REG_BINARY:0102\r\n"
-                         L"bad pair=REG_BINARY:01 zz\r\n"
-                         L"bad string=REG_SZ_MULTI:41 00 00 00,4\r\n"
-                         L"bad hex=REG_SZ_HEX:41 00 0\r\n"
-                         L"no tag\r\n"
-                         L"no colon=REG_SZ\r\n");
+    writeIni(m_file, section() + L"\r\n"
+                                 L"qword=REG_QWORD:1\r\n"
+                                 L"bad number=REG_DWORD:zz\r\n"
+                                 L"number=REG_DWORD:0x0000001B\r\n"
+                                 L"plain=REG_DWORD:1b\r\n"
+                                 L"lower=reg_sz:\"x\"\r\n"
+                                 L"short=REG_SZ:x\r\n"
+                                 L"colons=REG_SZ:\"a:b:c\"\r\n"
+                                 L"inner=REG_SZ:\"in\"ner\"\r\n"
+                                 L"unquoted=REG_SZ:<abc>\r\n"
+                                 L"percent=REG_SZ_EXPAND:\"100%\"\r\n"
+                                 L"cut dump=REG_BINARY:01 0\r\n"
+                                 L"packed dump=REG_BINARY:0102\r\n"
+                                 L"bad pair=REG_BINARY:01 zz\r\n"
+                                 L"bad string=REG_SZ_MULTI:41 00 00 00,4\r\n"
+                                 L"bad hex=REG_SZ_HEX:41 00 0\r\n"
+                                 L"no tag\r\n"
+                                 L"no colon=REG_SZ\r\n");
     ASSERT_TRUE(restore(m_file));
 
     const RawTree after = snapshot(HKEY_CURRENT_USER, m_path);
@@ -574,13 +574,19 @@ TEST_F(RegistryFileTest, MalformedAndUnknownLinesAreSkipped)
 TEST_F(RegistryFileTest, SectionsGoToTheRootTheyName)
 {
     const std::wstring& relative = m_path;
-    writeIni(m_file, L"[HKEY_USERS\\.DEFAULT\\" + relative + L"]\r\n"
-                     L"u=REG_DWORD:0x00000001\r\n"
-                     L"[HKEY_PERFORMANCE_DATA\\" + relative + L"]\r\n"
-                     L"p=REG_DWORD:0x00000002\r\n"
-                     L"[NOT_A_ROOT\\" + relative + L"\\Sub]\r\n"
-                     L"n=REG_DWORD:0x00000003\r\n"
-                     L"[HKEY_CURRENT_USER\\" + relative + L"\\Empty]\r\n");
+    writeIni(m_file, L"[HKEY_USERS\\.DEFAULT\\" + relative +
+                         L"]\r\n"
+                         L"u=REG_DWORD:0x00000001\r\n"
+                         L"[HKEY_PERFORMANCE_DATA\\" +
+                         relative +
+                         L"]\r\n"
+                         L"p=REG_DWORD:0x00000002\r\n"
+                         L"[NOT_A_ROOT\\" +
+                         relative +
+                         L"\\Sub]\r\n"
+                         L"n=REG_DWORD:0x00000003\r\n"
+                         L"[HKEY_CURRENT_USER\\" +
+                         relative + L"\\Empty]\r\n");
     ASSERT_TRUE(restore(m_file));
 
     EXPECT_TRUE(hasValue(HKEY_USERS, L".DEFAULT\\" + relative, L"u"));

@@ -64,8 +64,7 @@ private:
             ERROR_SUCCESS)
             return;
         SECURITY_DESCRIPTOR descriptor;
-        InitializeSecurityDescriptor(&descriptor,
-                                     SECURITY_DESCRIPTOR_REVISION);
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
         SetSecurityDescriptorDacl(&descriptor, TRUE, pAcl, FALSE);
         RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &descriptor);
         RegCloseKey(hKey);
@@ -82,8 +81,8 @@ public:
     {
         wchar_t szDir[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH, szDir);
-        m_path = std::wstring(szDir) + L"qbn_" + qbntest::uniqueName() +
-                 L".hiv";
+        m_path =
+            std::wstring(szDir) + L"qbn_" + qbntest::uniqueName() + L".hiv";
     }
     ~TempFile() { DeleteFileW(m_path.c_str()); }
     TempFile(const TempFile&) = delete;
@@ -111,8 +110,7 @@ CQBNRegistryValent valentOf(const wchar_t* szName, DWORD dwType,
     return valent;
 }
 
-std::map<std::wstring, CQBNRegistryValent> byName(
-    CQBNRegistryValentList& list)
+std::map<std::wstring, CQBNRegistryValent> byName(CQBNRegistryValentList& list)
 {
     std::map<std::wstring, CQBNRegistryValent> entries;
     for (bool bMore = list.moveFirst(); bMore; bMore = list.moveNext()) {
@@ -265,9 +263,9 @@ TEST_F(RegistryKeyTest, EnumSubKeysGivesClosedSubKeysAndStopsAtTheEnd)
         EXPECT_TRUE(child.exists());
         paths.insert(textOf(child.getPath()));
     }
-    EXPECT_EQ((std::set<std::wstring>{pathOf(L"Parent\\A"),
-                                      pathOf(L"Parent\\Bb")}),
-              paths);
+    EXPECT_EQ(
+        (std::set<std::wstring>{pathOf(L"Parent\\A"), pathOf(L"Parent\\Bb")}),
+        paths);
     EXPECT_TRUE(parent.isOpen());
     EXPECT_FALSE(parent.enumSubKeys(child, 2));
     EXPECT_FALSE(parent.enumSubKeys(child, 1000));
@@ -353,7 +351,7 @@ TEST_F(RegistryKeyTest, QueryMultipleValuesReadsEveryType)
     const wchar_t szText[] = L"hello";
     const wchar_t szExpand[] = L"%SystemRoot%\\x";
     const DWORD dwNumber = 0x1B;
-    const wchar_t szMulti[] = L"a\0bc\0";  // two strings and the final 0
+    const wchar_t szMulti[] = L"a\0bc\0"; // two strings and the final 0
     const unsigned char small[3] = {1, 2, 3};
     std::vector<unsigned char> big(64 * 1024);
     std::vector<unsigned char> big2(64 * 1024 - 1);
@@ -556,9 +554,8 @@ protected:
     CQBNRegistryKey keyAt(const std::wstring& relative, REGSAM access,
                           bool bCreateIfMissing = false) const
     {
-        return CQBNRegistryKey(HKEY_LOCAL_MACHINE,
-                               m_tree.sub(relative).c_str(), access,
-                               bCreateIfMissing, 0);
+        return CQBNRegistryKey(HKEY_LOCAL_MACHINE, m_tree.sub(relative).c_str(),
+                               access, bCreateIfMissing, 0);
     }
 
     ScratchKey m_tree{HKEY_LOCAL_MACHINE};
@@ -570,15 +567,15 @@ TEST_F(RegistryViewTest, KeyOfOneViewIsInvisibleInTheOther)
         keyAt(L"Only64", kQbnKeyAllAccess | KEY_WOW64_64KEY, true);
     ASSERT_TRUE(in64.open());
     in64.close();
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, m_tree.sub(L"Only64"),
-                          KEY_WOW64_64KEY));
+    EXPECT_TRUE(
+        keyExists(HKEY_LOCAL_MACHINE, m_tree.sub(L"Only64"), KEY_WOW64_64KEY));
     EXPECT_FALSE(keyAt(L"Only64", kQbnKeyRead | KEY_WOW64_32KEY).exists());
     EXPECT_FALSE(keyAt(L"Only64", kQbnKeyRead).exists());
 
     CQBNRegistryKey in32 = keyAt(L"Only32", kQbnKeyAllAccess | KEY_WOW64_32KEY);
     ASSERT_TRUE(in32.create());
-    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, m_tree.sub(L"Only32"),
-                          KEY_WOW64_32KEY));
+    EXPECT_TRUE(
+        keyExists(HKEY_LOCAL_MACHINE, m_tree.sub(L"Only32"), KEY_WOW64_32KEY));
     EXPECT_FALSE(keyAt(L"Only32", kQbnKeyRead | KEY_WOW64_64KEY).exists());
     EXPECT_TRUE(keyAt(L"Only32", kQbnKeyRead).exists());
 }
@@ -588,8 +585,7 @@ TEST_F(RegistryViewTest, SubKeysAndValuesStayInTheirView)
     const wchar_t szText[] = L"64";
     putValue(HKEY_LOCAL_MACHINE, m_tree.sub(L"Parent\\Child"), L"v", REG_SZ,
              szText, sizeof(szText), KEY_WOW64_64KEY);
-    CQBNRegistryKey parent =
-        keyAt(L"Parent", kQbnKeyRead | KEY_WOW64_64KEY);
+    CQBNRegistryKey parent = keyAt(L"Parent", kQbnKeyRead | KEY_WOW64_64KEY);
     CQBNRegistryKey child(nullptr, CQBNWCharString(), 0, false, 0);
     ASSERT_TRUE(parent.enumSubKeys(child, 0));
     EXPECT_EQ(kQbnKeyRead | KEY_WOW64_64KEY, child.getAccess());

@@ -222,8 +222,8 @@ TEST_F(RegistryValues, StringWriteSendsItsStorageOrOneZeroForANullString)
 {
     ASSERT_TRUE(writer<CQBNRegistryString>(L"text").setValue(L"abc", false));
     expectStored(L"text", REG_SZ, bytesOf(std::wstring(L"abc\0", 4)));
-    ASSERT_TRUE(writer<CQBNRegistryString>(L"null").setValue(
-        CQBNWCharString(), false));
+    ASSERT_TRUE(
+        writer<CQBNRegistryString>(L"null").setValue(CQBNWCharString(), false));
     expectStored(L"null", REG_SZ, Bytes(2, 0));
 
     // A refused write leaves the registry and the cache's trust alone.
@@ -274,8 +274,8 @@ TEST_F(RegistryValues, MissingValueFailsUnlessItMayBeCreatedEmpty)
 TEST_F(RegistryValues, ExpandWriteNeedsPairedPercentMarks)
 {
     // Refused before the key is touched: the key is not even created.
-    EXPECT_FALSE(writer<CQBNRegistryStringExpand>(L"x").setValue(L"plain",
-                                                                 false));
+    EXPECT_FALSE(
+        writer<CQBNRegistryStringExpand>(L"x").setValue(L"plain", false));
     EXPECT_FALSE(m_key.exists());
 
     ASSERT_TRUE(writer<CQBNRegistryStringExpand>(L"good").setValue(
@@ -452,8 +452,8 @@ TEST_F(RegistryValues, EachListReaderReturnsOnlyItsType)
     m_key.set(L"m1", REG_MULTI_SZ, bytesOf(std::wstring(L"a\0b\0\0", 5)));
     m_key.set(L"b1", REG_BINARY, Bytes{1, 2, 3});
     m_key.setText(L"s2", REG_SZ, L"two");
-    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(),
-                           kQbnKeyRead, false, 0);
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(), kQbnKeyRead,
+                           false, 0);
 
     CQBNRegistryStringValueList strings;
     ASSERT_TRUE(reader.getStringValues(strings));
@@ -500,8 +500,8 @@ TEST_F(RegistryValues, StringListOfAnAllDwordKeyIsEmptyAndTrue)
 {
     m_key.set(L"d1", REG_DWORD, Bytes(4, 1));
     m_key.set(L"d2", REG_DWORD, Bytes(4, 2));
-    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(),
-                           kQbnKeyRead, false, 0);
+    CQBNRegistryKey reader(HKEY_CURRENT_USER, m_key.path().c_str(), kQbnKeyRead,
+                           false, 0);
     CQBNRegistryStringValueList list;
     list.add(CQBNRegistryStringValue(), 0);
     EXPECT_TRUE(reader.getStringValues(list));
@@ -513,7 +513,7 @@ TEST_F(RegistryValues, StringListOfAnAllDwordKeyIsEmptyAndTrue)
 // the next, and the object gives back what it kept when it goes.
 TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
 {
-    typedef std::vector<std::pair<std::wstring, unsigned long> > Numbers;
+    typedef std::vector<std::pair<std::wstring, unsigned long>> Numbers;
     const auto number = [](unsigned char byte) { return Bytes{byte, 0, 0, 0}; };
     m_key.set(L"a", REG_DWORD, number(1));
     const unsigned long ulHandles = qbn_test::openHandleCount();
@@ -524,12 +524,17 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
         Numbers expected;
     } steps[] = {
         {"nothing", [] {}, true, {{L"a", 1}}},
-        {"the data, same size", [&] { m_key.set(L"a", REG_DWORD, number(2)); },
-         true, {{L"a", 2}}},
-        {"a value added", [&] { m_key.set(L"b", REG_DWORD, number(3)); }, true,
+        {"the data, same size",
+         [&] { m_key.set(L"a", REG_DWORD, number(2)); },
+         true,
+         {{L"a", 2}}},
+        {"a value added",
+         [&] { m_key.set(L"b", REG_DWORD, number(3)); },
+         true,
          {{L"a", 2}, {L"b", 3}}},
         {"a value of another type added",
-         [&] { m_key.setText(L"s", REG_SZ, L"text"); }, true,
+         [&] { m_key.setText(L"s", REG_SZ, L"text"); },
+         true,
          {{L"a", 2}, {L"b", 3}}},
         {"a value deleted",
          [&] {
@@ -539,14 +544,16 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
              RegDeleteValueW(hKey, L"a");
              RegCloseKey(hKey);
          },
-         true, {{L"b", 3}}},
+         true,
+         {{L"b", 3}}},
         {"the key deleted and made again with the same names",
          [&] {
              m_key.remove();
              m_key.set(L"b", REG_DWORD, number(4));
              m_key.setText(L"s", REG_SZ, L"text");
          },
-         true, {{L"b", 4}}},
+         true,
+         {{L"b", 4}}},
         {"the key deleted", [&] { m_key.remove(); }, false, {}},
     };
     {
@@ -576,8 +583,7 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
 class RegistryValueViews : public ::testing::Test {
 protected:
     RegistryValueViews()
-        : m_view64(HKEY_LOCAL_MACHINE, kView64),
-          m_view32(m_view64, kView32)
+        : m_view64(HKEY_LOCAL_MACHINE, kView64), m_view32(m_view64, kView32)
     {
     }
     void TearDown() override

@@ -30,8 +30,9 @@ const std::set<LANGID> kLanguages = {
     0x0412, 0x0413, 0x0414, 0x0416, 0x041D, 0x0804, 0x0816, 0x0C0A};
 
 const std::set<UINT> kMessages = {
-    IDS_WRONG_OPERATING_SYSTEM, IDS_WRONG_PRODUCT_VERSION, IDS_PRODUCT_CAPTION,
-    IDS_PATCH_COMPLETED,        IDS_ALREADY_INSTALLED,     IDS_PRODUCT_NOT_INSTALLED,
+    IDS_WRONG_OPERATING_SYSTEM, IDS_WRONG_PRODUCT_VERSION,
+    IDS_PRODUCT_CAPTION,        IDS_PATCH_COMPLETED,
+    IDS_ALREADY_INSTALLED,      IDS_PRODUCT_NOT_INSTALLED,
     IDS_INSTALL_FAILED};
 const std::set<UINT> kLogLines = {IDS_UPDATE_FILE_FAILED,
                                   IDS_PROCESS_WILL_BE_TERMINATED};
@@ -73,13 +74,14 @@ BOOL CALLBACK collectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language,
 // 16 * (n - 1) to 16 * (n - 1) + 15. Empty entries are left out.
 void readBlock(HMODULE module, WORD block, LANGID language, StringTable& table)
 {
-    const HRSRC found = FindResourceExW(module, RT_STRING,
-                                        MAKEINTRESOURCEW(block), language);
+    const HRSRC found =
+        FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(block), language);
     ASSERT_NE(nullptr, found);
     const HGLOBAL loaded = LoadResource(module, found);
     ASSERT_NE(nullptr, loaded);
     const wchar_t* p = static_cast<const wchar_t*>(LockResource(loaded));
-    const wchar_t* const end = p + SizeofResource(module, found) / sizeof(wchar_t);
+    const wchar_t* const end =
+        p + SizeofResource(module, found) / sizeof(wchar_t);
     for (UINT i = 0; i < 16; ++i) {
         ASSERT_LT(p, end) << "block " << block << " ends early";
         const size_t length = *p++;
@@ -152,9 +154,10 @@ TEST(PatchStrings, EveryLanguageHasTheMessagesAndOnlyTwoTheLogLines)
     withLogLines.insert(kLogLines.begin(), kLogLines.end());
     size_t entries = 0;
     for (const auto& language : table) {
-        const bool hasLogLines = language.first == kEnglish ||
-                                 language.first == kSimplifiedChinese;
-        EXPECT_EQ(hasLogLines ? withLogLines : kMessages, idsOf(language.second))
+        const bool hasLogLines =
+            language.first == kEnglish || language.first == kSimplifiedChinese;
+        EXPECT_EQ(hasLogLines ? withLogLines : kMessages,
+                  idsOf(language.second))
             << "language 0x" << std::hex << language.first;
         entries += language.second.size();
     }
@@ -179,8 +182,7 @@ TEST(PatchStrings, TextsAreThoseTheProductShipsWith)
     }
     ASSERT_EQ(languageOf.size(), expected.size());
     for (const auto& language : expected) {
-        ASSERT_EQ(1u, table.count(language.first))
-            << nameOf(language.first, 0);
+        ASSERT_EQ(1u, table.count(language.first)) << nameOf(language.first, 0);
         EXPECT_EQ(language.second, table.at(language.first))
             << nameOf(language.first, 0);
     }
@@ -207,7 +209,8 @@ TEST(PatchStrings, VersionAndInstallMessagesNameTheProduct)
     ASSERT_FALSE(HasFatalFailure());
     for (const auto& language : table) {
         for (UINT id : {IDS_WRONG_PRODUCT_VERSION, IDS_PRODUCT_NOT_INSTALLED}) {
-            ASSERT_EQ(1u, language.second.count(id)) << nameOf(language.first, id);
+            ASSERT_EQ(1u, language.second.count(id))
+                << nameOf(language.first, id);
             EXPECT_NE(std::wstring::npos,
                       language.second.at(id).find(kProductName))
                 << nameOf(language.first, id);
@@ -251,7 +254,8 @@ TEST(PatchStrings, OnlyTheLogLinesCarryOnePlaceholder)
         for (const auto& entry : language.second) {
             const bool isLogLine = kLogLines.count(entry.first) != 0;
             const std::string name = nameOf(language.first, entry.first);
-            EXPECT_EQ(isLogLine ? 1u : 0u, countOf(entry.second, L"%s")) << name;
+            EXPECT_EQ(isLogLine ? 1u : 0u, countOf(entry.second, L"%s"))
+                << name;
             EXPECT_EQ(isLogLine ? 1u : 0u, countOf(entry.second, L"%")) << name;
         }
     }
@@ -263,7 +267,8 @@ TEST(PatchStrings, EveryTextFitsTheProgramsBuffer)
     ASSERT_FALSE(HasFatalFailure());
     for (const auto& language : table)
         for (const auto& entry : language.second)
-            EXPECT_LT(entry.second.size(), static_cast<size_t>(kProgramTextBuffer))
+            EXPECT_LT(entry.second.size(),
+                      static_cast<size_t>(kProgramTextBuffer))
                 << nameOf(language.first, entry.first);
 }
 
@@ -299,14 +304,17 @@ TEST(PatchStrings, LoadStringGivesTheUserLanguagesTextsOnly)
 
 TEST(PatchManifest, AsksForAdministratorRightsOnWindows7WithoutCommonControls)
 {
-    const std::string manifest = qbntest::readManifest(GetModuleHandleW(nullptr));
+    const std::string manifest =
+        qbntest::readManifest(GetModuleHandleW(nullptr));
     ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
+    EXPECT_NE(std::string::npos,
+              manifest.find("level=\"requireAdministrator\""));
     EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
     EXPECT_NE(std::string::npos,
               manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"));
     EXPECT_EQ(std::string::npos, manifest.find("<dependency"));
-    EXPECT_EQ(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
+    EXPECT_EQ(std::string::npos,
+              manifest.find("Microsoft.Windows.Common-Controls"));
 }
 
 TEST(PatchVersionInfo, NamesTheProductAndThePatch)
@@ -316,8 +324,8 @@ TEST(PatchVersionInfo, NamesTheProductAndThePatch)
     DWORD dwMS = 0;
     DWORD dwLS = 0;
     ASSERT_TRUE(qbntest::readFileVersion(szPath, dwMS, dwLS));
-    EXPECT_EQ(0x0008001Eu, dwMS);  // 8.30
-    EXPECT_EQ(8104u, dwLS);        // 0.8104
+    EXPECT_EQ(0x0008001Eu, dwMS); // 8.30
+    EXPECT_EQ(8104u, dwLS);       // 0.8104
 
     const std::map<std::wstring, std::wstring> expected = {
         {L"ProductName", L"Vaultrion - Password Manager"},
@@ -327,7 +335,8 @@ TEST(PatchVersionInfo, NamesTheProductAndThePatch)
         {L"FileVersion", L"8.30.0.8104"},
     };
     for (const auto& value : expected)
-        EXPECT_EQ(value.second, qbntest::readVersionString(szPath, value.first));
+        EXPECT_EQ(value.second,
+                  qbntest::readVersionString(szPath, value.first));
 }
 
 } // namespace

@@ -60,10 +60,12 @@ TEST(StandinLibraries, CarryTheVersionOfTheirSet)
             const std::wstring path = pathIn(set.szFolder, szName);
             DWORD dwMS = 0;
             DWORD dwLS = 0;
-            ASSERT_TRUE(qbntest::readFileVersion(path, dwMS, dwLS)) << narrow(path);
+            ASSERT_TRUE(qbntest::readFileVersion(path, dwMS, dwLS))
+                << narrow(path);
             EXPECT_EQ(QBN_STANDINS_VERSION_MS, dwMS) << narrow(path);
             EXPECT_EQ(set.dwVersionLS, dwLS) << narrow(path);
-            EXPECT_EQ(szName, qbntest::readVersionString(path, L"OriginalFilename"));
+            EXPECT_EQ(szName,
+                      qbntest::readVersionString(path, L"OriginalFilename"));
         }
     }
 }
@@ -118,7 +120,8 @@ TEST(StandinLibraries, The32BitOnesLoadAndNameTheirBuild)
          "qbnpwm_windows_hook.dll without version x86"},
     };
     for (const auto& c : cases) {
-        const std::wstring path = pathIn(c.szFolder, L"qbnpwm_windows_hook.dll");
+        const std::wstring path =
+            pathIn(c.szFolder, L"qbnpwm_windows_hook.dll");
         const HMODULE hLibrary = LoadLibraryW(path.c_str());
         ASSERT_NE(nullptr, hLibrary) << narrow(path);
         const char* szIdentity = reinterpret_cast<const char*>(
@@ -167,8 +170,9 @@ TEST(Package, ShipsTheCorrectedLibrariesBesideThePatchProgram)
         const std::string shipped =
             qbntest::readFileBytes(pathIn(QBN_PACKAGE_DIR, szName));
         EXPECT_FALSE(shipped.empty()) << narrow(szName);
-        EXPECT_EQ(qbntest::readFileBytes(pathIn(QBN_STANDINS_PAYLOAD_DIR, szName)),
-                  shipped)
+        EXPECT_EQ(
+            qbntest::readFileBytes(pathIn(QBN_STANDINS_PAYLOAD_DIR, szName)),
+            shipped)
             << narrow(szName);
     }
 }
@@ -199,7 +203,8 @@ TEST(Package, PatchProgramIsSelfContainedAndAsksForAdministratorRights)
     EXPECT_NE(std::string::npos, qbntest::readManifest(hProgram).find(
                                      "level=\"requireAdministrator\""));
     FreeLibrary(hProgram);
-    EXPECT_EQ(L"8.30.0.8104", qbntest::readVersionString(program, L"FileVersion"));
+    EXPECT_EQ(L"8.30.0.8104",
+              qbntest::readVersionString(program, L"FileVersion"));
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // folder is left in place afterwards: it is machine-wide, creating it again
 // is harmless, and another test may be using it at the same moment.
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@ namespace {
 std::wstring commonAppData()
 {
     wchar_t szFolder[MAX_PATH + 1] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr,
-                     SHGFP_TYPE_CURRENT, szFolder);
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                     szFolder);
     return szFolder;
 }
 

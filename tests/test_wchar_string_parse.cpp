@@ -101,8 +101,7 @@ TEST(WCharStringParse, SubStringBetweenDelimiters)
     auto between = [&](unsigned long i, unsigned long j, bool bOpen,
                        bool bClose) {
         return resultOf([&](CQBNWCharString& out) {
-            return text.subStringBetween(out, open, i, close, j, bOpen,
-                                         bClose);
+            return text.subStringBetween(out, open, i, close, j, bOpen, bClose);
         });
     };
     EXPECT_EQ(L"a>>y<<b", between(1, 1, false, false));
@@ -112,19 +111,19 @@ TEST(WCharStringParse, SubStringBetweenDelimiters)
     EXPECT_EQ(L"<failed>", between(3, 1, false, false));
     EXPECT_EQ(L"<failed>", resultOf([&](CQBNWCharString& out) {
                   return text.subStringBetween(out, CQBNWCharString(L"<"), 1,
-                                               CQBNWCharString(L"q"), 1,
-                                               false, false);
+                                               CQBNWCharString(L"q"), 1, false,
+                                               false);
               }));
 }
 
 TEST(WCharStringParse, EmptyDelimiterIsRefused)
 {
     CQBNWCharString empty(L"a");
-    empty[0] = 0;  // valid, length 0
+    empty[0] = 0; // valid, length 0
     const CQBNWCharString text(L"abc");
     CQBNWCharString out;
-    EXPECT_FALSE(text.subStringBetween(out, empty, 1, CQBNWCharString(L"c"),
-                                       1, false, false));
+    EXPECT_FALSE(text.subStringBetween(out, empty, 1, CQBNWCharString(L"c"), 1,
+                                       false, false));
     unsigned long ulConverted = 0;
     EXPECT_FALSE(text.convertOccurrence(empty, 1, pmForward, ulConverted));
 }
@@ -220,7 +219,7 @@ TEST(WCharStringParse, EnclosedTokensAndTheirKeys)
         });
     };
     EXPECT_EQ(L"a", token(1));
-    EXPECT_EQ(L"<null>", token(2));  // the space between the pairs
+    EXPECT_EQ(L"<null>", token(2)); // the space between the pairs
     EXPECT_EQ(L"b", token(3));
     EXPECT_EQ(L"<failed>", token(4));
     EXPECT_EQ(L"<failed>", token(5));
@@ -241,8 +240,9 @@ TEST(WCharStringParse, TokenizeReplacesTheListAndKeysTokensInOrder)
 {
     CQBNWCharStringList list;
     ASSERT_TRUE(list.add(CQBNWCharString(L"stale"), 7));
-    ASSERT_TRUE(CQBNWCharString(L"6.0.10.0").tokenize(
-        list, CQBNWCharString(L"."), tmSeparated, 0x03, 0xFF));
+    ASSERT_TRUE(
+        CQBNWCharString(L"6.0.10.0")
+            .tokenize(list, CQBNWCharString(L"."), tmSeparated, 0x03, 0xFF));
     ASSERT_EQ(4u, list.getCount());
     const wchar_t* expected[] = {L"6", L"0", L"10", L"0"};
     for (long lKey = 0; lKey < 4; ++lKey) {
@@ -257,8 +257,8 @@ TEST(WCharStringParse, TokenizeReplacesTheListAndKeysTokensInOrder)
 TEST(WCharStringParse, TokenizeWithoutDelimiterGivesTheWholeText)
 {
     CQBNWCharStringList list;
-    ASSERT_TRUE(CQBNWCharString(L" 830 ").tokenize(
-        list, CQBNWCharString(L"."), tmSeparated, 0x03, 0x01));
+    ASSERT_TRUE(CQBNWCharString(L" 830 ").tokenize(list, CQBNWCharString(L"."),
+                                                   tmSeparated, 0x03, 0x01));
     ASSERT_EQ(1u, list.getCount());
     CQBNWCharString value;
     ASSERT_TRUE(list.findKey(0));
@@ -352,11 +352,10 @@ TEST(WCharStringParse, HexNotationTruthTable)
         bool bNotation;
     };
     const Case cases[] = {
-        {L"0x1F", true},  {L"1Fh", true},   {L"0X1f", true},
-        {L"1FH", true},   {L"1F", false},   {L"0x1Fh", false},
-        {L"1x1F", false}, {L"0x", false},   {L"h", false},
-        {L"0xx1", false}, {L"1hh", false},  {L"1h1", false},
-        {L"0x1G", false}, {L" 0x1", false}, {L"00x1", false},
+        {L"0x1F", true},  {L"1Fh", true},    {L"0X1f", true},  {L"1FH", true},
+        {L"1F", false},   {L"0x1Fh", false}, {L"1x1F", false}, {L"0x", false},
+        {L"h", false},    {L"0xx1", false},  {L"1hh", false},  {L"1h1", false},
+        {L"0x1G", false}, {L" 0x1", false},  {L"00x1", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.bNotation, CQBNWCharString(c.szText).isHexNotation())
@@ -488,8 +487,8 @@ TEST(WCharStringParse, NumberSystemTexts)
     EXPECT_EQ(L"0000000000ABCDEF", text(0xABCDEF, nsHex, 16, false));
     EXPECT_EQ(L"-1", text(0xFFFFFFFF, nsDecimal, 5, true));
     EXPECT_EQ(L"8104", text(8104, nsDecimal, 0, false));
-    EXPECT_EQ(65535u + 2, CQBNWCharString(1, nsBinary, 65535, true)
-                              .getLength());
+    EXPECT_EQ(65535u + 2,
+              CQBNWCharString(1, nsBinary, 65535, true).getLength());
 }
 
 TEST(WCharStringParse, UnsupportedNumberSystemThrows)

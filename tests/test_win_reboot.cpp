@@ -79,9 +79,9 @@ protected:
     {
         recordedCalls.clear();
         recorderAnswer = 1;
-        m_redirect.reset(new CImportRedirect(
-            "user32.dll", "ExitWindowsEx",
-            reinterpret_cast<void*>(&recordExitWindowsEx)));
+        m_redirect.reset(
+            new CImportRedirect("user32.dll", "ExitWindowsEx",
+                                reinterpret_cast<void*>(&recordExitWindowsEx)));
         // Without it the real call would run, which under Wine ends the
         // other programs of the prefix.
         ASSERT_TRUE(m_redirect->isActive());
@@ -142,8 +142,8 @@ TEST_F(WinReboot, PatchRestartCallsExitWindowsWithRebootFlags)
 TEST_F(WinReboot, ActionOnePowersOff)
 {
     CQBNWinReboot reboot;
-    EXPECT_TRUE(reboot.doReboot(CQBNWinReboot::kActionPowerOff, false, L"",
-                                L"", 0));
+    EXPECT_TRUE(
+        reboot.doReboot(CQBNWinReboot::kActionPowerOff, false, L"", L"", 0));
     expectOneCall(EWX_POWEROFF | EWX_FORCEIFHUNG);
     reboot.clearShutdownPrivilege();
 }
@@ -197,8 +197,8 @@ protected:
             return false;
         }
         CQBNWinReboot reboot;
-        const bool bResult = reboot.rebootSystem(
-            true, caption.c_str(), L"Restart now?", MB_YESNO);
+        const bool bResult = reboot.rebootSystem(true, caption.c_str(),
+                                                 L"Restart now?", MB_YESNO);
         std::wstring shown;
         EXPECT_TRUE(answerer.finish(shown)) << "question not found";
         EXPECT_EQ(L"Restart now?", shown);

@@ -87,8 +87,7 @@ public:
     explicit VersionedProbe(const std::wstring& version)
         : m_name(L"osinfo_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
                  version + L".exe"),
-          m_path(tempFolder() + m_name),
-          m_key(kAppDefaults + m_name)
+          m_path(tempFolder() + m_name), m_key(kAppDefaults + m_name)
     {
         m_bReady =
             CopyFileW((folderOfThisProgram() + L"osinfo_probe.exe").c_str(),
@@ -164,10 +163,10 @@ std::string outputOf(const std::wstring& path, std::vector<wchar_t> environment)
     startup.hStdError = hWrite;
     PROCESS_INFORMATION process = {};
     std::wstring commandLine = L"\"" + path + L"\"";
-    const BOOL bStarted = CreateProcessW(
-        path.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
-        &process);
+    const BOOL bStarted =
+        CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                       CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr,
+                       &startup, &process);
     // Our copy of the writing end must go, or the read never sees the end.
     CloseHandle(hWrite);
 
@@ -291,14 +290,12 @@ TEST(WindowsOSInfoProbe, ServicePackIsTheHighByteOfCSDVersion)
 {
     DWORD dwCsd = 0;
     DWORD dwSize = sizeof(dwCsd);
-    const bool bPresent =
-        RegGetValueW(HKEY_LOCAL_MACHINE, kWindowsKey, L"CSDVersion",
-                     RRF_RT_REG_DWORD, nullptr, &dwCsd,
-                     &dwSize) == ERROR_SUCCESS;
+    const bool bPresent = RegGetValueW(HKEY_LOCAL_MACHINE, kWindowsKey,
+                                       L"CSDVersion", RRF_RT_REG_DWORD, nullptr,
+                                       &dwCsd, &dwSize) == ERROR_SUCCESS;
     Report report = probe(L"win7");
     ASSERT_FALSE(report.empty()) << "probe did not run";
-    EXPECT_EQ(std::to_string(bPresent ? dwCsd >> 8 : 0),
-              report["servicePack"]);
+    EXPECT_EQ(std::to_string(bPresent ? dwCsd >> 8 : 0), report["servicePack"]);
 }
 
 TEST(WindowsOSInfoProbe, PreInstallEnvironmentNeedsANonEmptyDrive)
@@ -359,10 +356,13 @@ TEST(WindowsOSInfoRefusals, OnlySixtyFourBitArchitecturesGivePlatformTwo)
         reinterpret_cast<void*>(&nativeInfoOfChosenArchitecture));
     ASSERT_TRUE(redirect.isActive());
     const std::map<WORD, int> expected = {
-        {PROCESSOR_ARCHITECTURE_INTEL, 1}, {PROCESSOR_ARCHITECTURE_ARM, 1},
-        {PROCESSOR_ARCHITECTURE_IA64, 2},  {PROCESSOR_ARCHITECTURE_AMD64, 2},
+        {PROCESSOR_ARCHITECTURE_INTEL, 1},
+        {PROCESSOR_ARCHITECTURE_ARM, 1},
+        {PROCESSOR_ARCHITECTURE_IA64, 2},
+        {PROCESSOR_ARCHITECTURE_AMD64, 2},
         {PROCESSOR_ARCHITECTURE_IA32_ON_WIN64, 2},
-        {12 /* ARM64 */, 1},               {PROCESSOR_ARCHITECTURE_UNKNOWN, 1}};
+        {12 /* ARM64 */, 1},
+        {PROCESSOR_ARCHITECTURE_UNKNOWN, 1}};
     // One object, many answers: the platform is asked afresh every time.
     for (const auto& entry : expected) {
         g_wArchitecture = entry.first;

@@ -85,11 +85,11 @@ TEST(WindowsProcess, FailuresAndSuccessesLeaveNoTokenOpen)
 {
     CQBNWindowsProcess process;
     auto runAll = [&]() {
-        EXPECT_FALSE(process.setPrivilege(L"SeBakupPrivilege", true,
-                                          kOwnToken));
+        EXPECT_FALSE(
+            process.setPrivilege(L"SeBakupPrivilege", true, kOwnToken));
         EXPECT_FALSE(process.setPrivilege(CQBNWCharString(), true, kOwnToken));
-        EXPECT_TRUE(process.setPrivilege(L"SeRestorePrivilege", true,
-                                         kOwnToken));
+        EXPECT_TRUE(
+            process.setPrivilege(L"SeRestorePrivilege", true, kOwnToken));
     };
     runAll();
     const unsigned long ulBefore = qbn_test::openHandleCount();
@@ -104,15 +104,15 @@ TEST(WindowsProcess, CallerTokenIsAdjustedAndStaysOpen)
         openToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
     ASSERT_TRUE(token.isValid());
     CQBNWindowsProcess process;
-    EXPECT_TRUE(process.setPrivilege(L"SeShutdownPrivilege", true,
-                                     token.get()));
+    EXPECT_TRUE(
+        process.setPrivilege(L"SeShutdownPrivilege", true, token.get()));
     EXPECT_TRUE(isEnabled(L"SeShutdownPrivilege"));
     EXPECT_TRUE(isStillOpen(token.get()));
 
     EXPECT_FALSE(process.setPrivilege(L"NoSuchPrivilege", false, token.get()));
     EXPECT_TRUE(isStillOpen(token.get()));
-    EXPECT_TRUE(process.setPrivilege(L"SeShutdownPrivilege", false,
-                                     token.get()));
+    EXPECT_TRUE(
+        process.setPrivilege(L"SeShutdownPrivilege", false, token.get()));
     EXPECT_FALSE(isEnabled(L"SeShutdownPrivilege"));
 }
 
@@ -121,8 +121,8 @@ TEST(WindowsProcess, CallerTokenWithoutTheRightToAdjustIsRefused)
     const CQBNScopedHandle token(openToken(TOKEN_QUERY));
     ASSERT_TRUE(token.isValid());
     CQBNWindowsProcess process;
-    EXPECT_FALSE(process.setPrivilege(L"SeTimeZonePrivilege", true,
-                                      token.get()));
+    EXPECT_FALSE(
+        process.setPrivilege(L"SeTimeZonePrivilege", true, token.get()));
     EXPECT_TRUE(isStillOpen(token.get()));
 }
 
@@ -134,8 +134,8 @@ TEST(WindowsProcess, PrivilegeTheTokenDoesNotHoldStillAnswersTrue)
     if (readPrivilege(L"SeCreateTokenPrivilege", dwAttributes))
         GTEST_SKIP() << "this token holds SeCreateTokenPrivilege";
     CQBNWindowsProcess process;
-    EXPECT_TRUE(process.setPrivilege(L"SeCreateTokenPrivilege", true,
-                                     kOwnToken));
+    EXPECT_TRUE(
+        process.setPrivilege(L"SeCreateTokenPrivilege", true, kOwnToken));
     EXPECT_FALSE(isEnabled(L"SeCreateTokenPrivilege"));
 }
 

@@ -50,17 +50,18 @@ public:
     bool isValid() const { return m_pBuffer != nullptr && m_ulNumElems != 0; }
     bool zero();
 
-    template <class U = T, typename std::enable_if<
-                               std::is_same<U, unsigned short>::value, int>::type = 0>
+    template <class U = T,
+              typename std::enable_if<std::is_same<U, unsigned short>::value,
+                                      int>::type = 0>
     CQBNBuffer<unsigned char> toByteBuffer() const;
-    template <class U = T, typename std::enable_if<
-                               std::is_same<U, unsigned char>::value, int>::type = 0>
+    template <class U = T,
+              typename std::enable_if<std::is_same<U, unsigned char>::value,
+                                      int>::type = 0>
     CQBNBuffer<unsigned short> toWideBuffer() const;
 
 protected:
     // Raw copy into this buffer's storage; the caller has checked the bounds.
-    void copyIn(unsigned long ulOffset, const T* pSource,
-                unsigned long ulCount)
+    void copyIn(unsigned long ulOffset, const T* pSource, unsigned long ulCount)
     {
         if (ulCount != 0)
             std::memcpy(m_pBuffer + ulOffset, pSource, ulCount * sizeof(T));
@@ -308,8 +309,8 @@ bool CQBNBuffer<T>::read(CQBNBuffer& out, unsigned long ulOffset,
         out.release();
         if (ulNumElems == 0)
             return true;
-        const bool bInside = ulOffset <= m_ulNumElems &&
-                             ulNumElems <= m_ulNumElems - ulOffset;
+        const bool bInside =
+            ulOffset <= m_ulNumElems && ulNumElems <= m_ulNumElems - ulOffset;
         if (!bInside) {
             // What is left past the offset, and nothing for an offset that
             // lies beyond the end.

@@ -33,16 +33,17 @@ namespace qbn_detail {
 template <class T>
 using LessOp = decltype(std::declval<const T&>() < std::declval<const T&>());
 template <class T>
-using GreaterOp =
-    decltype(std::declval<const T&>() > std::declval<const T&>());
+using GreaterOp = decltype(std::declval<const T&>() > std::declval<const T&>());
 template <class T>
 using NotEqualOp =
     decltype(std::declval<const T&>() != std::declval<const T&>());
 
 template <class Void, template <class> class Op, class T>
-struct HasOperator : std::false_type {};
+struct HasOperator : std::false_type {
+};
 template <template <class> class Op, class T>
-struct HasOperator<std::void_t<Op<T> >, Op, T> : std::true_type {};
+struct HasOperator<std::void_t<Op<T>>, Op, T> : std::true_type {
+};
 
 template <template <class> class Op, class T>
 constexpr bool kHasOperator = HasOperator<void, Op, T>::value;
@@ -127,7 +128,8 @@ void deleteOwned(T*& pPointer, const wchar_t* szPointerName,
 
 } // namespace qbn_detail
 
-template <class TNode> class CQBNDblList;
+template <class TNode>
+class CQBNDblList;
 
 // ---------------------------------------------------------------------------
 // CQBNNode<A>: links and key; A is the argument type of the comparisons and
@@ -166,7 +168,8 @@ private:
     CQBNNode(const CQBNNode&) = delete;
     CQBNNode& operator=(const CQBNNode&) = delete;
 
-    template <class TNode> friend class CQBNDblList;
+    template <class TNode>
+    friend class CQBNDblList;
 
     CQBNNode* m_pNext;
     CQBNNode* m_pPrev;
@@ -432,8 +435,7 @@ bool CQBNDblList<TNode>::appendPointeeCopy(const TNode& source)
     if (pSource != nullptr) {
         pCopy = new (std::nothrow) T(*pSource);
         if (pCopy == nullptr)
-            throw CQBNMemAllocException(L"pNode", QBN_DBLLIST_SOURCE,
-                                        __LINE__);
+            throw CQBNMemAllocException(L"pNode", QBN_DBLLIST_SOURCE, __LINE__);
     }
     TNode* pNode = new (std::nothrow) TNode(pCopy, source.getKey());
     if (pNode == nullptr) {

@@ -6,16 +6,19 @@
 
 #include "qbn_detailed_log.h"
 
-// Shared tail of every constructor: where, and how to write.
-#define QBN_LOG_TAIL                                                      \
-    const wchar_t *szSourceFile, unsigned long ulLine,                    \
-        unsigned short usOutputs = loText, bool bLogNow = true,           \
-        bool bLogOnDestroy = false
+// Shared tail of every constructor: where, and how to write. Kept out of
+// the formatter, which cannot lay out a parameter list that is a macro.
+// clang-format off
+#define QBN_LOG_TAIL                                                           \
+    const wchar_t* szSourceFile, unsigned long ulLine,                         \
+    unsigned short usOutputs = loText, bool bLogNow = true,                    \
+    bool bLogOnDestroy = false
 
 // Tail of the classes that are never written again on destruction.
-#define QBN_LOG_TAIL_NO_DESTROY                                           \
-    const wchar_t *szSourceFile, unsigned long ulLine,                    \
-        unsigned short usOutputs = loText, bool bLogNow = true
+#define QBN_LOG_TAIL_NO_DESTROY                                                \
+    const wchar_t* szSourceFile, unsigned long ulLine,                         \
+    unsigned short usOutputs = loText, bool bLogNow = true
+// clang-format on
 
 // ---- the shapes ----
 //
@@ -96,18 +99,20 @@ public:
 };
 
 // One class of the table: its name, its shape with the shape's arguments.
-#define QBN_LOG_ENTRY_CLASS(Name, ...)                                     \
-    class Name : public __VA_ARGS__ {                                      \
-        using Shape = __VA_ARGS__;                                         \
-                                                                           \
-    public:                                                                \
-        using Shape::Shape;                                                \
+#define QBN_LOG_ENTRY_CLASS(Name, ...)                                         \
+    class Name : public __VA_ARGS__ {                                          \
+        using Shape = __VA_ARGS__;                                             \
+                                                                               \
+    public:                                                                    \
+        using Shape::Shape;                                                    \
     }
 
 // ---- messages ----
 
-inline constexpr wchar_t kQbnUnhandledText[] = L"An unhandled exception occurred";
-inline constexpr wchar_t kQbnMemAllocText[] = L"Unable to allocate memory ( %s )";
+inline constexpr wchar_t kQbnUnhandledText[] =
+    L"An unhandled exception occurred";
+inline constexpr wchar_t kQbnMemAllocText[] =
+    L"Unable to allocate memory ( %s )";
 inline constexpr wchar_t kQbnMemFreeText[] = L"Unable to free memory ( %s )";
 inline constexpr wchar_t kQbnIndexText[] = L"Index out of array bounds";
 inline constexpr wchar_t kQbnRegKeyInitText[] =
@@ -149,9 +154,9 @@ inline constexpr wchar_t kQbnMessageBoxInitText[] =
 
 QBN_LOG_ENTRY_CLASS(CQBNUnhandledExceptionException,
                     CQBNErrorEntry<CQBNLogException1, kQbnUnhandledText>);
-QBN_LOG_ENTRY_CLASS(CQBNMemAllocException,
-                    CQBNNamedEntry<CQBNLogException1, kQbnNoErrorCode,
-                                   kQbnMemAllocText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNMemAllocException,
+    CQBNNamedEntry<CQBNLogException1, kQbnNoErrorCode, kQbnMemAllocText>);
 
 // Written only when destroyed, so that it reaches the log after unwinding.
 class CQBNMemoryCopyException : public CQBNLogException1 {
@@ -160,9 +165,9 @@ public:
                             unsigned long ulLine, bool bLogOnDestroy);
 };
 
-QBN_LOG_ENTRY_CLASS(CMemDestroyFailWarning,
-                    CQBNNamedEntry<CQBNLogWarning, kQbnNoErrorCode,
-                                   kQbnMemFreeText>);
+QBN_LOG_ENTRY_CLASS(
+    CMemDestroyFailWarning,
+    CQBNNamedEntry<CQBNLogWarning, kQbnNoErrorCode, kQbnMemFreeText>);
 
 // Written only when destroyed, so that it reaches the log after unwinding.
 class CQBNBufferInitException : public CQBNLogException1 {
@@ -177,15 +182,15 @@ public:
                         QBN_LOG_TAIL);
 };
 
-QBN_LOG_ENTRY_CLASS(CQBNIndexOutOfBoundsException,
-                    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode,
-                                   kQbnIndexText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNIndexOutOfBoundsException,
+    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode, kQbnIndexText>);
 
 // ---- registry ----
 
-QBN_LOG_ENTRY_CLASS(CQBNRegKeyInitException,
-                    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode,
-                                   kQbnRegKeyInitText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegKeyInitException,
+    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode, kQbnRegKeyInitText>);
 
 class CQBNRegValueSetException : public CQBNLogException1 {
 public:
@@ -195,30 +200,30 @@ public:
                              const wchar_t* szMethodName, QBN_LOG_TAIL);
 };
 
-QBN_LOG_ENTRY_CLASS(CQBNRegEnumKeyException,
-                    CQBNKeyErrorEntry<CQBNLogException1, rtErrorCode,
-                                      kQbnRegEnumKeyText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegEnumValueException,
-                    CQBNKeyErrorEntry<CQBNLogException1, rtErrorCode,
-                                      kQbnRegEnumValueText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegKeyCreateException,
-                    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean,
-                                      kQbnRegKeyCreateText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegSaveKeyException,
-                    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean,
-                                      kQbnRegSaveKeyText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegRestoreKeyException,
-                    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean,
-                                      kQbnRegRestoreKeyText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegQueryInfoKeyException,
-                    CQBNNamedErrorEntry<CQBNLogException1, rtBoolean,
-                                        kQbnRegQueryInfoText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegEnumKeyException,
+    CQBNKeyErrorEntry<CQBNLogException1, rtErrorCode, kQbnRegEnumKeyText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegEnumValueException,
+    CQBNKeyErrorEntry<CQBNLogException1, rtErrorCode, kQbnRegEnumValueText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegKeyCreateException,
+    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean, kQbnRegKeyCreateText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegSaveKeyException,
+    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean, kQbnRegSaveKeyText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegRestoreKeyException,
+    CQBNKeyErrorEntry<CQBNLogException1, rtBoolean, kQbnRegRestoreKeyText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegQueryInfoKeyException,
+    CQBNNamedErrorEntry<CQBNLogException1, rtBoolean, kQbnRegQueryInfoText>);
 QBN_LOG_ENTRY_CLASS(CQBNRegQueryMultipleValuesException,
                     CQBNNamedErrorEntry<CQBNLogException1, rtBoolean,
                                         kQbnRegQueryMultipleText>);
-QBN_LOG_ENTRY_CLASS(CQBNRegCloseKeyWarning,
-                    CQBNKeyErrorEntry<CQBNLogWarning, rtErrorCode,
-                                      kQbnRegCloseKeyText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNRegCloseKeyWarning,
+    CQBNKeyErrorEntry<CQBNLogWarning, rtErrorCode, kQbnRegCloseKeyText>);
 
 class CQBNRegKeyAlreadyOpenWarning : public CQBNLogWarning {
 public:
@@ -240,9 +245,9 @@ QBN_LOG_ENTRY_CLASS(CQBNLookupPrivilegeValueException,
 QBN_LOG_ENTRY_CLASS(CQBNAdjustTokenPrivilegesException,
                     CQBNNamedErrorEntry<CQBNLogException1, rtErrorCode,
                                         kQbnAdjustPrivilegesText>);
-QBN_LOG_ENTRY_CLASS(CCloseHandleWarning,
-                    CQBNNamedErrorEntry<CQBNLogWarning, rtErrorCode,
-                                        kQbnMemFreeText>);
+QBN_LOG_ENTRY_CLASS(
+    CCloseHandleWarning,
+    CQBNNamedErrorEntry<CQBNLogWarning, rtErrorCode, kQbnMemFreeText>);
 
 // ---- environment, INI, directories, OS ----
 
@@ -261,12 +266,12 @@ public:
 QBN_LOG_ENTRY_CLASS(CQBNWritePrivateProfileSectionException,
                     CQBNNamedErrorEntry<CQBNLogException1, rtErrorCode,
                                         kQbnProfileSectionText>);
-QBN_LOG_ENTRY_CLASS(CQBNDirectoryInitException,
-                    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode,
-                                   kQbnDirectoryInitText>);
-QBN_LOG_ENTRY_CLASS(CQBNWindowsOSInfoInitNeededException,
-                    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode,
-                                   kQbnOSInfoInitText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNDirectoryInitException,
+    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode, kQbnDirectoryInitText>);
+QBN_LOG_ENTRY_CLASS(
+    CQBNWindowsOSInfoInitNeededException,
+    CQBNFixedEntry<CQBNLogException1, kQbnNoErrorCode, kQbnOSInfoInitText>);
 
 // The reason part is chosen from the shell's error code.
 class CQBNSIgetStoragePathException : public CQBNLogException1 {
@@ -283,10 +288,9 @@ public:
 class CQBNLoadStringException : public CQBNLogException1 {
 public:
     CQBNLoadStringException(unsigned long ulStringId,
-                            const wchar_t* szResourceDll,
-                            unsigned long ulError, const wchar_t* szSourceFile,
-                            unsigned long ulLine, bool bLogNow = true,
-                            bool bLogOnDestroy = false);
+                            const wchar_t* szResourceDll, unsigned long ulError,
+                            const wchar_t* szSourceFile, unsigned long ulLine,
+                            bool bLogNow = true, bool bLogOnDestroy = false);
 };
 
 QBN_LOG_ENTRY_CLASS(CQBNMessageBoxInitException,

@@ -12,8 +12,7 @@ class CQBNMethodTrace {
 public:
     CQBNMethodTrace(const wchar_t* szClassName, const wchar_t* szMethodName,
                     const wchar_t* szSourceFile, unsigned long ulLine,
-                    unsigned short usOutputs, bool bLogNow,
-                    bool bLogOnDestroy);
+                    unsigned short usOutputs, bool bLogNow, bool bLogOnDestroy);
     ~CQBNMethodTrace();
 
     bool hasEntry() const { return m_pEntry != nullptr; }

@@ -21,7 +21,7 @@ public:
         UserSetting = 16,
         MachineSettingUserDefaults = 32
     };
-    typedef CQBNDblList<CQBNStdNode<PolicyLocation> > PolicyLocationList;
+    typedef CQBNDblList<CQBNStdNode<PolicyLocation>> PolicyLocationList;
 
     CQBNPolicySearchPolicy();
     CQBNPolicySearchPolicy(const CQBNPolicySearchPolicy& other);

@@ -23,14 +23,9 @@
 #define QBN_POLICY_SETTING_CLASS L"CQBNPolicySetting"
 
 // Where a setting's value is stored. The registry is the only store there is.
-enum CQBNPolicySource : unsigned long {
-    psRegistry = 1
-};
+enum CQBNPolicySource : unsigned long { psRegistry = 1 };
 
-enum CQBNPolicyKind : unsigned long {
-    pkDword = 1,
-    pkString = 2
-};
+enum CQBNPolicyKind : unsigned long { pkDword = 1, pkString = 2 };
 
 template <class T>
 class CQBNPolicySetting {
@@ -56,10 +51,7 @@ public:
     // entry, or the setting's own name. Walking moves the list's cursor.
     virtual CQBNWCharString getValueLocation(
         CQBNWCharStringList& substitutions);
-    virtual const CQBNWCharString& getValueName() const
-    {
-        return m_valueName;
-    }
+    virtual const CQBNWCharString& getValueName() const { return m_valueName; }
     virtual void setValue(const T& value);
     virtual bool setPolicy(PolicyLocation location, const T& value,
                            bool bCreateIfMissing,
@@ -211,10 +203,9 @@ bool CQBNPolicySetting<T>::operator==(const CQBNPolicySetting& other) const
     const bool bEqual =
         m_id == other.m_id && m_source == other.m_source &&
         m_kind == other.m_kind && m_vendorName == other.m_vendorName &&
-        m_productName == other.m_productName &&
-        m_version == other.m_version && m_valueName == other.m_valueName &&
-        m_subKey == other.m_subKey && m_value == other.m_value &&
-        m_also32BitView == other.m_also32BitView;
+        m_productName == other.m_productName && m_version == other.m_version &&
+        m_valueName == other.m_valueName && m_subKey == other.m_subKey &&
+        m_value == other.m_value && m_also32BitView == other.m_also32BitView;
     return trace.finish(bEqual, rtLogical);
 }
 
@@ -301,26 +292,26 @@ CQBNWCharString CQBNPolicySetting<T>::getValueLocation(
     CQBNWCharStringList& substitutions)
 {
     CQBNWCharString valueName(m_valueName);
-    qbnTracedMethod(
-        QBN_METHOD_SITE(QBN_POLICY_SETTING_CLASS, L"getValueLocation",
-                        QBN_POLICY_SETTING_SOURCE),
-        esLastError, [&]() {
-            for (bool bMore = substitutions.moveFirst(); bMore;
-                 bMore = substitutions.moveNext()) {
-                CQBNWCharString entry;
-                CQBNWCharString token;
-                CQBNWCharString replacement;
-                if (!substitutions.getCurrent(entry) ||
-                    entry.getLength() == 0 ||
-                    !splitSubstitution(entry, token, replacement) ||
-                    token != valueNameToken())
-                    continue;
-                if (replacement.getLength() != 0)
-                    valueName = replacement;
-                return true;
-            }
-            return false;
-        });
+    qbnTracedMethod(QBN_METHOD_SITE(QBN_POLICY_SETTING_CLASS,
+                                    L"getValueLocation",
+                                    QBN_POLICY_SETTING_SOURCE),
+                    esLastError, [&]() {
+                        for (bool bMore = substitutions.moveFirst(); bMore;
+                             bMore = substitutions.moveNext()) {
+                            CQBNWCharString entry;
+                            CQBNWCharString token;
+                            CQBNWCharString replacement;
+                            if (!substitutions.getCurrent(entry) ||
+                                entry.getLength() == 0 ||
+                                !splitSubstitution(entry, token, replacement) ||
+                                token != valueNameToken())
+                                continue;
+                            if (replacement.getLength() != 0)
+                                valueName = replacement;
+                            return true;
+                        }
+                        return false;
+                    });
     return valueName;
 }
 

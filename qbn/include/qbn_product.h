@@ -15,7 +15,7 @@
 // In a required version: any value here and at every later position.
 const long QBN_DONT_CARE = -1;
 
-typedef CQBNDblList<CQBNPtrNode<CQBNProductRegistryInfo> >
+typedef CQBNDblList<CQBNPtrNode<CQBNProductRegistryInfo>>
     CQBNProductRegistryInfoList;
 
 // What getRegistryItem reads from a place.

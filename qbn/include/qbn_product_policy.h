@@ -10,9 +10,9 @@
 #include "qbn_policy_search_policy.h"
 #include "qbn_policy_string_setting.h"
 
-typedef CQBNDblList<CQBNObjNode<CQBNPolicyDwordSetting> >
+typedef CQBNDblList<CQBNObjNode<CQBNPolicyDwordSetting>>
     CQBNPolicyDwordSettingList;
-typedef CQBNDblList<CQBNObjNode<CQBNPolicyStringSetting> >
+typedef CQBNDblList<CQBNObjNode<CQBNPolicyStringSetting>>
     CQBNPolicyStringSettingList;
 
 class CQBNProductPolicy {

@@ -6,9 +6,10 @@
 // text without a byte-order mark, lines ending in CR LF or LF, "[name]"
 // headers and "key=value" lines with no space where one would be trimmed,
 // no comment, no control character but the tab, no Unicode line
-// separator, no two sections whose names could be taken for one. A line then reads back exactly as it is
-// written. For any other file `read` answers false, and the caller reads it
-// through the profile functions, which decide the rest their own way.
+// separator, no two sections whose names could be taken for one. A line then
+// reads back exactly as it is written. For any other file `read` answers false,
+// and the caller reads it through the profile functions, which decide the rest
+// their own way.
 #ifndef QBN_PROFILE_FILE_READER_H
 #define QBN_PROFILE_FILE_READER_H
 
@@ -28,7 +29,7 @@ public:
 
     struct CSection {
         CTextSpan name;
-        std::vector<CTextSpan> lines;  // "key=value" each
+        std::vector<CTextSpan> lines; // "key=value" each
     };
 
     CQBNProfileFileReader();

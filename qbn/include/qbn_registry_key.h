@@ -20,14 +20,14 @@ class CQBNRegistryDwordValue;
 class CQBNRegistryMultiStringValue;
 class CQBNRegistryBinaryValue;
 
-typedef CQBNDblList<CQBNObjNode<CQBNRegistryValent> > CQBNRegistryValentList;
-typedef CQBNDblList<CQBNObjNode<CQBNRegistryStringValue> >
+typedef CQBNDblList<CQBNObjNode<CQBNRegistryValent>> CQBNRegistryValentList;
+typedef CQBNDblList<CQBNObjNode<CQBNRegistryStringValue>>
     CQBNRegistryStringValueList;
-typedef CQBNDblList<CQBNObjNode<CQBNRegistryDwordValue> >
+typedef CQBNDblList<CQBNObjNode<CQBNRegistryDwordValue>>
     CQBNRegistryDwordValueList;
-typedef CQBNDblList<CQBNObjNode<CQBNRegistryMultiStringValue> >
+typedef CQBNDblList<CQBNObjNode<CQBNRegistryMultiStringValue>>
     CQBNRegistryMultiStringValueList;
-typedef CQBNDblList<CQBNObjNode<CQBNRegistryBinaryValue> >
+typedef CQBNDblList<CQBNObjNode<CQBNRegistryBinaryValue>>
     CQBNRegistryBinaryValueList;
 
 // Access masks the library uses.
@@ -74,16 +74,15 @@ public:
     // registry lists them, read in one enumeration. With bWatch the values
     // are kept, with a watch on the key (a handle and an event), until the
     // key is destroyed or reads them again, and later calls are answered
-    // from them for as long as nothing in the key's values has changed. Null when the
-    // key cannot be read or has no named values; otherwise valid until the
-    // next call, a change of the key's identity or its destruction. The key
+    // from them for as long as nothing in the key's values has changed. Null
+    // when the key cannot be read or has no named values; otherwise valid until
+    // the next call, a change of the key's identity or its destruction. The key
     // is closed afterwards, as after queryMultipleValues.
     const CQBNRegistryValues* readAllValues(bool bWatch = true);
 
     // Every value of one registry type under this key, as (name, data).
     bool getStringValues(CQBNRegistryStringValueList& list);
-    bool getExpandStringValues(CQBNRegistryStringValueList& list,
-                               bool bExpand);
+    bool getExpandStringValues(CQBNRegistryStringValueList& list, bool bExpand);
     bool getDwordValues(CQBNRegistryDwordValueList& list);
     bool getMultiStringValues(CQBNRegistryMultiStringValueList& list);
     bool getBinaryValues(CQBNRegistryBinaryValueList& list);

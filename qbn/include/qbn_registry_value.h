@@ -133,7 +133,7 @@ bool CQBNRegistryValue::replaceCache(T& cache, const T& value, bool bNoWrite,
 // (readAllValues), so asking the readers in turn reads the key once.
 template <class Pair, class Convert>
 bool qbnCollectValuesOfType(CQBNRegistryKey& key, unsigned long ulType,
-                            CQBNDblList<CQBNObjNode<Pair> >& list,
+                            CQBNDblList<CQBNObjNode<Pair>>& list,
                             const wchar_t* szSourceFile, unsigned long ulLine,
                             Convert convert)
 {

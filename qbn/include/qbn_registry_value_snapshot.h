@@ -18,7 +18,7 @@ typedef std::vector<CQBNRegistryValent> CQBNRegistryValues;
 // What RegQueryInfoKeyW tells about a key's values.
 struct CQBNRegistryValuesInfo {
     DWORD dwCount;
-    DWORD dwMaxNameLength;  // characters, without the terminator
+    DWORD dwMaxNameLength; // characters, without the terminator
     DWORD dwMaxDataBytes;
     FILETIME lastWrite;
 

@@ -20,7 +20,7 @@ struct CQBNMethodSite {
 };
 
 // A macro only so that the line is the method's own.
-#define QBN_METHOD_SITE(className, methodName, sourceFile)                    \
+#define QBN_METHOD_SITE(className, methodName, sourceFile)                     \
     (CQBNMethodSite{(className), (methodName), (sourceFile), __LINE__})
 
 // Answers the body's result, or false when it threw; `ulResultType` is how
@@ -30,8 +30,8 @@ template <class Body>
 bool qbnTracedMethod(const CQBNMethodSite& site, CQBNErrorSource source,
                      unsigned long ulResultType, Body body)
 {
-    CQBNTraceScope trace(site.szClassName, site.szMethodName,
-                         site.szSourceFile, site.ulLine);
+    CQBNTraceScope trace(site.szClassName, site.szMethodName, site.szSourceFile,
+                         site.ulLine);
     return trace.finish(
         qbnGuard(false, source, site.szSourceFile, site.ulLine, body),
         ulResultType);

@@ -10,23 +10,18 @@
 #include "qbn_buffer.h"
 #include "qbn_flags.h"
 
-template <class TNode> class CQBNDblList;
-template <class T> class CQBNObjNode;
+template <class TNode>
+class CQBNDblList;
+template <class T>
+class CQBNObjNode;
 class CQBNWCharString;
-typedef CQBNDblList<CQBNObjNode<CQBNWCharString> > CQBNWCharStringList;
+typedef CQBNDblList<CQBNObjNode<CQBNWCharString>> CQBNWCharStringList;
 
 // Occurrences are counted from the start or from the end of the text.
-enum CQBNParseMode : unsigned long {
-    pmForward = 1,
-    pmBackward = 2
-};
+enum CQBNParseMode : unsigned long { pmForward = 1, pmBackward = 2 };
 
 // Which occurrences an edit applies to.
-enum CQBNSubStringMode : unsigned long {
-    ssmAll = 1,
-    ssmOccur = 2,
-    ssmNum = 4
-};
+enum CQBNSubStringMode : unsigned long { ssmAll = 1, ssmOccur = 2, ssmNum = 4 };
 
 enum CQBNNumberSystem : unsigned long {
     nsHex = 1,
@@ -35,10 +30,7 @@ enum CQBNNumberSystem : unsigned long {
     nsDecimal = 8
 };
 
-enum CQBNTokenMode : unsigned long {
-    tmSeparated = 1,
-    tmEnclosed = 2
-};
+enum CQBNTokenMode : unsigned long { tmSeparated = 1, tmEnclosed = 2 };
 
 // Whitespace selection for trimming: bit i selects entry i of a fixed table.
 enum CQBNWhitespace : unsigned long {

@@ -41,8 +41,7 @@ private:
     void closeToken();
     bool switchPrivilege(bool bEnable) const;
     static bool askUser(const CQBNWCharString& title,
-                        const CQBNWCharString& message, int iStyle,
-                        bool& bYes);
+                        const CQBNWCharString& message, int iStyle, bool& bYes);
     static bool exitWindows(int iAction);
 
     CQBNScopedHandle m_token;

@@ -6,10 +6,7 @@
 #define QBN_WINDOWS_OS_INFO_H
 
 // Platform codes of getPlatform.
-enum CQBNPlatform : int {
-    plX86 = 1,
-    plX64 = 2
-};
+enum CQBNPlatform : int { plX86 = 1, plX64 = 2 };
 
 class CQBNWindowsOSInfo {
 public:

@@ -28,8 +28,7 @@ private:
 
     static void openOwnToken(CQBNScopedHandle& token);
     static LUID lookupPrivilege(const CQBNWCharString& privilegeName);
-    static void adjustPrivilege(HANDLE hToken, const LUID& luid,
-                                bool bEnable);
+    static void adjustPrivilege(HANDLE hToken, const LUID& luid, bool bEnable);
     static void closeOwnToken(CQBNScopedHandle& token);
 };
 

@@ -45,8 +45,8 @@ inline std::wstring uniqueCaption(const std::wstring& caption)
 inline std::wstring ownPath()
 {
     std::vector<wchar_t> path(32768, L'\0');
-    const DWORD dwLength = GetModuleFileNameW(
-        nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD dwLength = GetModuleFileNameW(nullptr, path.data(),
+                                              static_cast<DWORD>(path.size()));
     return std::wstring(path.data(), dwLength);
 }
 
@@ -127,8 +127,8 @@ public:
     CBoxAnswerer(const std::wstring& caption, int iButton,
                  DWORD dwTimeoutMs = 10000)
     {
-        start(quoted(ownFolder() + L"box_answer.exe") + L" " +
-              quoted(caption) + L" " + std::to_wstring(iButton) + L" " +
+        start(quoted(ownFolder() + L"box_answer.exe") + L" " + quoted(caption) +
+              L" " + std::to_wstring(iButton) + L" " +
               std::to_wstring(dwTimeoutMs));
     }
 
@@ -164,8 +164,7 @@ private:
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
         CQBNUniqueKernelHandle write;
         // Large enough that the helper never waits for the reader.
-        if (!CreatePipe(m_output.receive(), write.receive(), &inherit,
-                        1 << 16))
+        if (!CreatePipe(m_output.receive(), write.receive(), &inherit, 1 << 16))
             return;
         SetHandleInformation(m_output.get(), HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
@@ -190,8 +189,9 @@ private:
         std::string bytes;
         char chunk[4096];
         DWORD cbRead = 0;
-        while (ReadFile(m_output.get(), chunk, sizeof(chunk), &cbRead, nullptr) &&
-               cbRead != 0)
+        while (
+            ReadFile(m_output.get(), chunk, sizeof(chunk), &cbRead, nullptr) &&
+            cbRead != 0)
             bytes.append(chunk, cbRead);
         return bytes;
     }
@@ -200,9 +200,9 @@ private:
     {
         if (bytes.empty())
             return std::wstring();
-        const int iChars = MultiByteToWideChar(
-            CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-            0);
+        const int iChars =
+            MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
+                                static_cast<int>(bytes.size()), nullptr, 0);
         std::wstring text(iChars, L'\0');
         MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
                             static_cast<int>(bytes.size()), &text[0], iChars);

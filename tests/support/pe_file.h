@@ -49,7 +49,8 @@ public:
         if (!read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE)
             return;
         m_ntOffset = static_cast<size_t>(dos.e_lfanew);
-        m_valid = read(m_ntOffset, m_nt) && m_nt.Signature == IMAGE_NT_SIGNATURE;
+        m_valid =
+            read(m_ntOffset, m_nt) && m_nt.Signature == IMAGE_NT_SIGNATURE;
     }
 
     bool isValid() const { return m_valid; }
@@ -100,16 +101,17 @@ private:
     // Where the section that holds `rva` keeps that byte in the file.
     bool fileOffsetOf(DWORD rva, size_t& offset) const
     {
-        const size_t firstSection = m_ntOffset +
-                                    offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                                    m_nt.FileHeader.SizeOfOptionalHeader;
+        const size_t firstSection =
+            m_ntOffset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+            m_nt.FileHeader.SizeOfOptionalHeader;
         for (WORD i = 0; i < m_nt.FileHeader.NumberOfSections; ++i) {
             IMAGE_SECTION_HEADER section = {};
             if (!read(firstSection + i * sizeof section, section))
                 return false;
             if (rva >= section.VirtualAddress &&
                 rva - section.VirtualAddress < section.SizeOfRawData) {
-                offset = section.PointerToRawData + (rva - section.VirtualAddress);
+                offset =
+                    section.PointerToRawData + (rva - section.VirtualAddress);
                 return true;
             }
         }
@@ -152,8 +154,8 @@ inline bool readFileVersion(const std::wstring& path, DWORD& dwMS, DWORD& dwLS)
     VS_FIXEDFILEINFO* pFixed = nullptr;
     UINT uLength = 0;
     if (block.empty() ||
-        !VerQueryValueW(block.data(), L"\\",
-                        reinterpret_cast<void**>(&pFixed), &uLength) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&pFixed),
+                        &uLength) ||
         uLength < sizeof(VS_FIXEDFILEINFO))
         return false;
     dwMS = pFixed->dwFileVersionMS;
@@ -195,8 +197,9 @@ inline std::string readManifest(HMODULE hModule)
         FindResourceW(hModule, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
     const HGLOBAL hLoaded =
         hFound == nullptr ? nullptr : LoadResource(hModule, hFound);
-    const char* pText =
-        hLoaded == nullptr ? nullptr : static_cast<const char*>(LockResource(hLoaded));
+    const char* pText = hLoaded == nullptr
+                            ? nullptr
+                            : static_cast<const char*>(LockResource(hLoaded));
     if (pText == nullptr)
         return std::string();
     return std::string(pText, SizeofResource(hModule, hFound));

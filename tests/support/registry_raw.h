@@ -26,9 +26,9 @@ inline LONG writeValue(HKEY hRoot, const std::wstring& path,
                        const void* pData, DWORD dwSize, REGSAM view = 0)
 {
     CQBNUniqueRegKey key;
-    const LONG lResult = RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                                         KEY_ALL_ACCESS | view, nullptr,
-                                         key.receive(), nullptr);
+    const LONG lResult =
+        RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS | view, nullptr, key.receive(), nullptr);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     return RegSetValueExW(key.get(), name.c_str(), 0, dwType,
@@ -49,8 +49,8 @@ bool readValue(HKEY hRoot, const std::wstring& path, const std::wstring& name,
                DWORD& dwType, Bytes& bytes, REGSAM view = 0)
 {
     CQBNUniqueRegKey key;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view,
-                      key.receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ | view, key.receive()) !=
+        ERROR_SUCCESS)
         return false;
     DWORD dwSize = 0;
     LONG lResult = RegQueryValueExW(key.get(), name.c_str(), nullptr, &dwType,
@@ -58,8 +58,7 @@ bool readValue(HKEY hRoot, const std::wstring& path, const std::wstring& name,
     bytes.assign(dwSize, 0);
     if (lResult == ERROR_SUCCESS && dwSize != 0)
         lResult = RegQueryValueExW(key.get(), name.c_str(), nullptr, &dwType,
-                                   reinterpret_cast<BYTE*>(&bytes[0]),
-                                   &dwSize);
+                                   reinterpret_cast<BYTE*>(&bytes[0]), &dwSize);
     bytes.resize(dwSize);
     return lResult == ERROR_SUCCESS;
 }

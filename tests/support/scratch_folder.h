@@ -81,8 +81,8 @@ inline bool writeFile(const std::wstring& path, const std::string& bytes)
     if (!file.isValid())
         return false;
     DWORD dwWritten = 0;
-    return WriteFile(file.get(), bytes.data(),
-                     static_cast<DWORD>(bytes.size()), &dwWritten, nullptr) &&
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                     &dwWritten, nullptr) &&
            dwWritten == bytes.size();
 }
 

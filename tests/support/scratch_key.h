@@ -22,8 +22,8 @@ namespace qbntest {
 const wchar_t kScratchParent[] = L"Software\\QbnTest";
 
 inline void putValue(HKEY hRoot, const std::wstring& path,
-                     const std::wstring& name, DWORD dwType,
-                     const void* pData, DWORD dwSize, REGSAM view = 0)
+                     const std::wstring& name, DWORD dwType, const void* pData,
+                     DWORD dwSize, REGSAM view = 0)
 {
     ASSERT_EQ(ERROR_SUCCESS,
               writeValue(hRoot, path, name, dwType, pData, dwSize, view))
@@ -50,8 +50,8 @@ inline void putText(HKEY hRoot, const std::wstring& path,
 inline void makeKey(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
 {
     CQBNUniqueRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr,
-                                             0, KEY_ALL_ACCESS | view, nullptr,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS | view, nullptr,
                                              key.receive(), nullptr));
 }
 

@@ -51,9 +51,9 @@ void writeUtf8(const std::wstring& text)
 {
     if (text.empty())
         return;
-    const int cbNeeded = WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-        nullptr, nullptr);
+    const int cbNeeded = WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                                             static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
     if (cbNeeded <= 0)
         return;
     std::vector<char> bytes(cbNeeded);

@@ -20,8 +20,9 @@ static void note(const char* text)
     while (length > 0 && path[length - 1] != L'\\')
         --length;
     lstrcpyW(path + length, L"version_calls.txt");
-    file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    file =
+        CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
     WriteFile(file, text, (DWORD)lstrlenA(text), &written, NULL);
@@ -33,7 +34,8 @@ static int isInMainProgram(const void* address)
 {
     const BYTE* base = (const BYTE*)GetModuleHandleW(NULL);
     const IMAGE_NT_HEADERS* nt =
-        (const IMAGE_NT_HEADERS*)(base + ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
+        (const IMAGE_NT_HEADERS*)(base +
+                                  ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
     return (const BYTE*)address >= base &&
            (const BYTE*)address < base + nt->OptionalHeader.SizeOfImage;
 }
@@ -69,37 +71,40 @@ typedef DWORD(WINAPI* Forward5)(DWORD, DWORD, DWORD, DWORD, DWORD);
 typedef DWORD(WINAPI* Forward8)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
                                 DWORD);
 
-#define CALL_REAL(name, type, ...)                                            \
-    type real = (type)(void*)realFunction(#name);                             \
-    noteCaller(#name, __builtin_return_address(0));                           \
-    if (real == NULL) {                                                       \
-        SetLastError(ERROR_PROC_NOT_FOUND);                                   \
-        return 0;                                                             \
-    }                                                                         \
+#define CALL_REAL(name, type, ...)                                             \
+    type real = (type)(void*)realFunction(#name);                              \
+    noteCaller(#name, __builtin_return_address(0));                            \
+    if (real == NULL) {                                                        \
+        SetLastError(ERROR_PROC_NOT_FOUND);                                    \
+        return 0;                                                              \
+    }                                                                          \
     return real(__VA_ARGS__)
 
-#define FORWARD2(name)                                                        \
-    DWORD WINAPI fake_##name(DWORD a, DWORD b) { CALL_REAL(name, Forward2, a, b); }
-#define FORWARD3(name)                                                        \
-    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c)                       \
-    {                                                                         \
-        CALL_REAL(name, Forward3, a, b, c);                                   \
+#define FORWARD2(name)                                                         \
+    DWORD WINAPI fake_##name(DWORD a, DWORD b)                                 \
+    {                                                                          \
+        CALL_REAL(name, Forward2, a, b);                                       \
     }
-#define FORWARD4(name)                                                        \
-    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d)              \
-    {                                                                         \
-        CALL_REAL(name, Forward4, a, b, c, d);                                \
+#define FORWARD3(name)                                                         \
+    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c)                        \
+    {                                                                          \
+        CALL_REAL(name, Forward3, a, b, c);                                    \
     }
-#define FORWARD5(name)                                                        \
-    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d, DWORD e)     \
-    {                                                                         \
-        CALL_REAL(name, Forward5, a, b, c, d, e);                             \
+#define FORWARD4(name)                                                         \
+    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d)               \
+    {                                                                          \
+        CALL_REAL(name, Forward4, a, b, c, d);                                 \
     }
-#define FORWARD8(name)                                                        \
-    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d, DWORD e,     \
-                             DWORD f, DWORD g, DWORD h)                       \
-    {                                                                         \
-        CALL_REAL(name, Forward8, a, b, c, d, e, f, g, h);                    \
+#define FORWARD5(name)                                                         \
+    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d, DWORD e)      \
+    {                                                                          \
+        CALL_REAL(name, Forward5, a, b, c, d, e);                              \
+    }
+#define FORWARD8(name)                                                         \
+    DWORD WINAPI fake_##name(DWORD a, DWORD b, DWORD c, DWORD d, DWORD e,      \
+                             DWORD f, DWORD g, DWORD h)                        \
+    {                                                                          \
+        CALL_REAL(name, Forward8, a, b, c, d, e, f, g, h);                     \
     }
 
 FORWARD4(GetFileVersionInfoA)

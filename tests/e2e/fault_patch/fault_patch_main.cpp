@@ -168,9 +168,9 @@ LSTATUS WINAPI steeredRegCreateKeyExW(HKEY hKey, LPCWSTR szSubKey,
                                       PHKEY phResult, LPDWORD pdwDisposition)
 {
     return steer<LSTATUS>(actionFor("RegCreateKeyExW"), [&]() {
-        return reinterpret_cast<decltype(&RegCreateKeyExW)>(
-            g_pRegCreateKeyExW)(hKey, szSubKey, dwReserved, szClass, dwOptions,
-                                access, pSecurity, phResult, pdwDisposition);
+        return reinterpret_cast<decltype(&RegCreateKeyExW)>(g_pRegCreateKeyExW)(
+            hKey, szSubKey, dwReserved, szClass, dwOptions, access, pSecurity,
+            phResult, pdwDisposition);
     });
 }
 
@@ -184,9 +184,7 @@ LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
     });
 }
 
-VOID WINAPI skippedSleep(DWORD)
-{
-}
+VOID WINAPI skippedSleep(DWORD) {}
 
 } // namespace
 

@@ -18,7 +18,8 @@ public:
     bool isComplete() const { return m_bComplete; }
     const std::vector<std::wstring>& positional() const { return m_positional; }
     // The last value given for the option, or `fallback`.
-    std::wstring value(const std::wstring& name, const std::wstring& fallback) const;
+    std::wstring value(const std::wstring& name,
+                       const std::wstring& fallback) const;
     // Every value given for the option, in order.
     std::vector<std::wstring> values(const std::wstring& name) const;
     bool has(const std::wstring& name) const;

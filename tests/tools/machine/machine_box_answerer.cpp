@@ -82,10 +82,9 @@ bool CMachineBoxAnswerer::answer(HWND hBox)
         Sleep(m_dwDelayMs);
     // Recorded before the press: the patch may end as soon as its last box
     // closes, and the caller reads the record once it has.
-    const bool bRecorded =
-        appendLine(m_record, L"box: " + escaped(caption) + L" | " +
-                                 escaped(text) + L" | " +
-                                 std::to_wstring(iButton) + note);
+    const bool bRecorded = appendLine(
+        m_record, L"box: " + escaped(caption) + L" | " + escaped(text) +
+                      L" | " + std::to_wstring(iButton) + note);
     qbntest::pressBoxButton(hBox, iButton);
     waitUntilClosed(hBox);
     return bRecorded;

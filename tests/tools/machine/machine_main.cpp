@@ -129,10 +129,9 @@ int holdFile(const machine::CArguments& args)
     const std::vector<std::wstring>& p = args.positional();
     if (p.size() != 3)
         return kUsage;
-    const CQBNScopedHandle file(CreateFileW(p[0].c_str(),
-                                            GENERIC_READ | GENERIC_WRITE, 0,
-                                            nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CQBNScopedHandle file(
+        CreateFileW(p[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isValid()) {
         writeTextFile(p[1], L"failed " + std::to_wstring(GetLastError()));
         return kRefused;
@@ -150,7 +149,8 @@ int answerBoxes(const machine::CArguments& args)
         return kUsage;
     std::vector<int> answers;
     for (const std::wstring& answer : args.values(L"--answer"))
-        answers.push_back(static_cast<int>(std::wcstol(answer.c_str(), nullptr, 10)));
+        answers.push_back(
+            static_cast<int>(std::wcstol(answer.c_str(), nullptr, 10)));
     const DWORD dwDelay = static_cast<DWORD>(
         std::wcstoul(args.value(L"--delay", L"0").c_str(), nullptr, 10));
     machine::CMachineBoxAnswerer answerer(answers, p[0], p[1], dwDelay);

@@ -16,7 +16,8 @@ std::vector<DWORD> processIds()
     std::vector<DWORD> ids(1024);
     for (;;) {
         DWORD dwBytes = 0;
-        if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)),
+        if (!EnumProcesses(ids.data(),
+                           static_cast<DWORD>(ids.size() * sizeof(DWORD)),
                            &dwBytes))
             return std::vector<DWORD>();
         if (dwBytes < ids.size() * sizeof(DWORD)) {

@@ -137,8 +137,8 @@ bool CMachineProduct::copyInto(const std::wstring& sourceFolder,
     // password manager runs from its copy.
     std::string sourceBytes;
     std::string targetBytes;
-    if (readFileBytes(source, sourceBytes) && readFileBytes(target, targetBytes) &&
-        sourceBytes == targetBytes)
+    if (readFileBytes(source, sourceBytes) &&
+        readFileBytes(target, targetBytes) && sourceBytes == targetBytes)
         return true;
     if (CopyFileW(source.c_str(), target.c_str(), FALSE))
         return true;

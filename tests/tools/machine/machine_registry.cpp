@@ -25,9 +25,9 @@ bool setValue(HKEY hRoot, const std::wstring& path, REGSAM view,
 {
     const CQBNUniqueRegKey key =
         openKey(hRoot, path, KEY_SET_VALUE | view, true);
-    return key.isValid() &&
-           RegSetValueExW(key.get(), name.c_str(), 0, dwType,
-                          static_cast<const BYTE*>(pData), dwSize) == ERROR_SUCCESS;
+    return key.isValid() && RegSetValueExW(key.get(), name.c_str(), 0, dwType,
+                                           static_cast<const BYTE*>(pData),
+                                           dwSize) == ERROR_SUCCESS;
 }
 
 // The value's data as UTF-16 units, without any terminators it was stored
@@ -84,7 +84,8 @@ bool readString(HKEY hRoot, const std::wstring& path, REGSAM view,
 }
 
 bool readMultiString(HKEY hRoot, const std::wstring& path, REGSAM view,
-                     const std::wstring& name, std::vector<std::wstring>& values)
+                     const std::wstring& name,
+                     std::vector<std::wstring>& values)
 {
     DWORD dwType = 0;
     std::wstring units;

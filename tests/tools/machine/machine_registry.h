@@ -22,7 +22,8 @@ bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view);
 bool readString(HKEY hRoot, const std::wstring& path, REGSAM view,
                 const std::wstring& name, std::wstring& value);
 bool readMultiString(HKEY hRoot, const std::wstring& path, REGSAM view,
-                     const std::wstring& name, std::vector<std::wstring>& values);
+                     const std::wstring& name,
+                     std::vector<std::wstring>& values);
 
 } // namespace machine
 

@@ -116,8 +116,9 @@ void CMachineReport::print() const
 void CMachineReport::printProductKey(REGSAM view,
                                      const std::wstring& label) const
 {
-    const std::wstring prefix =
-        L"registry " + (label.empty() ? L"" : label + L" ") + kProductKey + L": ";
+    const std::wstring prefix = L"registry " +
+                                (label.empty() ? L"" : label + L" ") +
+                                kProductKey + L": ";
     if (!keyExists(HKEY_LOCAL_MACHINE, kProductKey, view)) {
         printLine(prefix + L"absent");
         return;
@@ -127,10 +128,11 @@ void CMachineReport::printProductKey(REGSAM view,
         std::wstring value;
         if (line != prefix)
             line += L" ";
-        line += std::wstring(szName) + L"=" +
-                (readString(HKEY_LOCAL_MACHINE, kProductKey, view, szName, value)
-                     ? escaped(value)
-                     : L"(absent)");
+        line +=
+            std::wstring(szName) + L"=" +
+            (readString(HKEY_LOCAL_MACHINE, kProductKey, view, szName, value)
+                 ? escaped(value)
+                 : L"(absent)");
     }
     printLine(line);
 }
@@ -205,7 +207,8 @@ void CMachineReport::printFile(const std::wstring& folder,
     }
     std::wstring line = L"file " + path;
     if (endsWith(name, L".dll") || endsWith(name, L".dll.bak"))
-        line += L": " + fileVersionText(path) + L", " + describeBytes(path, name);
+        line +=
+            L": " + fileVersionText(path) + L", " + describeBytes(path, name);
     else if (equalsIgnoringCase(name, kPasswordManager))
         line += L": " + describeBytes(path, name);
     printLine(line);
@@ -230,8 +233,9 @@ std::wstring CMachineReport::describeBytes(const std::wstring& path,
                    ? L"stand-in bytes"
                    : L"other bytes";
     for (const StandinSet& set : kStandinSets) {
-        if (readFileBytes(joinPath(joinPath(m_standins, set.szFolder), original),
-                          standin) &&
+        if (readFileBytes(
+                joinPath(joinPath(m_standins, set.szFolder), original),
+                standin) &&
             standin == bytes)
             return std::wstring(set.szName) + L" bytes";
     }
@@ -263,8 +267,8 @@ void CMachineReport::printPatchLog(const std::wstring& path) const
                           std::to_wstring(entries.size()) + L" entr" +
                           (entries.size() == 1 ? L"y" : L"ies");
     if (tailBytes != 0)
-        header += L", " + std::to_wstring(tailBytes) +
-                  L" bytes after the last entry";
+        header +=
+            L", " + std::to_wstring(tailBytes) + L" bytes after the last entry";
     printLine(header);
     for (const std::wstring& entry : entries)
         printLine(L"  entry: " + escaped(entry));

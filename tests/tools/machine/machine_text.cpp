@@ -13,13 +13,14 @@ std::string toUtf8(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    const int iBytes =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                            nullptr, 0, nullptr, nullptr);
+    const int iBytes = WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                                           static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
     std::string bytes(iBytes > 0 ? iBytes : 0, '\0');
     if (iBytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                            &bytes[0], iBytes, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                            static_cast<int>(text.size()), &bytes[0], iBytes,
+                            nullptr, nullptr);
     return bytes;
 }
 
@@ -66,9 +67,9 @@ void printLine(const std::wstring& text)
 
 bool appendLine(const std::wstring& path, const std::wstring& text)
 {
-    const CQBNScopedHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                            FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CQBNScopedHandle file(
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isValid())
         return false;
     const std::string bytes = toUtf8(text + L"\n");
