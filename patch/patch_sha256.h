@@ -10,13 +10,35 @@
 #include <wincrypt.h>
 
 #include "qbn_buffer.h"
+#include "qbn_unique_handle.h"
+
+// The CryptoAPI's provider and hash handles, for the library's one handle
+// owner: each kind has its own release call.
+struct CPatchCryptProviderTraits {
+    typedef HCRYPTPROV Handle;
+    static HCRYPTPROV empty() { return 0; }
+    static bool isValid(HCRYPTPROV hProvider) { return hProvider != 0; }
+    static bool close(HCRYPTPROV hProvider)
+    {
+        return CryptReleaseContext(hProvider, 0) != FALSE;
+    }
+};
+
+struct CPatchCryptHashTraits {
+    typedef HCRYPTHASH Handle;
+    static HCRYPTHASH empty() { return 0; }
+    static bool isValid(HCRYPTHASH hHash) { return hHash != 0; }
+    static bool close(HCRYPTHASH hHash)
+    {
+        return CryptDestroyHash(hHash) != FALSE;
+    }
+};
 
 class CPatchSha256 {
 public:
     static const DWORD kDigestLength = 32;
 
     CPatchSha256();
-    ~CPatchSha256();
 
     // The digest of all of `bytes`; false when the provider, the hash or
     // its value could not be had. Each object hashes one buffer.
@@ -24,14 +46,12 @@ public:
                   unsigned char (&digest)[kDigestLength]);
 
 private:
-    CPatchSha256(const CPatchSha256&) = delete;
-    CPatchSha256& operator=(const CPatchSha256&) = delete;
-
     bool hashBytes(const CQBNBuffer<unsigned char>& bytes);
     bool readDigest(unsigned char (&digest)[kDigestLength]);
 
-    HCRYPTPROV m_hProvider;
-    HCRYPTHASH m_hHash;
+    // Declared in this order so that the hash goes before its provider.
+    CQBNUniqueHandle<CPatchCryptProviderTraits> m_provider;
+    CQBNUniqueHandle<CPatchCryptHashTraits> m_hash;
 };
 
 #endif
