@@ -11,26 +11,24 @@ namespace {
 // Hook libraries are small; anything larger is not kept in memory.
 const LONGLONG kMaxKeptFileSize = 256LL * 1024 * 1024;
 
-DWORD attributesOf(const CQBNWCharString& path)
+const wchar_t kByteOrderMark = 0xFEFF;
+
+bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize)
 {
-    return path.getLength() == 0 ? INVALID_FILE_ATTRIBUTES
-                                 : GetFileAttributesW(path.getText());
+    DWORD dwWritten = 0;
+    return WriteFile(hFile, pData, dwSize, &dwWritten, nullptr) != FALSE &&
+           dwWritten == dwSize;
 }
 
 } // namespace
 
 bool fileExists(const CQBNWCharString& path)
 {
-    const DWORD dwAttributes = attributesOf(path);
+    if (path.getLength() == 0)
+        return false;
+    const DWORD dwAttributes = GetFileAttributesW(path.getText());
     return dwAttributes != INVALID_FILE_ATTRIBUTES &&
            (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool folderExists(const CQBNWCharString& path)
-{
-    const DWORD dwAttributes = attributesOf(path);
-    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
-           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool readFileBytes(const CQBNWCharString& path,
@@ -53,11 +51,24 @@ bool readFileBytes(const CQBNWCharString& path,
             dwRead == dwSize);
 }
 
-bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize)
+// The mark goes in front of whatever comes first into an empty file, so that
+// a file another run left empty is marked as well as a new one.
+bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
+                         DWORD dwSize, bool bThroughToDisk)
 {
-    DWORD dwWritten = 0;
-    return WriteFile(hFile, pData, dwSize, &dwWritten, nullptr) != FALSE &&
-           dwWritten == dwSize;
+    const DWORD dwFlags =
+        FILE_ATTRIBUTE_NORMAL | (bThroughToDisk ? FILE_FLAG_WRITE_THROUGH : 0);
+    const CQBNScopedHandle file(CreateFileW(path.getText(), GENERIC_WRITE,
+                                            FILE_SHARE_READ, nullptr,
+                                            OPEN_ALWAYS, dwFlags, nullptr));
+    LARGE_INTEGER end = {};
+    if (!file.isValid() || !SetFilePointerEx(file.get(), end, &end, FILE_END))
+        return false;
+    if (end.QuadPart == 0 &&
+        !writeAllBytes(file.get(), &kByteOrderMark, sizeof(kByteOrderMark)))
+        return false;
+    return writeAllBytes(file.get(), pData, dwSize) &&
+           (!bThroughToDisk || FlushFileBuffers(file.get()));
 }
 
 bool fileHolds(const CQBNWCharString& path,

@@ -12,15 +12,15 @@
 
 // True for an existing file (not a folder).
 bool fileExists(const CQBNWCharString& path);
-// True for an existing folder.
-bool folderExists(const CQBNWCharString& path);
 // The whole file; false when it cannot be opened or read in full, or is
 // larger than a hook library can reasonably be.
 bool readFileBytes(const CQBNWCharString& path,
                    CQBNBuffer<unsigned char>& bytes);
-// Writes all of `pData` at the file's position; false when Windows wrote
-// less.
-bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize);
+// Appends all of `pData` to a UTF-16LE file, made with its byte-order mark
+// when new or empty; with `bThroughToDisk` it returns once the bytes are on
+// the disk. False when the file cannot be opened or Windows wrote less.
+bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
+                         DWORD dwSize, bool bThroughToDisk);
 // True when the file can be read and holds exactly `bytes`.
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes);

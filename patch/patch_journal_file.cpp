@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "patch_file_bytes.h"
-#include "qbn_scoped_handle.h"
 
 namespace {
 
@@ -34,21 +33,10 @@ bool CPatchJournalFile::exists() const
 
 bool CPatchJournalFile::append(const std::wstring& line)
 {
-    const CQBNScopedHandle file(CreateFileW(
-        m_path.getText(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
-    if (!file.isValid())
-        return false;
-    LARGE_INTEGER end = {};
-    if (!SetFilePointerEx(file.get(), end, &end, FILE_END))
-        return false;
-    if (end.QuadPart == 0 &&
-        !writeAllBytes(file.get(), &kByteOrderMark, sizeof(kByteOrderMark)))
-        return false;
     const std::wstring text = line + kLineEnd;
-    return writeAllBytes(file.get(), text.c_str(),
-                         static_cast<DWORD>(text.size() * sizeof(wchar_t))) &&
-           FlushFileBuffers(file.get());
+    return appendToUnicodeFile(
+        m_path, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)),
+        true);
 }
 
 bool CPatchJournalFile::readLines(std::vector<std::wstring>& lines) const

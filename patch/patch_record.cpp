@@ -11,13 +11,10 @@
 #include "qbn_registry_key.h"
 #include "qbn_registry_multi_string.h"
 #include "qbn_registry_string.h"
-#include "qbn_scoped_handle.h"
 
 #define PATCH_RECORD_SOURCE L".\\patch_record.cpp"
 
 namespace {
-
-const unsigned char kByteOrderMark[] = {0xFF, 0xFE};
 
 // The product's registry location, "\Patch\" and the patch number: the
 // same key for the test of a later run and for the record of this one.
@@ -84,21 +81,10 @@ void appendPatchLog(const CQBNWCharString& entry)
     qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
         CQBNWCharString path;
         getInstalledFilePath(path, PatchRunState.patchLogName);
-        const CQBNScopedHandle file(
-            CreateFileW(path.getText(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.isValid())
-            return;
-        if (GetLastError() == ERROR_ALREADY_EXISTS) {
-            SetFilePointer(file.get(), 0, nullptr, FILE_END);
-        } else if (!writeAllBytes(file.get(), kByteOrderMark,
-                                  sizeof(kByteOrderMark))) {
-            return;
-        }
         // The terminator goes with the text: every entry ends in a 0 unit.
         const DWORD dwBytes =
             static_cast<DWORD>((entry.getLength() + 1) * sizeof(wchar_t));
-        writeAllBytes(file.get(), entry.getText(), dwBytes);
+        appendToUnicodeFile(path, entry.getText(), dwBytes, false);
     });
 }
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "patch_file_bytes.h"
 #include "qbn_catch.h"
+#include "qbn_directory.h"
 #include "qbn_product_vrn.h"
 #include "qbn_registry_key.h"
 #include "qbn_registry_string.h"
@@ -64,7 +64,7 @@ bool isUsableTargetFolder(const CQBNWCharString& folder)
 {
     return isDriveAbsolute(folder) &&
            folder.getLength() + 1 + kLongestFileName < MAX_PATH &&
-           folderExists(folder);
+           CQBNDirectory(folder).isValidDirectory();
 }
 
 bool readProductFolder(CQBNWCharString& folder)
