@@ -50,7 +50,7 @@ bool CPatchJournalFile::readLines(std::vector<std::wstring>& lines) const
     for (std::wstring::size_type end = text.find(kLineEnd, start);
          end != std::wstring::npos; end = text.find(kLineEnd, start)) {
         lines.push_back(text.substr(start, end - start));
-        start = end + 2;
+        start = end + ARRAYSIZE(kLineEnd) - 1;
     }
     return true;
 }

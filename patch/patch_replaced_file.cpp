@@ -29,8 +29,10 @@ const wchar_t* flagText(bool bFlag)
 
 CPatchReplacedFile CPatchReplacedFile::observe(const CQBNWCharString& target)
 {
-    return CPatchReplacedFile(target, fileExists(target),
-                              fileExists(target + CQBNWCharString(L".bak")));
+    CPatchReplacedFile file(target, false, false);
+    file.m_bTargetExisted = fileExists(file.m_target);
+    file.m_bBackupExisted = fileExists(file.m_backup);
+    return file;
 }
 
 CPatchReplacedFile::CPatchReplacedFile(const CQBNWCharString& target,
