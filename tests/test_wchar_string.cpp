@@ -369,16 +369,11 @@ TEST(WCharStringFind, EmptySubStringMatchesEveryPosition)
     EXPECT_FALSE(ValidEmpty().contains(empty));
     EXPECT_FALSE(ValidEmpty().beginsWith(empty));
     EXPECT_EQ(0u, ValidEmpty().countOccurrences(empty));
-}
-
-TEST(WCharStringFind, OccurrenceOfAnEmptySubString)
-{
     // The fourth match of an empty sub-string in 'abc' is never counted.
-    const CQBNWCharString abc(L"abc");
-    EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 3, pmForward, number));
-    EXPECT_TRUE(abc.occurrenceAt(ValidEmpty(), 3, pmBackward, number));
-    EXPECT_EQ(1u, number);
-    EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 0, pmBackward, number));
+    EXPECT_FALSE(s.occurrenceAt(ValidEmpty(), 3, pmForward, pos));
+    EXPECT_TRUE(s.occurrenceAt(ValidEmpty(), 3, pmBackward, pos));
+    EXPECT_EQ(1u, pos);
+    EXPECT_FALSE(s.occurrenceAt(ValidEmpty(), 0, pmBackward, pos));
 }
 
 TEST(WCharStringFind, BeginsAndEndsWith)
