@@ -578,10 +578,10 @@ DWORD runChildCopyFrom(const std::wstring& folder)
     DWORD dwExit = 0xFFFFFFFF;
     if (CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                        0, nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &dwExit);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        const CQBNUniqueKernelHandle child(process.hProcess);
+        const CQBNUniqueKernelHandle thread(process.hThread);
+        WaitForSingleObject(child.get(), 60000);
+        GetExitCodeProcess(child.get(), &dwExit);
     }
     SetEnvironmentVariableW(L"QBN_LOG_CHILD", nullptr);
     DeleteFileW(copy.c_str());
