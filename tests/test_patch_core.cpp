@@ -284,37 +284,36 @@ TEST_F(PatchFileVersionTest, NoVersionLeavesTheOutputsAlone)
     EXPECT_EQ(9u, dwLS);
 }
 
+// The most significant halves decide first, and both halves are unsigned; an
+// unknown or zero version on either side gives 2.
 TEST_F(PatchFileVersionTest, PatchAgainstInstalled)
 {
-    const std::wstring installed =
-        withVersion(L"installed.dll", MAKELONG(30, 8), 10);
-    const std::wstring patch = withVersion(L"patch.dll", MAKELONG(30, 8), 12);
-    const std::wstring same = withVersion(L"same.dll", MAKELONG(30, 8), 10);
-    EXPECT_EQ(1, compare(patch, installed));
-    EXPECT_EQ(-1, compare(installed, patch));
-    EXPECT_EQ(0, compare(same, installed));
-}
-
-// The most significant halves decide first, and both halves are unsigned.
-TEST_F(PatchFileVersionTest, HalvesCompareUnsignedMostSignificantFirst)
-{
-    const std::wstring highMS = withVersion(L"high.dll", 0x80000000u, 0);
-    const std::wstring lowMS =
-        withVersion(L"low.dll", 0x7FFFFFFFu, 0xFFFFFFFFu);
-    const std::wstring highLS = withVersion(L"highls.dll", 1, 0x80000000u);
-    const std::wstring lowLS = withVersion(L"lowls.dll", 1, 0x7FFFFFFFu);
-    EXPECT_EQ(1, compare(highMS, lowMS));
-    EXPECT_EQ(-1, compare(lowMS, highMS));
-    EXPECT_EQ(1, compare(highLS, lowLS));
-}
-
-TEST_F(PatchFileVersionTest, UnknownOrZeroVersionGivesTwo)
-{
-    const std::wstring real = withVersion(L"real.dll", MAKELONG(30, 8), 12);
-    const std::wstring zero = withVersion(L"zero.dll", 0, 0);
+    const DWORD dw830 = MAKELONG(30, 8);
+    const struct {
+        DWORD dwPatchMS, dwPatchLS, dwInstalledMS, dwInstalledLS;
+        int iResult;
+    } cases[] = {
+        {dw830, 12, dw830, 10, 1},
+        {dw830, 10, dw830, 12, -1},
+        {dw830, 10, dw830, 10, 0},
+        {0x80000000u, 0, 0x7FFFFFFFu, 0xFFFFFFFFu, 1},
+        {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u, 0, -1},
+        {1, 0x80000000u, 1, 0x7FFFFFFFu, 1},
+        {dw830, 12, 0, 0, 2},
+        {0, 0, dw830, 12, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << c.dwPatchMS << "." << c.dwPatchLS
+                     << " against " << c.dwInstalledMS << "."
+                     << c.dwInstalledLS);
+        EXPECT_EQ(c.iResult,
+                  compare(withVersion(L"patch.dll", c.dwPatchMS, c.dwPatchLS),
+                          withVersion(L"installed.dll", c.dwInstalledMS,
+                                      c.dwInstalledLS)));
+    }
+    const std::wstring real = withVersion(L"real.dll", dw830, 12);
     ASSERT_TRUE(writeFile(m_folder.pathOf(L"plain.dll"), "no resources"));
-    EXPECT_EQ(2, compare(real, zero));
-    EXPECT_EQ(2, compare(zero, real));
     EXPECT_EQ(2, compare(real, m_folder.pathOf(L"plain.dll")));
     EXPECT_EQ(2, compare(m_folder.pathOf(L"missing.dll"), real));
 }
