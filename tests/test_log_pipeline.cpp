@@ -23,6 +23,9 @@
 #include "qbn_registry_key.h"
 #include "qbn_simple_log.h"
 #include "qbn_traced_method.h"
+#include "support/pe_file.h"
+#include "support/scratch_folder.h"
+#include "support/scratch_key.h"
 
 namespace {
 
@@ -37,17 +40,10 @@ std::wstring tempFolder()
            std::to_wstring(GetCurrentProcessId()) + L"\\";
 }
 
+// The folder is named with its trailing backslash.
 void deleteFolder(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE hFind = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileW((folder + found.cFileName).c_str());
-        } while (FindNextFileW(hFind, &found));
-        FindClose(hFind);
-    }
-    RemoveDirectoryW(folder.c_str());
+    qbn_test::removeTree(folder.substr(0, folder.size() - 1));
 }
 
 // The configuration key, cleared before and after every test.
@@ -55,10 +51,8 @@ class LogPipeline : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLogsKey, 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &m_hKey, nullptr));
+        qbntest::deleteTree(HKEY_LOCAL_MACHINE, kLogsKey);
+        qbntest::makeKey(HKEY_LOCAL_MACHINE, kLogsKey);
         m_folder = tempFolder();
         m_logPath = m_folder + L"pipeline.log";
         deleteFolder(m_folder);
@@ -69,24 +63,18 @@ protected:
     }
     void TearDown() override
     {
-        RegCloseKey(m_hKey);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
+        qbntest::deleteTree(HKEY_LOCAL_MACHINE, kLogsKey);
         deleteFolder(m_folder);
     }
 
     void setDword(const wchar_t* szName, DWORD dwValue)
     {
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegSetValueExW(m_hKey, szName, 0, REG_DWORD,
-                                 reinterpret_cast<const BYTE*>(&dwValue),
-                                 sizeof(dwValue)));
+        qbntest::putValue(HKEY_LOCAL_MACHINE, kLogsKey, szName, REG_DWORD,
+                          &dwValue, sizeof(dwValue));
     }
     void setText(const wchar_t* szName, const std::wstring& text)
     {
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegSetValueExW(m_hKey, szName, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>((text.size() + 1) * 2)));
+        qbntest::putText(HKEY_LOCAL_MACHINE, kLogsKey, szName, text);
     }
     void enableTextLog()
     {
@@ -99,18 +87,13 @@ protected:
     std::vector<std::wstring> lines(const std::wstring& path)
     {
         std::vector<std::wstring> result;
-        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE)
+        const std::string bytes = qbntest::readFileBytes(path);
+        if (bytes.empty())
             return result;
-        std::vector<wchar_t> text(GetFileSize(hFile, nullptr) / 2 + 1, L'\0');
-        DWORD cbRead = 0;
-        ReadFile(hFile, text.data(), static_cast<DWORD>(text.size() * 2 - 2),
-                 &cbRead, nullptr);
-        CloseHandle(hFile);
-        EXPECT_EQ(0xFEFF, text[0]) << "byte-order mark";
-        const std::wstring all(text.data() + 1);
+        std::wstring all(reinterpret_cast<const wchar_t*>(bytes.data()),
+                         bytes.size() / sizeof(wchar_t));
+        EXPECT_EQ(0xFEFF, all[0]) << "byte-order mark";
+        all.erase(0, 1);
         const std::wregex stamp(
             L"^<[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:"
             L"[0-5][0-9] [0-9]{4}>: ");
@@ -135,7 +118,6 @@ protected:
                   written[0]);
     }
 
-    HKEY m_hKey = nullptr;
     std::wstring m_folder;
     std::wstring m_logPath;
 };
@@ -324,7 +306,7 @@ TEST_F(LogPipeline, AllowAndExcludeListsMatchClassNamesAsSubstrings)
     raiseCreateFailure();
     EXPECT_EQ(3u, lines().size());
 
-    RegDeleteValueW(m_hKey, L"AllowObjects");
+    qbntest::deleteValue(HKEY_LOCAL_MACHINE, kLogsKey, L"AllowObjects");
     setText(L"ExcludeObjects", L"CQBNRegistry");
     raiseCreateFailure();
     EXPECT_EQ(3u, lines().size());
@@ -517,16 +499,15 @@ TEST_F(TracedMethods, FrameAnswersAndRecordsWhatTheBodyDid)
 // transfers only a key they opened themselves, never a lent handle.
 TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
 {
-    const std::wstring path = L"Software\\Ostrel\\TraceScratch" +
-                              std::to_wstring(GetCurrentProcessId());
-    const std::wstring missing = path + L"\\Missing";
-    HKEY hScratch = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &hScratch, nullptr));
+    const qbntest::ScratchKey scratch;
+    const std::wstring& path = scratch.path();
+    const std::wstring missing = scratch.sub(L"Missing");
     const DWORD dwOne = 1;
-    RegSetValueExW(hScratch, L"One", 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&dwOne), sizeof(dwOne));
+    qbntest::putValue(HKEY_CURRENT_USER, path, L"One", REG_DWORD, &dwOne,
+                      sizeof(dwOne));
+    CQBNUniqueRegKey lent;
+    ASSERT_EQ(ERROR_SUCCESS,
+              qbntest::createKey(HKEY_CURRENT_USER, path, 0, lent));
     const std::wstring kOpen = L"<CQBNRegistryKey::open>";
     const std::wstring kClose = L"<CQBNRegistryKey::close>";
     auto measureKey = [](const std::wstring& keyPath) {
@@ -564,7 +545,7 @@ TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
          false,
          {kOpen}},
         {"value written through a lent handle",
-         [&] { return dwordAt(path).writeThrough(hScratch); },
+         [&] { return dwordAt(path).writeThrough(lent.get()); },
          true,
          {}},
     };
@@ -574,8 +555,6 @@ TEST_F(TracedMethods, KeysAreClosedAfterTheirCallsOnEveryPath)
         EXPECT_EQ(c.bAnswer, c.call());
         EXPECT_EQ(c.traced, entries());
     }
-    RegCloseKey(hScratch);
-    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
 }
 
 // ---- the program's own path ----
@@ -599,10 +578,10 @@ DWORD runChildCopyFrom(const std::wstring& folder)
     DWORD dwExit = 0xFFFFFFFF;
     if (CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                        0, nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &dwExit);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        const CQBNUniqueKernelHandle child(process.hProcess);
+        const CQBNUniqueKernelHandle thread(process.hThread);
+        WaitForSingleObject(child.get(), 60000);
+        GetExitCodeProcess(child.get(), &dwExit);
     }
     SetEnvironmentVariableW(L"QBN_LOG_CHILD", nullptr);
     DeleteFileW(copy.c_str());

@@ -47,22 +47,10 @@ bool fileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The whole content, or "<missing>" for a file that cannot be read.
+// The whole content, or "<missing>" for a file that does not exist.
 std::string readFile(const std::wstring& path)
 {
-    const HANDLE hFile =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string content;
-    char buffer[4096];
-    DWORD dwRead = 0;
-    while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr) &&
-           dwRead != 0)
-        content.append(buffer, dwRead);
-    CloseHandle(hFile);
-    return content;
+    return fileExists(path) ? qbntest::readFileBytes(path) : "<missing>";
 }
 
 std::wstring programPath()
@@ -109,34 +97,10 @@ std::wstring lineOf(UINT uId, const std::wstring& insert)
 
 // ---- version resources ----
 
-struct FileVersion {
-    DWORD dwMS;
-    DWORD dwLS;
-};
-
-// Read with version.dll directly, to compare the patch's reading against.
-bool readVersion(const std::wstring& path, FileVersion& version)
-{
-    DWORD dwHandle = 0;
-    const DWORD dwSize = GetFileVersionInfoSizeW(path.c_str(), &dwHandle);
-    if (dwSize == 0)
-        return false;
-    std::vector<unsigned char> block(dwSize);
-    VS_FIXEDFILEINFO* pInfo = nullptr;
-    UINT uLength = 0;
-    if (!GetFileVersionInfoW(path.c_str(), 0, dwSize, block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&pInfo),
-                        &uLength) ||
-        pInfo == nullptr)
-        return false;
-    version = {pInfo->dwFileVersionMS, pInfo->dwFileVersionLS};
-    return true;
-}
-
 // A copy of this test program whose fixed file version reads `version`:
 // the same resource layout with only the two version words changed. The
 // fixed information follows the resource's key, "VS_VERSION_INFO".
-bool writeProgramWithVersion(const std::wstring& path, FileVersion version)
+bool writeProgramWithVersion(const std::wstring& path, DWORD dwMS, DWORD dwLS)
 {
     std::string image = readFile(programPath());
     const std::wstring key = L"VS_VERSION_INFO";
@@ -149,8 +113,8 @@ bool writeProgramWithVersion(const std::wstring& path, FileVersion version)
         image.find(std::string(kSignature, sizeof(kSignature)), keyPos);
     if (pos == std::string::npos)
         return false;
-    std::memcpy(&image[pos + 8], &version.dwMS, sizeof(DWORD));
-    std::memcpy(&image[pos + 12], &version.dwLS, sizeof(DWORD));
+    std::memcpy(&image[pos + 8], &dwMS, sizeof(DWORD));
+    std::memcpy(&image[pos + 12], &dwLS, sizeof(DWORD));
     return writeFile(path, image);
 }
 
@@ -183,42 +147,39 @@ private:
 
 // ---- the silent switch ----
 
+// Any "/s" or "-s" anywhere, in either case, even inside a word or a path.
 TEST(PatchSilentSwitch, AnySwitchAnywhereAsASubstring)
 {
-    const wchar_t* const silent[] = {L"/s",         L"/S",       L"-s",
-                                     L"-S",         L"-x /sfoo", L"/silent",
-                                     L"C:\\a-s\\b", L"/q /S"};
-    for (const wchar_t* szLine : silent)
-        EXPECT_TRUE(isSilentCommandLine(CQBNWCharString(szLine))) << szLine;
-}
-
-TEST(PatchSilentSwitch, OtherLinesAreInteractive)
-{
-    const wchar_t* const interactive[] = {L"/Q",  L"/x S", L"s",
-                                          L"\\s", L"+S",   L"/ s"};
-    for (const wchar_t* szLine : interactive)
-        EXPECT_FALSE(isSilentCommandLine(CQBNWCharString(szLine))) << szLine;
-    EXPECT_FALSE(isSilentCommandLine(CQBNWCharString(L"")));
+    const struct {
+        const wchar_t* szLine;
+        bool bSilent;
+    } cases[] = {{L"/s", true},         {L"/S", true},       {L"-s", true},
+                 {L"-S", true},         {L"-x /sfoo", true}, {L"/silent", true},
+                 {L"C:\\a-s\\b", true}, {L"/q /S", true},    {L"/Q", false},
+                 {L"/x S", false},      {L"s", false},       {L"\\s", false},
+                 {L"+S", false},        {L"/ s", false},     {L"", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bSilent, isSilentCommandLine(CQBNWCharString(c.szLine)))
+            << c.szLine;
+    }
     EXPECT_FALSE(isSilentCommandLine(CQBNWCharString()));
 }
 
 // ---- the product version key ----
 
+// The first two fields side by side; text that is no number gives 0.
 TEST(PatchVersionKey, FirstTwoFieldsSideBySide)
 {
-    EXPECT_EQ(830, productVersionKey(CQBNWCharString(L"8.30.1.2")));
-    EXPECT_EQ(830, productVersionKey(CQBNWCharString(L"8.30.0.1")));
-    EXPECT_EQ(83, productVersionKey(CQBNWCharString(L"8.3.0.1")));
-    EXPECT_EQ(830, productVersionKey(CQBNWCharString(L"83.0.1.2")));
-    EXPECT_EQ(90, productVersionKey(CQBNWCharString(L"9.0")));
-    EXPECT_EQ(830, productVersionKey(CQBNWCharString(L"830")));
-}
-
-TEST(PatchVersionKey, TextThatIsNoNumberGivesZero)
-{
-    EXPECT_EQ(0, productVersionKey(CQBNWCharString(L"8.x.1")));
-    EXPECT_EQ(0, productVersionKey(CQBNWCharString(L"")));
-    EXPECT_EQ(0, productVersionKey(CQBNWCharString(L".")));
+    const struct {
+        const wchar_t* szVersion;
+        int iKey;
+    } cases[] = {{L"8.30.1.2", 830}, {L"8.30.0.1", 830}, {L"8.3.0.1", 83},
+                 {L"83.0.1.2", 830}, {L"9.0", 90},       {L"830", 830},
+                 {L"8.x.1", 0},      {L"", 0},           {L".", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.iKey, productVersionKey(CQBNWCharString(c.szVersion)))
+            << c.szVersion;
+    }
 }
 
 // ---- paths ----
@@ -283,7 +244,7 @@ protected:
     std::wstring withVersion(const wchar_t* szName, DWORD dwMS, DWORD dwLS)
     {
         const std::wstring path = m_folder.pathOf(szName);
-        EXPECT_TRUE(writeProgramWithVersion(path, {dwMS, dwLS}));
+        EXPECT_TRUE(writeProgramWithVersion(path, dwMS, dwLS));
         return path;
     }
     int compare(const std::wstring& patch, const std::wstring& installed)
@@ -297,13 +258,14 @@ TEST_F(PatchFileVersionTest, ReadsWhatVersionDllReads)
 {
     for (const std::wstring& path :
          {programPath(), systemFilePath(L"kernel32.dll")}) {
-        FileVersion expected = {};
-        ASSERT_TRUE(readVersion(path, expected));
+        DWORD dwExpectedMS = 0;
+        DWORD dwExpectedLS = 0;
+        ASSERT_TRUE(qbntest::readFileVersion(path, dwExpectedMS, dwExpectedLS));
         DWORD dwMS = 0;
         DWORD dwLS = 0;
         EXPECT_EQ(1, getFileVersion(CQBNWCharString(path.c_str()), dwMS, dwLS));
-        EXPECT_EQ(expected.dwMS, dwMS);
-        EXPECT_EQ(expected.dwLS, dwLS);
+        EXPECT_EQ(dwExpectedMS, dwMS);
+        EXPECT_EQ(dwExpectedLS, dwLS);
     }
 }
 
@@ -322,37 +284,36 @@ TEST_F(PatchFileVersionTest, NoVersionLeavesTheOutputsAlone)
     EXPECT_EQ(9u, dwLS);
 }
 
+// The most significant halves decide first, and both halves are unsigned; an
+// unknown or zero version on either side gives 2.
 TEST_F(PatchFileVersionTest, PatchAgainstInstalled)
 {
-    const std::wstring installed =
-        withVersion(L"installed.dll", MAKELONG(30, 8), 10);
-    const std::wstring patch = withVersion(L"patch.dll", MAKELONG(30, 8), 12);
-    const std::wstring same = withVersion(L"same.dll", MAKELONG(30, 8), 10);
-    EXPECT_EQ(1, compare(patch, installed));
-    EXPECT_EQ(-1, compare(installed, patch));
-    EXPECT_EQ(0, compare(same, installed));
-}
-
-// The most significant halves decide first, and both halves are unsigned.
-TEST_F(PatchFileVersionTest, HalvesCompareUnsignedMostSignificantFirst)
-{
-    const std::wstring highMS = withVersion(L"high.dll", 0x80000000u, 0);
-    const std::wstring lowMS =
-        withVersion(L"low.dll", 0x7FFFFFFFu, 0xFFFFFFFFu);
-    const std::wstring highLS = withVersion(L"highls.dll", 1, 0x80000000u);
-    const std::wstring lowLS = withVersion(L"lowls.dll", 1, 0x7FFFFFFFu);
-    EXPECT_EQ(1, compare(highMS, lowMS));
-    EXPECT_EQ(-1, compare(lowMS, highMS));
-    EXPECT_EQ(1, compare(highLS, lowLS));
-}
-
-TEST_F(PatchFileVersionTest, UnknownOrZeroVersionGivesTwo)
-{
-    const std::wstring real = withVersion(L"real.dll", MAKELONG(30, 8), 12);
-    const std::wstring zero = withVersion(L"zero.dll", 0, 0);
+    const DWORD dw830 = MAKELONG(30, 8);
+    const struct {
+        DWORD dwPatchMS, dwPatchLS, dwInstalledMS, dwInstalledLS;
+        int iResult;
+    } cases[] = {
+        {dw830, 12, dw830, 10, 1},
+        {dw830, 10, dw830, 12, -1},
+        {dw830, 10, dw830, 10, 0},
+        {0x80000000u, 0, 0x7FFFFFFFu, 0xFFFFFFFFu, 1},
+        {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u, 0, -1},
+        {1, 0x80000000u, 1, 0x7FFFFFFFu, 1},
+        {dw830, 12, 0, 0, 2},
+        {0, 0, dw830, 12, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << std::hex << c.dwPatchMS << "." << c.dwPatchLS
+                     << " against " << c.dwInstalledMS << "."
+                     << c.dwInstalledLS);
+        EXPECT_EQ(c.iResult,
+                  compare(withVersion(L"patch.dll", c.dwPatchMS, c.dwPatchLS),
+                          withVersion(L"installed.dll", c.dwInstalledMS,
+                                      c.dwInstalledLS)));
+    }
+    const std::wstring real = withVersion(L"real.dll", dw830, 12);
     ASSERT_TRUE(writeFile(m_folder.pathOf(L"plain.dll"), "no resources"));
-    EXPECT_EQ(2, compare(real, zero));
-    EXPECT_EQ(2, compare(zero, real));
     EXPECT_EQ(2, compare(real, m_folder.pathOf(L"plain.dll")));
     EXPECT_EQ(2, compare(m_folder.pathOf(L"missing.dll"), real));
 }
@@ -370,12 +331,12 @@ TEST_F(PatchCoreTest, NewLogStartsWithByteOrderMarkOnce)
 
 TEST_F(PatchCoreTest, LogThatCannotBeOpenedDropsTheEntry)
 {
-    const HANDLE hHeld =
-        CreateFileW(logPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    CQBNUniqueKernelHandle held(CreateFileW(logPath().c_str(), GENERIC_WRITE, 0,
+                                            nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.isValid());
     appendPatchLog(CQBNWCharString(L"dropped\r\n"));
-    CloseHandle(hHeld);
+    held.reset();
     EXPECT_EQ("", log());
 
     PatchRunState.patchLogName =
@@ -523,15 +484,15 @@ TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
         if (test.bSwapSource) {
             ASSERT_TRUE(writeFile(source(kKeyboardHook), "another library"));
         }
-        HANDLE hHeld = INVALID_HANDLE_VALUE;
+        CQBNUniqueKernelHandle held;
         if (test.dwShareOfHolder != ~0u)
-            hHeld = CreateFileW(installed(kKeyboardHook).c_str(), GENERIC_READ,
-                                test.dwShareOfHolder, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            held.reset(CreateFileW(installed(kKeyboardHook).c_str(),
+                                   GENERIC_READ, test.dwShareOfHolder, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
         EXPECT_EQ(0, replaceFile(keyboard, journal));
         EXPECT_TRUE(journal.rollBack());
-        if (hHeld != INVALID_HANDLE_VALUE)
-            CloseHandle(hHeld);
+        held.reset();
         expectUntouched(test.bOlderBackup ? "older backup" : "<missing>");
         DeleteFileW(installed(kWindowsHook + std::wstring(L".bak")).c_str());
         DeleteFileW(logPath().c_str());

@@ -13,6 +13,7 @@
 
 #include "qbn_policy_search_policy.h"
 #include "support/import_redirect.h"
+#include "support/pe_file.h"
 #include "support/scratch_key.h"
 
 namespace policytest {
@@ -75,33 +76,22 @@ inline bool keyExists(const KeyRef& key)
     return qbntest::keyExists(key.hRoot, key.path, key.view);
 }
 
-inline LONG plant(const KeyRef& key, const wchar_t* szName, DWORD dwType,
-                  const void* pData, DWORD dwSize)
-{
-    return qbntest::writeValue(key.hRoot, key.path, szName, dwType, pData,
-                               dwSize, key.view);
-}
-
 inline LONG plantDword(const KeyRef& key, const wchar_t* szName, DWORD dwValue)
 {
-    return plant(key, szName, REG_DWORD, &dwValue, sizeof(dwValue));
+    return qbntest::writeValue(key.hRoot, key.path, szName, REG_DWORD, &dwValue,
+                               sizeof(dwValue), key.view);
 }
 
 inline LONG plantText(const KeyRef& key, const wchar_t* szName,
                       const std::wstring& text, DWORD dwType = REG_SZ)
 {
-    return plant(key, szName, dwType, text.c_str(),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    return qbntest::writeText(key.hRoot, key.path, szName, text, dwType,
+                              key.view);
 }
 
 inline void removeValue(const KeyRef& key, const wchar_t* szName)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(key.hRoot, key.path.c_str(), 0, KEY_ALL_ACCESS | key.view,
-                      &hKey) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueW(hKey, szName);
-    RegCloseKey(hKey);
+    qbntest::deleteValue(key.hRoot, key.path, szName, key.view);
 }
 
 // The value's type and its data as text (or the DWORD as its number).
@@ -122,11 +112,6 @@ inline bool readBack(const KeyRef& key, const wchar_t* szName, DWORD& dwType,
 inline bool hasValue(const KeyRef& key, const wchar_t* szName)
 {
     return qbntest::hasValue(key.hRoot, key.path, szName, key.view);
-}
-
-inline void deleteTree(const KeyRef& key)
-{
-    qbntest::deleteTree(key.hRoot, key.path, key.view);
 }
 
 // Notes which keys on the way to the policy keys exist, in both roots and
@@ -151,7 +136,7 @@ public:
     {
         for (auto it = m_keys.rbegin(); it != m_keys.rend(); ++it)
             if (!it->bExisted)
-                deleteTree(it->key);
+                qbntest::deleteTree(it->key.hRoot, it->key.path, it->key.view);
     }
     CPolicyKeyGuard(const CPolicyKeyGuard&) = delete;
     CPolicyKeyGuard& operator=(const CPolicyKeyGuard&) = delete;
@@ -289,29 +274,21 @@ private:
 // own; what was written can be searched afterwards.
 class CLogCapture {
 public:
-    CLogCapture() : m_hKey(nullptr)
+    CLogCapture()
     {
         wchar_t szTemp[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH, szTemp);
         m_path = std::wstring(szTemp) + L"qbn_policy_" +
                  std::to_wstring(GetCurrentProcessId()) + L".log";
         DeleteFileW(m_path.c_str());
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLogsKey, 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &m_hKey,
-                            nullptr) != ERROR_SUCCESS)
-            return;
         const DWORD dwOn = 1;
-        RegSetValueExW(m_hKey, L"Logging", 0, REG_DWORD,
-                       reinterpret_cast<const BYTE*>(&dwOn), sizeof(dwOn));
-        RegSetValueExW(m_hKey, L"TextOutput", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(m_path.c_str()),
-                       static_cast<DWORD>((m_path.size() + 1) * 2));
+        qbntest::writeValue(HKEY_LOCAL_MACHINE, kLogsKey, L"Logging", REG_DWORD,
+                            &dwOn, sizeof(dwOn));
+        qbntest::writeText(HKEY_LOCAL_MACHINE, kLogsKey, L"TextOutput", m_path);
     }
     ~CLogCapture()
     {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLogsKey);
+        qbntest::deleteTree(HKEY_LOCAL_MACHINE, kLogsKey);
         DeleteFileW(m_path.c_str());
     }
     CLogCapture(const CLogCapture&) = delete;
@@ -331,21 +308,12 @@ public:
 private:
     std::wstring contents() const
     {
-        HANDLE hFile = CreateFileW(m_path.c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE)
-            return L"";
-        std::vector<wchar_t> text(GetFileSize(hFile, nullptr) / 2 + 1, L'\0');
-        DWORD dwRead = 0;
-        ReadFile(hFile, text.data(), static_cast<DWORD>((text.size() - 1) * 2),
-                 &dwRead, nullptr);
-        CloseHandle(hFile);
-        return std::wstring(text.data());
+        const std::string bytes = qbntest::readFileBytes(m_path);
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                            bytes.size() / sizeof(wchar_t));
     }
 
     static constexpr const wchar_t* kLogsKey = L"SOFTWARE\\Ostrel\\Logs";
-    HKEY m_hKey;
     std::wstring m_path;
 };
 

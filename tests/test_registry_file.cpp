@@ -44,9 +44,10 @@ std::string dwordBytes(DWORD dwValue)
     return std::string(reinterpret_cast<const char*>(&dwValue), 4);
 }
 
-void snapshotInto(HKEY hKey, const std::wstring& relative, RawTree& tree)
+// The key's values in the registry's own order.
+std::vector<std::pair<std::wstring, RawValue>> valuesOf(HKEY hKey)
 {
-    RawValues& values = tree[relative];
+    std::vector<std::pair<std::wstring, RawValue>> values;
     wchar_t szName[16384];
     for (DWORD dwIndex = 0;; ++dwIndex) {
         DWORD dwLength = 16384;
@@ -60,20 +61,25 @@ void snapshotInto(HKEY hKey, const std::wstring& relative, RawTree& tree)
         RegEnumValueW(hKey, dwIndex, szName, &dwLength, nullptr, &dwType,
                       dwSize ? reinterpret_cast<BYTE*>(&bytes[0]) : nullptr,
                       &dwSize);
-        values[szName] = RawValue(dwType, bytes);
+        values.emplace_back(szName, RawValue(dwType, bytes));
     }
+    return values;
+}
+
+void snapshotInto(HKEY hKey, const std::wstring& relative, RawTree& tree)
+{
+    const auto values = valuesOf(hKey);
+    tree[relative].insert(values.begin(), values.end());
+    wchar_t szName[256];
     for (DWORD dwIndex = 0;; ++dwIndex) {
         DWORD dwLength = 256;
         if (RegEnumKeyExW(hKey, dwIndex, szName, &dwLength, nullptr, nullptr,
                           nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        HKEY hChild = nullptr;
-        const std::wstring name = szName;
-        if (RegOpenKeyExW(hKey, name.c_str(), 0, KEY_READ, &hChild) ==
-            ERROR_SUCCESS) {
-            snapshotInto(hChild, relative + L"\\" + name, tree);
-            RegCloseKey(hChild);
-        }
+        CQBNUniqueRegKey child;
+        if (RegOpenKeyExW(hKey, szName, 0, KEY_READ, child.receive()) ==
+            ERROR_SUCCESS)
+            snapshotInto(child.get(), relative + L"\\" + szName, tree);
     }
 }
 
@@ -81,12 +87,10 @@ void snapshotInto(HKEY hKey, const std::wstring& relative, RawTree& tree)
 RawTree snapshot(HKEY hRoot, const std::wstring& path)
 {
     RawTree tree;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ, &hKey) ==
-        ERROR_SUCCESS) {
-        snapshotInto(hKey, L"", tree);
-        RegCloseKey(hKey);
-    }
+    CQBNUniqueRegKey key;
+    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ, key.receive()) ==
+        ERROR_SUCCESS)
+        snapshotInto(key.get(), L"", tree);
     return tree;
 }
 
@@ -294,32 +298,23 @@ TEST_F(RegistryFileTest, EachGroupKeepsTheRegistrysOrder)
         {L"b2", REG_BINARY, "\x02", L"b2=REG_BINARY:02"},
         {L"d2", REG_DWORD, dwordBytes(2), L"d2=REG_DWORD:0x00000002"},
     };
-    std::map<std::wstring, Value> byName;
+    std::map<std::wstring, std::wstring> lineOf;
     for (const Value& value : values) {
         put(L"", value.name, value.dwType, value.bytes);
-        byName[value.name] = value;
+        lineOf[value.name] = value.line;
     }
     ASSERT_TRUE(save(m_file));
 
-    std::vector<std::wstring> listed;
-    HKEY hKey = nullptr;
+    CQBNUniqueRegKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0,
-                                           KEY_READ, &hKey));
-    wchar_t szName[16];
-    DWORD dwLength = 16;
-    for (DWORD dwIndex = 0;
-         RegEnumValueW(hKey, dwIndex, szName, &dwLength, nullptr, nullptr,
-                       nullptr, nullptr) == ERROR_SUCCESS;
-         ++dwIndex, dwLength = 16)
-        listed.push_back(szName);
-    RegCloseKey(hKey);
+                                           KEY_READ, key.receive()));
+    const auto listed = valuesOf(key.get());
     ASSERT_EQ(values.size(), listed.size());
-
     std::vector<std::wstring> expected = {section()};
     for (const DWORD dwGroup : {REG_DWORD, REG_SZ, REG_BINARY})
-        for (const std::wstring& name : listed)
-            if (byName[name].dwType == dwGroup)
-                expected.push_back(byName[name].line);
+        for (const auto& value : listed)
+            if (value.second.first == dwGroup)
+                expected.push_back(lineOf[value.first]);
     EXPECT_EQ(expected, fileLines(m_file));
 }
 

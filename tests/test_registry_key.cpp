@@ -59,15 +59,14 @@ public:
 private:
     void setDacl(ACL* pAcl)
     {
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(m_root, m_path.c_str(), 0, WRITE_DAC, &hKey) !=
-            ERROR_SUCCESS)
+        CQBNUniqueRegKey key;
+        if (RegOpenKeyExW(m_root, m_path.c_str(), 0, WRITE_DAC,
+                          key.receive()) != ERROR_SUCCESS)
             return;
         SECURITY_DESCRIPTOR descriptor;
         InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
         SetSecurityDescriptorDacl(&descriptor, TRUE, pAcl, FALSE);
-        RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &descriptor);
-        RegCloseKey(hKey);
+        RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor);
     }
 
     HKEY m_root;

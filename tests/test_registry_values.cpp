@@ -537,13 +537,7 @@ TEST_F(RegistryValues, ListReadersSeeEveryChangeBetweenCalls)
          true,
          {{L"a", 2}, {L"b", 3}}},
         {"a value deleted",
-         [&] {
-             HKEY hKey = nullptr;
-             RegOpenKeyExW(HKEY_CURRENT_USER, m_key.path().c_str(), 0,
-                           KEY_ALL_ACCESS, &hKey);
-             RegDeleteValueW(hKey, L"a");
-             RegCloseKey(hKey);
-         },
+         [&] { qbntest::deleteValue(HKEY_CURRENT_USER, m_key.path(), L"a"); },
          true,
          {{L"b", 3}}},
         {"the key deleted and made again with the same names",

@@ -136,22 +136,15 @@ std::string nameOf(LANGID language, UINT id)
 
 // ---- the string table ----
 
-TEST(PatchStrings, HoldsTheSixteenLanguagesAndNoOthers)
-{
-    const StringTable table = readStringTable();
-    ASSERT_FALSE(HasFatalFailure());
-    std::set<LANGID> languages;
-    for (const auto& language : table)
-        languages.insert(language.first);
-    EXPECT_EQ(kLanguages, languages);
-}
-
+// The sixteen languages and no others, each with every message; only two
+// with the log lines as well.
 TEST(PatchStrings, EveryLanguageHasTheMessagesAndOnlyTwoTheLogLines)
 {
     const StringTable table = readStringTable();
     ASSERT_FALSE(HasFatalFailure());
     std::set<UINT> withLogLines = kMessages;
     withLogLines.insert(kLogLines.begin(), kLogLines.end());
+    std::set<LANGID> languages;
     size_t entries = 0;
     for (const auto& language : table) {
         const bool hasLogLines =
@@ -159,8 +152,10 @@ TEST(PatchStrings, EveryLanguageHasTheMessagesAndOnlyTwoTheLogLines)
         EXPECT_EQ(hasLogLines ? withLogLines : kMessages,
                   idsOf(language.second))
             << "language 0x" << std::hex << language.first;
+        languages.insert(language.first);
         entries += language.second.size();
     }
+    EXPECT_EQ(kLanguages, languages);
     EXPECT_EQ(116u, entries);
 }
 
@@ -188,31 +183,23 @@ TEST(PatchStrings, TextsAreThoseTheProductShipsWith)
     }
 }
 
-TEST(PatchStrings, CaptionIsTheProductNameWrittenWithoutBlanksInBrazil)
+// Every language names the product as it is, not translated or shortened;
+// the caption of Brazil's writes it without blanks.
+TEST(PatchStrings, EveryLanguageNamesTheProductAsItIs)
 {
     const StringTable table = readStringTable();
     ASSERT_FALSE(HasFatalFailure());
     for (const auto& language : table) {
-        const std::wstring expected = language.first == kBrazilianPortuguese
-                                          ? L"Vaultrion-Password Manager"
-                                          : kProductName;
-        ASSERT_EQ(1u, language.second.count(IDS_PRODUCT_CAPTION));
-        EXPECT_EQ(expected, language.second.at(IDS_PRODUCT_CAPTION))
+        const Texts& texts = language.second;
+        const std::wstring caption = language.first == kBrazilianPortuguese
+                                         ? L"Vaultrion-Password Manager"
+                                         : kProductName;
+        ASSERT_EQ(1u, texts.count(IDS_PRODUCT_CAPTION));
+        EXPECT_EQ(caption, texts.at(IDS_PRODUCT_CAPTION))
             << nameOf(language.first, IDS_PRODUCT_CAPTION);
-    }
-}
-
-// Translations name the product as it is, not translated or shortened.
-TEST(PatchStrings, VersionAndInstallMessagesNameTheProduct)
-{
-    const StringTable table = readStringTable();
-    ASSERT_FALSE(HasFatalFailure());
-    for (const auto& language : table) {
         for (UINT id : {IDS_WRONG_PRODUCT_VERSION, IDS_PRODUCT_NOT_INSTALLED}) {
-            ASSERT_EQ(1u, language.second.count(id))
-                << nameOf(language.first, id);
-            EXPECT_NE(std::wstring::npos,
-                      language.second.at(id).find(kProductName))
+            ASSERT_EQ(1u, texts.count(id)) << nameOf(language.first, id);
+            EXPECT_NE(std::wstring::npos, texts.at(id).find(kProductName))
                 << nameOf(language.first, id);
         }
     }
@@ -221,19 +208,27 @@ TEST(PatchStrings, VersionAndInstallMessagesNameTheProduct)
 // A text saved in the wrong encoding, or compiled without its code page,
 // comes out with '?' or U+FFFD for a letter, or with UTF-8 bytes read as
 // single characters (U+00C3 and U+00C2 lead nearly every such pair). The one
-// genuine question mark ends the English process line.
-TEST(PatchStrings, NoTextHasLostLetters)
+// genuine question mark ends the English process line. Only the log lines
+// take an argument, exactly one path: any other '%' would reach the patch
+// log as it stands. Every text fits the buffer the program loads it into.
+TEST(PatchStrings, EveryTextIsWholeFitsAndHasOnlyItsPlaceholder)
 {
     const StringTable table = readStringTable();
     ASSERT_FALSE(HasFatalFailure());
     for (const auto& language : table) {
         for (const auto& entry : language.second) {
+            const std::string name = nameOf(language.first, entry.first);
+            const size_t placeholders = kLogLines.count(entry.first);
+            EXPECT_EQ(placeholders, countOf(entry.second, L"%s")) << name;
+            EXPECT_EQ(placeholders, countOf(entry.second, L"%")) << name;
+            EXPECT_LT(entry.second.size(),
+                      static_cast<size_t>(kProgramTextBuffer))
+                << name;
             std::wstring text = entry.second;
             if (language.first == kEnglish &&
                 entry.first == IDS_PROCESS_WILL_BE_TERMINATED &&
                 text.back() == L'?')
                 text.pop_back();
-            const std::string name = nameOf(language.first, entry.first);
             EXPECT_EQ(std::wstring::npos, text.find(L'?')) << name;
             EXPECT_EQ(std::wstring::npos, text.find(L'\xFFFD')) << name;
             EXPECT_EQ(std::wstring::npos, text.find_first_of(L"\x00C3\x00C2"))
@@ -242,34 +237,6 @@ TEST(PatchStrings, NoTextHasLostLetters)
                 EXPECT_GE(c, L' ') << name;
         }
     }
-}
-
-// Only the log lines take an argument, exactly one path; any other '%'
-// would reach the patch log as it stands.
-TEST(PatchStrings, OnlyTheLogLinesCarryOnePlaceholder)
-{
-    const StringTable table = readStringTable();
-    ASSERT_FALSE(HasFatalFailure());
-    for (const auto& language : table) {
-        for (const auto& entry : language.second) {
-            const bool isLogLine = kLogLines.count(entry.first) != 0;
-            const std::string name = nameOf(language.first, entry.first);
-            EXPECT_EQ(isLogLine ? 1u : 0u, countOf(entry.second, L"%s"))
-                << name;
-            EXPECT_EQ(isLogLine ? 1u : 0u, countOf(entry.second, L"%")) << name;
-        }
-    }
-}
-
-TEST(PatchStrings, EveryTextFitsTheProgramsBuffer)
-{
-    const StringTable table = readStringTable();
-    ASSERT_FALSE(HasFatalFailure());
-    for (const auto& language : table)
-        for (const auto& entry : language.second)
-            EXPECT_LT(entry.second.size(),
-                      static_cast<size_t>(kProgramTextBuffer))
-                << nameOf(language.first, entry.first);
 }
 
 // The program lets Windows pick the language. Whatever the user language of

@@ -308,19 +308,32 @@ TEST(WCharStringConcat, SelfAppend)
 
 // ---- searching ----
 
+// In "aaaa", "aa" matches at 0, 1 and 2, counted from either end: the
+// position of an occurrence and the occurrence at a position answer each
+// other.
 TEST(WCharStringFind, OverlappingMatchesForwardAndBackward)
 {
     const CQBNWCharString s(L"aaaa");
-    unsigned long pos = 99;
-    EXPECT_TRUE(s.find(L"aa", 3, pmForward, pos));
-    EXPECT_EQ(2u, pos);
-    EXPECT_TRUE(s.find(L"aa", 1, pmBackward, pos));
-    EXPECT_EQ(2u, pos);
-    EXPECT_TRUE(s.find(L"aa", 3, pmBackward, pos));
-    EXPECT_EQ(0u, pos);
-    pos = 99;
-    EXPECT_FALSE(s.find(L"aa", 4, pmForward, pos));
-    EXPECT_EQ(99u, pos);
+    const struct {
+        unsigned long ulNumber;
+        unsigned long ulMode;
+        unsigned long ulPos;
+    } cases[] = {{3, pmForward, 2}, {1, pmBackward, 2}, {3, pmBackward, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ulNumber << " " << c.ulMode);
+        unsigned long pos = 99;
+        EXPECT_TRUE(s.find(L"aa", c.ulNumber, c.ulMode, pos));
+        EXPECT_EQ(c.ulPos, pos);
+        unsigned long number = 99;
+        EXPECT_TRUE(s.occurrenceAt(L"aa", c.ulPos, c.ulMode, number));
+        EXPECT_EQ(c.ulNumber, number);
+    }
+    unsigned long ulUntouched = 99;
+    EXPECT_FALSE(s.find(L"aa", 4, pmForward, ulUntouched));
+    EXPECT_FALSE(s.occurrenceAt(L"aa", 3, pmForward, ulUntouched));
+    EXPECT_FALSE(s.occurrenceAt(L"ab", 0, pmForward, ulUntouched));
+    EXPECT_FALSE(s.occurrenceAt(L"aa", 0, 7, ulUntouched));
+    EXPECT_EQ(99u, ulUntouched);
     EXPECT_EQ(3u, s.countOccurrences(L"aa"));
 }
 
@@ -356,30 +369,11 @@ TEST(WCharStringFind, EmptySubStringMatchesEveryPosition)
     EXPECT_FALSE(ValidEmpty().contains(empty));
     EXPECT_FALSE(ValidEmpty().beginsWith(empty));
     EXPECT_EQ(0u, ValidEmpty().countOccurrences(empty));
-}
-
-TEST(WCharStringFind, OccurrenceAt)
-{
-    const CQBNWCharString s(L"aaaa");
-    unsigned long number = 99;
-    EXPECT_TRUE(s.occurrenceAt(L"aa", 2, pmForward, number));
-    EXPECT_EQ(3u, number);
-    EXPECT_TRUE(s.occurrenceAt(L"aa", 2, pmBackward, number));
-    EXPECT_EQ(1u, number);
-    EXPECT_TRUE(s.occurrenceAt(L"aa", 0, pmBackward, number));
-    EXPECT_EQ(3u, number);
-    number = 99;
-    EXPECT_FALSE(s.occurrenceAt(L"aa", 3, pmForward, number));
-    EXPECT_FALSE(s.occurrenceAt(L"ab", 0, pmForward, number));
-    EXPECT_FALSE(s.occurrenceAt(L"aa", 0, 7, number));
-    EXPECT_EQ(99u, number);
-
     // The fourth match of an empty sub-string in 'abc' is never counted.
-    const CQBNWCharString abc(L"abc");
-    EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 3, pmForward, number));
-    EXPECT_TRUE(abc.occurrenceAt(ValidEmpty(), 3, pmBackward, number));
-    EXPECT_EQ(1u, number);
-    EXPECT_FALSE(abc.occurrenceAt(ValidEmpty(), 0, pmBackward, number));
+    EXPECT_FALSE(s.occurrenceAt(ValidEmpty(), 3, pmForward, pos));
+    EXPECT_TRUE(s.occurrenceAt(ValidEmpty(), 3, pmBackward, pos));
+    EXPECT_EQ(1u, pos);
+    EXPECT_FALSE(s.occurrenceAt(ValidEmpty(), 0, pmBackward, pos));
 }
 
 TEST(WCharStringFind, BeginsAndEndsWith)

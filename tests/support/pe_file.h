@@ -17,12 +17,13 @@
 
 namespace qbntest {
 
-// The whole file, or an empty string when it cannot be read.
+// The whole file, or an empty string when it cannot be read; a file another
+// program is still writing to is read as far as it goes.
 inline std::string readFileBytes(const std::wstring& path)
 {
-    const CQBNUniqueKernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CQBNUniqueKernelHandle file(CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.isValid())
         return std::string();
     std::string bytes;

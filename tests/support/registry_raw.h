@@ -21,18 +21,44 @@ inline std::wstring uniqueName()
 }
 
 // Creates the key (and the keys on the way) when missing.
+inline LONG createKey(HKEY hRoot, const std::wstring& path, REGSAM view,
+                      CQBNUniqueRegKey& key)
+{
+    return RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
+                           KEY_ALL_ACCESS | view, nullptr, key.receive(),
+                           nullptr);
+}
+
 inline LONG writeValue(HKEY hRoot, const std::wstring& path,
                        const std::wstring& name, DWORD dwType,
                        const void* pData, DWORD dwSize, REGSAM view = 0)
 {
     CQBNUniqueRegKey key;
-    const LONG lResult =
-        RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS | view, nullptr, key.receive(), nullptr);
+    const LONG lResult = createKey(hRoot, path, view, key);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     return RegSetValueExW(key.get(), name.c_str(), 0, dwType,
                           static_cast<const BYTE*>(pData), dwSize);
+}
+
+// The text with its terminator.
+inline LONG writeText(HKEY hRoot, const std::wstring& path,
+                      const std::wstring& name, const std::wstring& text,
+                      DWORD dwType = REG_SZ, REGSAM view = 0)
+{
+    return writeValue(hRoot, path, name, dwType, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+                      view);
+}
+
+inline LONG deleteValue(HKEY hRoot, const std::wstring& path,
+                        const std::wstring& name, REGSAM view = 0)
+{
+    CQBNUniqueRegKey key;
+    const LONG lResult = RegOpenKeyExW(hRoot, path.c_str(), 0,
+                                       KEY_SET_VALUE | view, key.receive());
+    return lResult != ERROR_SUCCESS ? lResult
+                                    : RegDeleteValueW(key.get(), name.c_str());
 }
 
 inline bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view = 0)

@@ -38,21 +38,18 @@ void putBytes(HKEY hRoot, const std::wstring& path, const std::wstring& name,
              static_cast<DWORD>(bytes.size()), view);
 }
 
-// The text with its terminator.
 inline void putText(HKEY hRoot, const std::wstring& path,
                     const std::wstring& name, const std::wstring& text,
                     DWORD dwType = REG_SZ, REGSAM view = 0)
 {
-    putValue(hRoot, path, name, dwType, text.c_str(),
-             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), view);
+    ASSERT_EQ(ERROR_SUCCESS, writeText(hRoot, path, name, text, dwType, view))
+        << path << " " << name;
 }
 
 inline void makeKey(HKEY hRoot, const std::wstring& path, REGSAM view = 0)
 {
     CQBNUniqueRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS | view, nullptr,
-                                             key.receive(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, createKey(hRoot, path, view, key)) << path;
 }
 
 // The tree at `path` from both views, and its parent too once no other
