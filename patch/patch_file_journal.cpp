@@ -76,7 +76,7 @@ bool CPatchFileJournal::rollBack()
         m_unrestored = m_file.getPath();
     m_replaced.clear();
     if (!bAllRestored)
-        warnUnrestored();
+        warnUnrestored(L"rollBack");
     return bAllRestored;
 }
 
@@ -87,7 +87,7 @@ bool CPatchFileJournal::recover()
     bool bCommitted = false;
     if (!load(bCommitted)) {
         m_unrestored = m_file.getPath();
-        warnUnrestored();
+        warnUnrestored(L"recover");
         return false;
     }
     if (bCommitted && isPatchInstalled()) {
@@ -128,13 +128,13 @@ void CPatchFileJournal::applyLine(const std::wstring& line, bool& bCommitted)
     }
 }
 
-void CPatchFileJournal::warnUnrestored()
+void CPatchFileJournal::warnUnrestored(const wchar_t* szMethodName)
 {
     const DWORD dwError = GetLastError();
     const CQBNWCharString message =
         CQBNWCharString(L"Unable to put back ") + m_unrestored +
         CQBNWCharString(L"; the journal is kept for the next run");
     CQBNDetailedLog warning(llWarning, message.getText(), dwError, rtErrorCode,
-                            kClassName, L"rollBack", PATCH_FILE_JOURNAL_SOURCE,
+                            kClassName, szMethodName, PATCH_FILE_JOURNAL_SOURCE,
                             __LINE__, true, false, loText);
 }

@@ -54,7 +54,8 @@ private:
 
     bool load(bool& bCommitted);
     void applyLine(const std::wstring& line, bool& bCommitted);
-    void warnUnrestored();
+    // The warning names the method that met the failure.
+    void warnUnrestored(const wchar_t* szMethodName);
 
     CPatchJournalFile m_file;
     std::vector<CPatchReplacedFile> m_replaced;
