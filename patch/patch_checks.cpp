@@ -8,6 +8,7 @@
 #include "patch_record.h"
 #include "patch_run_lock.h"
 #include "patch_run_state.h"
+#include "patch_target_folder.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
 #include "qbn_windows_os_info.h"
@@ -62,7 +63,7 @@ void stopWithMessage(int messageId)
 
 // The checks in their fixed order; the first that fails ends the run with
 // its message.
-void checkAndPatch()
+void checkAndPatch(CPatchRunLock& runLock)
 {
     if (!isProductInstalled())
         return stopWith(ProductNotInstalled);
@@ -80,7 +81,7 @@ void checkAndPatch()
         return stopWithMessage(IDS_INSTALL_FAILED);
     if (product.versionKey != kPatchedVersionKey)
         return stopWithMessage(IDS_WRONG_PRODUCT_VERSION);
-    applyPatch(os.platform);
+    applyPatch(os.platform, runLock);
 }
 
 } // namespace
@@ -143,12 +144,16 @@ void runPatch(const wchar_t* szCommandLine)
     qbnGuardAction(esLastError, PATCH_CHECKS_SOURCE, __LINE__, [&]() {
         PatchRunState.silent =
             isSilentCommandLine(CQBNWCharString(szCommandLine)) ? 1 : 0;
-        // Held until the run ends: a second run starts its checks only
-        // once this one is done, and then finds its record.
+        // Held until the product is whole: a second run starts its checks
+        // only once this one has recorded the patch (or changed nothing),
+        // and then finds its record. Without a usable product folder there
+        // is nothing a run may change, and the checks refuse.
         CPatchRunLock runLock;
-        if (!runLock.acquire(kRunLockWaitMs))
+        CQBNWCharString productFolder;
+        if (readProductFolder(productFolder) &&
+            !runLock.acquire(productFolder, kRunLockWaitMs))
             return stopWith(InstallFailed);
         if (recoverInterruptedRun())
-            checkAndPatch();
+            checkAndPatch(runLock);
     });
 }

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "patch_warning.h"
 #include "qbn_scoped_handle.h"
+
+#define PATCH_FILE_BYTES_SOURCE L".\\patch_file_bytes.cpp"
 
 namespace {
 
@@ -20,7 +23,49 @@ bool writeAllBytes(HANDLE hFile, const void* pData, DWORD dwSize)
            dwWritten == dwSize;
 }
 
+// The link itself is opened, never what it points to, so that it can be
+// told apart and refused.
+CQBNScopedHandle openForAppending(const CQBNWCharString& path,
+                                  bool bThroughToDisk)
+{
+    const DWORD dwFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                          (bThroughToDisk ? FILE_FLAG_WRITE_THROUGH : 0);
+    CQBNScopedHandle file(CreateFileW(path.getText(), GENERIC_WRITE,
+                                      FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      dwFlags, nullptr));
+    if (file.isValid() && !isSingleNamedPlainFile(file.get())) {
+        logPatchWarning(L"PatchFile", L"appendToUnicodeFile",
+                        CQBNWCharString(L"Not written through a link: ") + path,
+                        PATCH_FILE_BYTES_SOURCE, __LINE__);
+        file.reset();
+    }
+    return file;
+}
+
 } // namespace
+
+bool isSingleNamedPlainFile(HANDLE hFile)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return GetFileInformationByHandle(hFile, &info) &&
+           info.nNumberOfLinks == 1 &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+PathKind pathKindOf(const CQBNWCharString& path)
+{
+    const DWORD dwAttributes = GetFileAttributesW(path.getText());
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD dwError = GetLastError();
+        return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND
+                   ? pkMissing
+                   : pkOther;
+    }
+    const DWORD dwNotPlain = FILE_ATTRIBUTE_DIRECTORY |
+                             FILE_ATTRIBUTE_REPARSE_POINT |
+                             FILE_ATTRIBUTE_READONLY;
+    return (dwAttributes & dwNotPlain) == 0 ? pkFile : pkOther;
+}
 
 bool fileExists(const CQBNWCharString& path)
 {
@@ -56,11 +101,7 @@ bool readFileBytes(const CQBNWCharString& path,
 bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
                          DWORD dwSize, bool bThroughToDisk)
 {
-    const DWORD dwFlags =
-        FILE_ATTRIBUTE_NORMAL | (bThroughToDisk ? FILE_FLAG_WRITE_THROUGH : 0);
-    const CQBNScopedHandle file(CreateFileW(path.getText(), GENERIC_WRITE,
-                                            FILE_SHARE_READ, nullptr,
-                                            OPEN_ALWAYS, dwFlags, nullptr));
+    const CQBNScopedHandle file(openForAppending(path, bThroughToDisk));
     LARGE_INTEGER end = {};
     if (!file.isValid() || !SetFilePointerEx(file.get(), end, &end, FILE_END))
         return false;

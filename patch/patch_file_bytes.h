@@ -10,6 +10,17 @@
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
+// What lies at a path: nothing, a plain file that a move can replace, or
+// anything else (a folder, a reparse point, a read-only file, or a path
+// Windows will not describe).
+enum PathKind { pkMissing, pkFile, pkOther };
+PathKind pathKindOf(const CQBNWCharString& path);
+
+// False for a file with a second name (a hard link) or a reparse point:
+// what is written through it would land in a place other than the folder
+// it was meant for.
+bool isSingleNamedPlainFile(HANDLE hFile);
+
 // True for an existing file (not a folder).
 bool fileExists(const CQBNWCharString& path);
 // The whole file; false when it cannot be opened or read in full, or is
@@ -18,7 +29,9 @@ bool readFileBytes(const CQBNWCharString& path,
                    CQBNBuffer<unsigned char>& bytes);
 // Appends all of `pData` to a UTF-16LE file, made with its byte-order mark
 // when new or empty; with `bThroughToDisk` it returns once the bytes are on
-// the disk. False when the file cannot be opened or Windows wrote less.
+// the disk. False when the file cannot be opened or Windows wrote less, and
+// (with a warning in the library's log) when the name is a hard link to a
+// file that has others or a reparse point: nothing is written through it.
 bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
                          DWORD dwSize, bool bThroughToDisk);
 // True when the file can be read and holds exactly `bytes`.

@@ -1,9 +1,11 @@
 #include "patch_file_journal.h"
 
-#include "patch_hook_files.h"
+#include "patch_disk_recovery.h"
+#include "patch_paths.h"
 #include "patch_record.h"
+#include "patch_recovery_evidence.h"
+#include "patch_warning.h"
 #include "qbn_catch.h"
-#include "qbn_detailed_log.h"
 
 #define PATCH_FILE_JOURNAL_SOURCE L".\\patch_file_journal.cpp"
 
@@ -11,6 +13,26 @@ namespace {
 
 const wchar_t kClassName[] = L"CPatchFileJournal";
 const wchar_t kCommittingLine[] = L"committing";
+
+const HookTarget* findTarget(const std::vector<HookTarget>& targets,
+                             const CQBNWCharString& path)
+{
+    for (const HookTarget& target : targets) {
+        if (isSameWindowsPath(target.path, path))
+            return &target;
+    }
+    return nullptr;
+}
+
+bool isNoted(const std::vector<CPatchReplacedFile>& files,
+             const CQBNWCharString& path)
+{
+    for (const CPatchReplacedFile& file : files) {
+        if (isSameWindowsPath(file.getTarget(), path))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -80,61 +102,136 @@ bool CPatchFileJournal::rollBack()
     return bAllRestored;
 }
 
-bool CPatchFileJournal::recover()
+bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets)
 {
     if (!m_file.exists())
         return true;
+    std::vector<std::wstring> lines;
+    if (!m_file.readLines(lines))
+        return recoverWithoutLines(ownTargets);
+    std::vector<const HookFile*> files;
     bool bCommitted = false;
-    if (!load(bCommitted)) {
-        m_unrestored = m_file.getPath();
-        warnUnrestored(L"recover");
-        return false;
-    }
-    if (bCommitted && isPatchInstalled()) {
+    std::wstring refused;
+    if (!load(lines, ownTargets, files, bCommitted, refused))
+        return refuse(L"names what no run of this patch does: ", refused);
+    const bool bRecorded = isPatchInstalled() != 0;
+    if (bRecorded && !bCommitted)
+        return refuse(L"was not committed, yet the patch record exists: ",
+                      lines.back());
+    const std::wstring contradicted = contradictedLine(files, bRecorded);
+    if (!contradicted.empty())
+        return refuse(L"is contradicted by the disk at: ", contradicted);
+    if (bRecorded) {
         finish();
         return true;
     }
     return rollBack();
 }
 
-bool CPatchFileJournal::load(bool& bCommitted)
+// Without lines to follow, only the disk can tell what a killed run left.
+// A recorded patch was complete; otherwise the libraries are put back from
+// their backups where the disk shows this release half in place. Only a
+// product made whole lets the journal go.
+bool CPatchFileJournal::recoverWithoutLines(
+    const std::vector<HookTarget>& ownTargets)
 {
-    m_replaced.clear();
-    std::vector<std::wstring> lines;
-    if (!m_file.readLines(lines))
-        return false;
-    for (const std::wstring& line : lines)
-        applyLine(line, bCommitted);
+    logPatchWarning(kClassName, L"recover",
+                    CQBNWCharString(L"Cannot read the journal whole, the "
+                                    L"libraries are judged by the disk: ") +
+                        m_file.getPath(),
+                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+    if (isPatchInstalled())
+        return true;
+    if (!recoverFromDisk(ownTargets) || !m_file.remove())
+        return refuse(L"cannot be read, and the disk cannot be made whole: ",
+                      std::wstring());
     return true;
 }
 
-// Only the product's hook libraries are ever moved back, whatever else a
-// damaged or planted journal may name.
-void CPatchFileJournal::applyLine(const std::wstring& line, bool& bCommitted)
+bool CPatchFileJournal::load(const std::vector<std::wstring>& lines,
+                             const std::vector<HookTarget>& ownTargets,
+                             std::vector<const HookFile*>& files,
+                             bool& bCommitted, std::wstring& refused)
 {
-    CPatchReplacedFile noted(CQBNWCharString(), false, false);
-    if (CPatchReplacedFile::fromNoteLine(line, noted) &&
-        isHookLibraryPath(noted.getTarget())) {
-        m_replaced.push_back(noted);
-        return;
+    m_replaced.clear();
+    files.clear();
+    bCommitted = false;
+    for (const std::wstring& line : lines) {
+        if (!applyLine(line, ownTargets, files, bCommitted)) {
+            m_replaced.clear();
+            refused = line;
+            return false;
+        }
     }
+    return true;
+}
+
+// Each line must be a step of one run on this product's own targets, in
+// the order a run writes them: each library noted once, its backup only
+// after its note, nothing after the commit.
+bool CPatchFileJournal::applyLine(const std::wstring& line,
+                                  const std::vector<HookTarget>& ownTargets,
+                                  std::vector<const HookFile*>& files,
+                                  bool& bCommitted)
+{
+    if (bCommitted)
+        return false;
     if (line == kCommittingLine) {
         bCommitted = true;
-        return;
+        return true;
+    }
+    CPatchReplacedFile noted(CQBNWCharString(), false, false);
+    if (CPatchReplacedFile::fromNoteLine(line, noted)) {
+        const HookTarget* pTarget = findTarget(ownTargets, noted.getTarget());
+        if (pTarget == nullptr || isNoted(m_replaced, noted.getTarget()))
+            return false;
+        m_replaced.push_back(noted);
+        files.push_back(pTarget->pFile);
+        return true;
     }
     for (CPatchReplacedFile& file : m_replaced) {
-        if (file.isBackedUpLine(line))
+        if (file.isBackedUpLine(line) && !file.isBackedUp()) {
             file.markBackedUp();
+            return true;
+        }
     }
+    return false;
+}
+
+std::wstring
+CPatchFileJournal::contradictedLine(const std::vector<const HookFile*>& files,
+                                    bool bRecorded) const
+{
+    for (std::size_t index = 0; index < m_replaced.size(); ++index) {
+        const CPatchReplacedFile& file = m_replaced[index];
+        const bool bAgrees =
+            bRecorded ? holdsReleaseLibrary(file.getTarget(), *files[index])
+                       : file.canRestoreSafely(*files[index]);
+        if (!bAgrees)
+            return file.noteLine();
+    }
+    return std::wstring();
+}
+
+bool CPatchFileJournal::refuse(const wchar_t* szReason,
+                               const std::wstring& line)
+{
+    m_replaced.clear();
+    m_unrestored = m_file.getPath();
+    logPatchWarning(kClassName, L"recover",
+                    CQBNWCharString(L"Not followed, the journal ") +
+                        m_file.getPath() + CQBNWCharString(L" ") +
+                        CQBNWCharString(szReason) +
+                        CQBNWCharString(line.c_str()),
+                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+    return false;
 }
 
 void CPatchFileJournal::warnUnrestored(const wchar_t* szMethodName)
 {
-    const DWORD dwError = GetLastError();
-    const CQBNWCharString message =
-        CQBNWCharString(L"Unable to put back ") + m_unrestored +
-        CQBNWCharString(L"; the journal is kept for the next run");
-    CQBNDetailedLog warning(llWarning, message.getText(), dwError, rtErrorCode,
-                            kClassName, szMethodName, PATCH_FILE_JOURNAL_SOURCE,
-                            __LINE__, true, false, loText);
+    logPatchWarning(kClassName, szMethodName,
+                    CQBNWCharString(L"Unable to put back ") + m_unrestored +
+                        CQBNWCharString(
+                            L"; the journal is kept for the next run"),
+                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "patch_hook_files.h"
 #include "patch_journal_file.h"
 #include "patch_replaced_file.h"
 #include "qbn_buffer.h"
@@ -45,15 +46,37 @@ public:
 
     // Brings the product back to a whole state from a journal an earlier
     // run left: rolled back, or kept when that run had committed and its
-    // patch record exists. True when there was nothing to do or it is done.
-    bool recover();
+    // patch record exists. The journal is untrusted: it is followed only
+    // when every line names one of `ownTargets` and the disk agrees with
+    // it; otherwise nothing is moved, the journal stays and getUnrestored
+    // names it. A journal that cannot be read whole is put aside for the
+    // disk itself (CPatchDiskRecovery). True when there was nothing to do
+    // or it is done.
+    bool recover(const std::vector<HookTarget>& ownTargets);
 
 private:
     CPatchFileJournal(const CPatchFileJournal&) = delete;
     CPatchFileJournal& operator=(const CPatchFileJournal&) = delete;
 
-    bool load(bool& bCommitted);
-    void applyLine(const std::wstring& line, bool& bCommitted);
+    // The libraries the lines name, each with the target it is; false, with
+    // `refused` the first line that is not a step of a run on
+    // `ownTargets`.
+    bool load(const std::vector<std::wstring>& lines,
+              const std::vector<HookTarget>& ownTargets,
+              std::vector<const HookFile*>& files, bool& bCommitted,
+              std::wstring& refused);
+    bool applyLine(const std::wstring& line,
+                   const std::vector<HookTarget>& ownTargets,
+                   std::vector<const HookFile*>& files, bool& bCommitted);
+    // The note of the first library the disk contradicts: one that cannot
+    // be put back safely or, for a recorded patch, that does not hold this
+    // release's bytes. Empty when there is none.
+    std::wstring contradictedLine(const std::vector<const HookFile*>& files,
+                                  bool bRecorded) const;
+    bool recoverWithoutLines(const std::vector<HookTarget>& ownTargets);
+    // Nothing is moved: the journal stays, named by getUnrestored, and the
+    // library's log names the line it was refused at.
+    bool refuse(const wchar_t* szReason, const std::wstring& line);
     // The warning names the method that met the failure.
     void warnUnrestored(const wchar_t* szMethodName);
 

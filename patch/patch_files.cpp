@@ -1,6 +1,7 @@
 #include "patch_files.h"
 
 #include "patch8104_ids.h"
+#include "patch_file_bytes.h"
 #include "patch_file_version.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
@@ -67,18 +68,50 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
     return false;
 }
 
-void recordAndOfferRestart(int platform, CPatchFileJournal& journal)
+// The product is whole once the record is written and the journal gone:
+// a run waiting for this one may go on while the restart question waits
+// for its answer.
+void recordAndOfferRestart(int platform, CPatchFileJournal& journal,
+                           CPatchRunLock& runLock)
 {
     CQBNWCharStringList replaced;
     listReplacedFiles(platform, replaced);
     writePatchRecord(CQBNWCharString(kPatchDescription), replaced);
     journal.finish();
+    runLock.release();
     offerRestart();
+}
+
+// A folder (or anything else that is not a plain file) under a name the
+// run must replace or create would stop it half-way: refused before the
+// password manager is stopped.
+bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
+                           const CQBNWCharString& productFolder)
+{
+    std::vector<CQBNWCharString> names(1, journalPathIn(productFolder));
+    for (const PreparedLibrary& library : libraries) {
+        const CPatchReplacedFile file(library.target, false, false);
+        names.push_back(file.getBackup());
+        names.push_back(file.getPreviousBackup());
+    }
+    for (const CQBNWCharString& name : names) {
+        if (pathKindOf(name) == pkOther) {
+            reportFailedUpdate(name);
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
 void applyPatch(int platform)
+{
+    CPatchRunLock unlocked;
+    applyPatch(platform, unlocked);
+}
+
+void applyPatch(int platform, CPatchRunLock& runLock)
 {
     qbnGuardAction(esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
         HookFileSet files = {nullptr, 0};
@@ -89,12 +122,13 @@ void applyPatch(int platform)
         std::vector<PreparedLibrary> libraries;
         CQBNWCharString productFolder;
         if (!resolveTargets(files, libraries, productFolder) ||
-            !isPatchNewer(libraries.front()) || !loadSources(libraries))
+            !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
+            !checkReplaceableNames(libraries, productFolder))
             return;
         stopProductProcess();
         CPatchFileJournal journal(journalPathIn(productFolder));
         if (replaceHookFiles(libraries, journal))
-            recordAndOfferRestart(platform, journal);
+            recordAndOfferRestart(platform, journal, runLock);
     });
 }
 
@@ -127,12 +161,16 @@ bool recoverInterruptedRun()
     CQBNWCharString unrestored;
     const bool bWhole =
         qbnGuard(false, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
+            // A journal is only ever written into usable folders; when they
+            // are not, the prepare step refuses before anything moves.
+            std::vector<HookTarget> ownTargets;
             CQBNWCharString productFolder;
-            // A journal is only ever written into a usable product folder.
-            if (!readProductFolder(productFolder))
+            CQBNWCharString unusable;
+            if (!locateTargets(everyHookFile(), ownTargets, productFolder,
+                               unusable))
                 return true;
             CPatchFileJournal journal(journalPathIn(productFolder));
-            if (journal.recover())
+            if (journal.recover(ownTargets))
                 return true;
             unrestored = journal.getUnrestored();
             return false;

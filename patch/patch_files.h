@@ -8,11 +8,15 @@
 #include "patch_file_journal.h"
 #include "patch_hook_files.h"
 #include "patch_prepare.h"
+#include "patch_run_lock.h"
 #include "qbn_wchar_string.h"
 
 // Runs the replacement for the platform; every failure ends in a message
-// (or in nothing at all) and the function returns.
+// (or in nothing at all) and the function returns. `runLock` is released
+// as soon as the product is whole and recorded, before the restart
+// question; without one, the run holds no lock.
 void applyPatch(int platform);
+void applyPatch(int platform, CPatchRunLock& runLock);
 
 // Replaces the installed library by its checked source, noting every step
 // in `journal`; a failure is reported (message and patch log line) and

@@ -1,7 +1,5 @@
 #include "patch_hook_files.h"
 
-#include "patch_paths.h"
-
 namespace {
 
 const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";
@@ -21,6 +19,11 @@ const HookFile kFilesOf64BitWindows[] = {
 };
 
 } // namespace
+
+HookFileSet everyHookFile()
+{
+    return {kFilesOf64BitWindows, ARRAYSIZE(kFilesOf64BitWindows)};
+}
 
 bool findHookFileSet(int platform, HookFileSet& files)
 {
@@ -46,15 +49,4 @@ void listReplacedFiles(int platform, CQBNWCharStringList& names)
         names.add(CQBNWCharString(kWindowsHook64), 0);
         names.add(CQBNWCharString(kKeyboardHook64), 0);
     }
-}
-
-bool isHookLibraryPath(const CQBNWCharString& path)
-{
-    if (!isFullPath(path))
-        return false;
-    for (const HookFile& file : kFilesOf64BitWindows) {
-        if (path.endsWith(sourceNameOf(file)))
-            return true;
-    }
-    return false;
 }

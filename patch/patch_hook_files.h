@@ -30,14 +30,21 @@ struct HookFileSet {
     unsigned long ulCount;
 };
 
+// A library where this run puts it: in the product's folders as the
+// registry names them, after the checks of the prepare step.
+struct HookTarget {
+    const HookFile* pFile = nullptr;
+    CQBNWCharString path;
+};
+
+// Every library the patch may move on any platform (the 64-bit set holds
+// the 32-bit one): what a journal of an earlier run may name.
+HookFileSet everyHookFile();
 // False for a platform code that has no set.
 bool findHookFileSet(int platform, HookFileSet& files);
 // The name getPatchFilePath completes with the patch program's folder.
 CQBNWCharString sourceNameOf(const HookFile& file);
 // The names the patch record lists for the platform, in their fixed order.
 void listReplacedFiles(int platform, CQBNWCharStringList& names);
-// True when `path` is a full path ending in one of the hook libraries'
-// names: the only files the patch ever moves.
-bool isHookLibraryPath(const CQBNWCharString& path);
 
 #endif

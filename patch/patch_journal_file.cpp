@@ -9,15 +9,25 @@ namespace {
 const wchar_t kByteOrderMark = 0xFEFF;
 const wchar_t kLineEnd[] = L"\r\n";
 
-// The units after the byte-order mark.
-std::wstring unitsOf(const CQBNBuffer<unsigned char>& bytes)
+// The units after the byte-order mark; false for a file that is not the
+// UTF-16LE text this class writes (no mark, or cut inside a unit).
+bool unitsOf(const CQBNBuffer<unsigned char>& bytes, std::wstring& units)
 {
     const unsigned long ulUnits = bytes.getNumElems() / sizeof(wchar_t);
-    if (ulUnits == 0)
-        return std::wstring();
+    if (ulUnits == 0 || bytes.getNumElems() % sizeof(wchar_t) != 0)
+        return false;
     const wchar_t* pUnits = reinterpret_cast<const wchar_t*>(bytes.getBuffer());
-    const unsigned long ulSkip = pUnits[0] == kByteOrderMark ? 1 : 0;
-    return std::wstring(pUnits + ulSkip, ulUnits - ulSkip);
+    if (pUnits[0] != kByteOrderMark)
+        return false;
+    units.assign(pUnits + 1, ulUnits - 1);
+    return true;
+}
+
+// The text of one line, or the start of one a kill cut off: no line end
+// and no 0 unit.
+bool isLineText(const std::wstring& rest)
+{
+    return rest.find_first_of(std::wstring(L"\r\n\0", 3)) == std::wstring::npos;
 }
 
 } // namespace
@@ -43,16 +53,19 @@ bool CPatchJournalFile::readLines(std::vector<std::wstring>& lines) const
 {
     lines.clear();
     CQBNBuffer<unsigned char> bytes;
-    if (!readFileBytes(m_path, bytes))
+    std::wstring text;
+    if (!readFileBytes(m_path, bytes) || !unitsOf(bytes, text))
         return false;
-    const std::wstring text = unitsOf(bytes);
     std::wstring::size_type start = 0;
     for (std::wstring::size_type end = text.find(kLineEnd, start);
          end != std::wstring::npos; end = text.find(kLineEnd, start)) {
-        lines.push_back(text.substr(start, end - start));
+        const std::wstring line = text.substr(start, end - start);
+        if (!isLineText(line))
+            return false;
+        lines.push_back(line);
         start = end + ARRAYSIZE(kLineEnd) - 1;
     }
-    return true;
+    return !lines.empty() && isLineText(text.substr(start));
 }
 
 bool CPatchJournalFile::remove()

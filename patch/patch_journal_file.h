@@ -19,7 +19,10 @@ public:
     bool exists() const;
     // Appends one line and waits until it is on the disk.
     bool append(const std::wstring& line);
-    // Every complete line; a last line cut off by a kill is left out.
+    // Every complete line; a last line cut off by a kill is left out. False
+    // for a journal that cannot be read whole: no UTF-16LE byte-order mark,
+    // cut inside a unit, no complete line, or a line end or 0 unit anywhere
+    // but at the end of a line.
     bool readLines(std::vector<std::wstring>& lines) const;
     // True when the journal is gone afterwards.
     bool remove();

@@ -29,7 +29,25 @@ bool getProgramFolder(CQBNWCharString& folder)
     });
 }
 
+bool fullPathOf(const CQBNWCharString& path, CQBNWCharString& full)
+{
+    return readPathText(full, [&](wchar_t* szBuffer, DWORD dwSize) {
+        return GetFullPathNameW(path.getText(), dwSize, szBuffer, nullptr);
+    });
+}
+
 } // namespace
+
+bool isSameWindowsPath(const CQBNWCharString& first,
+                       const CQBNWCharString& second)
+{
+    CQBNWCharString fullFirst;
+    CQBNWCharString fullSecond;
+    return isFullPath(first) && isFullPath(second) &&
+           fullPathOf(first, fullFirst) && fullPathOf(second, fullSecond) &&
+           CompareStringOrdinal(fullFirst.getText(), -1, fullSecond.getText(),
+                                -1, TRUE) == CSTR_EQUAL;
+}
 
 CQBNWCharString joinFolderAndName(const CQBNWCharString& folder,
                                   const CQBNWCharString& name)

@@ -21,6 +21,14 @@ int getPatchFilePath(const CQBNWCharString& name, CQBNWCharString& out);
 // folder cannot be read; a full path is taken as it is.
 int getInstalledFilePath(CQBNWCharString& out, const CQBNWCharString& name);
 
+// Whether two full paths name the same file as Windows resolves a path:
+// each made whole by Windows ("." and ".." taken out, separators unified)
+// and compared without regard to letter case. Forms Windows leaves as they
+// are (\\?\, \\.\, a share) never equal a drive path; a path Windows
+// cannot make whole within a path buffer equals nothing.
+bool isSameWindowsPath(const CQBNWCharString& first,
+                       const CQBNWCharString& second);
+
 // The folder and the name with one backslash between them: a folder as
 // stored in the registry may or may not end with one. An empty folder
 // gives the name alone.

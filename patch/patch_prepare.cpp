@@ -33,44 +33,22 @@ bool isWholeSource(PreparedLibrary& library)
                                 library.bytes);
 }
 
-// Where the 64-bit libraries go: the 64-bit view's folder when it names
-// one, the product's own folder otherwise.
-bool read64BitFolder(const CQBNWCharString& productFolder,
-                     bool bProductFolderUsable, CQBNWCharString& folder)
-{
-    bool bPresent = false;
-    const bool bUsable = read64BitProductFolder(folder, bPresent);
-    if (bPresent)
-        return bUsable;
-    folder = productFolder;
-    return bProductFolderUsable;
-}
-
 } // namespace
 
 bool resolveTargets(const HookFileSet& files,
                     std::vector<PreparedLibrary>& libraries,
                     CQBNWCharString& productFolder)
 {
-    libraries.assign(files.ulCount, PreparedLibrary());
-    CQBNWCharString folder64;
-    const bool bProductFolderUsable = readProductFolder(productFolder);
-    const bool bFolder64Usable =
-        read64BitFolder(productFolder, bProductFolderUsable, folder64);
-    for (unsigned long ulIndex = 0; ulIndex < files.ulCount; ++ulIndex) {
-        const HookFile& file = files.pFiles[ulIndex];
-        PreparedLibrary& library = libraries[ulIndex];
-        library.pFile = &file;
-        const CQBNWCharString& folder =
-            file.bSixtyFourBitFolder ? folder64 : productFolder;
-        const bool bUsable =
-            file.bSixtyFourBitFolder ? bFolder64Usable : bProductFolderUsable;
-        library.target =
-            joinFolderAndName(folder, CQBNWCharString(file.szName));
-        if (!bUsable) {
-            reportFailedUpdate(library.target);
-            return false;
-        }
+    std::vector<HookTarget> targets;
+    CQBNWCharString unusable;
+    if (!locateTargets(files, targets, productFolder, unusable)) {
+        reportFailedUpdate(unusable);
+        return false;
+    }
+    libraries.assign(targets.size(), PreparedLibrary());
+    for (std::size_t index = 0; index < targets.size(); ++index) {
+        libraries[index].pFile = targets[index].pFile;
+        libraries[index].target = targets[index].path;
     }
     return true;
 }

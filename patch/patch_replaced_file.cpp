@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "patch_file_bytes.h"
+#include "patch_recovery_evidence.h"
 
 namespace {
 
@@ -13,6 +14,17 @@ bool moveReplacing(const CQBNWCharString& from, const CQBNWCharString& to)
 {
     return MoveFileExW(from.getText(), to.getText(),
                        MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+// Never over anything: the older backup goes back only onto a free name.
+bool moveOnto(const CQBNWCharString& from, const CQBNWCharString& to)
+{
+    return MoveFileExW(from.getText(), to.getText(), 0) != FALSE;
+}
+
+bool isFlag(wchar_t wcUnit)
+{
+    return wcUnit == L'0' || wcUnit == L'1';
 }
 
 bool beginsWith(const std::wstring& line, const wchar_t* szTag)
@@ -61,7 +73,8 @@ bool CPatchReplacedFile::fromNoteLine(const std::wstring& line,
 {
     const std::wstring::size_type ulFlags = wcslen(kNoteTag);
     if (!beginsWith(line, kNoteTag) || line.size() < ulFlags + 5 ||
-        line[ulFlags + 1] != L'|' || line[ulFlags + 3] != L'|')
+        !isFlag(line[ulFlags]) || line[ulFlags + 1] != L'|' ||
+        !isFlag(line[ulFlags + 2]) || line[ulFlags + 3] != L'|')
         return false;
     file = CPatchReplacedFile(CQBNWCharString(line.c_str() + ulFlags + 4),
                               line[ulFlags] == L'1', line[ulFlags + 2] == L'1');
@@ -105,15 +118,35 @@ bool CPatchReplacedFile::restore()
         return fileExists(m_target);
     if (!putInstalledFileBack())
         return false;
-    return !m_bBackupExisted || moveReplacing(m_previousBackup, m_backup);
+    return !m_bBackupExisted || moveOnto(m_previousBackup, m_backup);
+}
+
+bool CPatchReplacedFile::canRestoreSafely(const HookFile& file) const
+{
+    if (!m_bTargetExisted)
+        return isDisposableLibrary(m_target, file);
+    if (m_bBackupExisted && !fileExists(m_previousBackup))
+        return fileExists(m_target);
+    const bool bMovesBack = movesBackupBack();
+    if (bMovesBack && !(holdsWholeLibraryFor(m_backup, file) &&
+                        isDisposableLibrary(m_target, file)))
+        return false;
+    if (!bMovesBack && !fileExists(m_target))
+        return false;
+    return !m_bBackupExisted || bMovesBack ||
+           pathKindOf(m_backup) == pkMissing;
 }
 
 // The backup is the installed file once it was made, or, before that was
 // recorded, when the target is gone (the move happened, the copy not).
+bool CPatchReplacedFile::movesBackupBack() const
+{
+    return fileExists(m_backup) && (m_bBackedUp || !fileExists(m_target));
+}
+
 bool CPatchReplacedFile::putInstalledFileBack()
 {
-    if (fileExists(m_backup) && (m_bBackedUp || !fileExists(m_target)) &&
-        !moveReplacing(m_backup, m_target))
+    if (movesBackupBack() && !moveReplacing(m_backup, m_target))
         return false;
     return fileExists(m_target);
 }

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "patch_hook_files.h"
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
@@ -22,6 +23,11 @@ public:
                        bool bBackupExisted);
 
     const CQBNWCharString& getTarget() const { return m_target; }
+    const CQBNWCharString& getBackup() const { return m_backup; }
+    const CQBNWCharString& getPreviousBackup() const
+    {
+        return m_previousBackup;
+    }
 
     // The journal lines that announce the backup and record that it was
     // made, and the reading of the first.
@@ -31,6 +37,7 @@ public:
                              CPatchReplacedFile& file);
     bool isBackedUpLine(const std::wstring& line) const;
     void markBackedUp() { m_bBackedUp = true; }
+    bool isBackedUp() const { return m_bBackedUp; }
 
     // The installed file becomes its backup; true when the backup holds
     // exactly the bytes that were installed. Nothing to back up is true.
@@ -42,10 +49,17 @@ public:
     // Puts the installed file and the older backup back where they were; a
     // target that did not exist is removed. True when they are back.
     bool restore();
+    // Whether restore, as the disk stands, would remove or overwrite the
+    // library only where it is missing, empty or this release's `file`, put
+    // only a whole library of `file`'s machine in its place, and bring the
+    // older backup back only onto a free ".bak". Checked for every library
+    // before recovery moves any of them.
+    bool canRestoreSafely(const HookFile& file) const;
     // The replacement stays: the older backup kept aside is not needed.
     bool discardPreviousBackup();
 
 private:
+    bool movesBackupBack() const;
     bool putInstalledFileBack();
 
     CQBNWCharString m_target;

@@ -1,33 +1,73 @@
 #include "patch_run_lock.h"
 
+#include <sddl.h>
+
+#include "patch_file_bytes.h"
+#include "patch_paths.h"
+#include "qbn_unique_handle.h"
+
 namespace {
 
-const wchar_t kRunLockName[] = L"Global\\Ostrel.Vaultrion.Patch8104.Run";
+// Full access for SYSTEM and the Administrators group; nothing inherited.
+const wchar_t kLockAccessList[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
+const DWORD kRetryMs = 100;
+
+// Another run holds the lock, or has just let go of it: a file whose last
+// handle closed is refused until Windows has removed it.
+bool isHeldByAnotherRun(DWORD dwError)
+{
+    return dwError == ERROR_SHARING_VIOLATION ||
+           dwError == ERROR_ACCESS_DENIED;
+}
 
 } // namespace
 
-CPatchRunLock::CPatchRunLock() : m_bHeld(false) {}
-
-CPatchRunLock::~CPatchRunLock()
+bool CPatchRunLock::acquire(const CQBNWCharString& productFolder,
+                            DWORD dwWaitMs)
 {
-    if (m_bHeld)
-        ReleaseMutex(m_mutex.get());
+    if (isHeld())
+        return true;
+    const CQBNWCharString path =
+        joinFolderAndName(productFolder, CQBNWCharString(kRunLockName));
+    const ULONGLONG ullDeadline = GetTickCount64() + dwWaitMs;
+    for (;;) {
+        DWORD dwError = ERROR_SUCCESS;
+        if (tryCreate(path, dwError))
+            return true;
+        if (!isHeldByAnotherRun(dwError) || GetTickCount64() >= ullDeadline)
+            return false;
+        Sleep(kRetryMs);
+    }
 }
 
-bool CPatchRunLock::acquire(DWORD dwWaitMs)
+void CPatchRunLock::release()
 {
-    if (m_bHeld)
-        return true;
-    m_mutex.reset(CreateMutexW(nullptr, FALSE, kRunLockName));
-    // Made by a run of another account whose default security grants this
-    // one less than full access: waiting and releasing is all it takes.
-    if (!m_mutex.isValid() && GetLastError() == ERROR_ACCESS_DENIED)
-        m_mutex.reset(
-            OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kRunLockName));
-    if (!m_mutex.isValid())
+    m_file.reset();
+}
+
+// A name that turns out to be a link or a reparse point is not the lock:
+// its handle closes, which removes that name only, and the next try makes
+// a file of the run's own.
+bool CPatchRunLock::tryCreate(const CQBNWCharString& path, DWORD& dwError)
+{
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            kLockAccessList, SDDL_REVISION_1, &pDescriptor, nullptr)) {
+        dwError = GetLastError();
         return false;
-    const DWORD dwWait = WaitForSingleObject(m_mutex.get(), dwWaitMs);
-    // An abandoned lock is ours like any other: its owner is gone.
-    m_bHeld = dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED;
-    return m_bHeld;
+    }
+    const CQBNUniqueLocalMemory descriptor(pDescriptor);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), pDescriptor, FALSE};
+    m_file.reset(CreateFileW(path.getText(),
+                             GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                             &attributes, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
+                                 FILE_FLAG_OPEN_REPARSE_POINT,
+                             nullptr));
+    dwError = m_file.isValid() ? ERROR_SUCCESS : GetLastError();
+    if (m_file.isValid() && !isSingleNamedPlainFile(m_file.get())) {
+        m_file.reset();
+        dwError = ERROR_SHARING_VIOLATION;
+    }
+    return m_file.isValid();
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "patch_paths.h"
 #include "qbn_catch.h"
 #include "qbn_directory.h"
 #include "qbn_product_vrn.h"
@@ -101,4 +102,42 @@ bool read64BitProductFolder(CQBNWCharString& folder, bool& bPresent)
             }
             return isUsableTargetFolder(folder);
         });
+}
+
+namespace {
+
+bool read64BitFolder(const CQBNWCharString& productFolder,
+                     bool bProductFolderUsable, CQBNWCharString& folder)
+{
+    bool bPresent = false;
+    const bool bUsable = read64BitProductFolder(folder, bPresent);
+    if (bPresent)
+        return bUsable;
+    folder = productFolder;
+    return bProductFolderUsable;
+}
+
+} // namespace
+
+bool locateTargets(const HookFileSet& files, std::vector<HookTarget>& targets,
+                   CQBNWCharString& productFolder, CQBNWCharString& unusable)
+{
+    targets.assign(files.ulCount, HookTarget());
+    CQBNWCharString folder64;
+    const bool bProductFolderUsable = readProductFolder(productFolder);
+    const bool bFolder64Usable =
+        read64BitFolder(productFolder, bProductFolderUsable, folder64);
+    for (unsigned long ulIndex = 0; ulIndex < files.ulCount; ++ulIndex) {
+        const HookFile& file = files.pFiles[ulIndex];
+        const bool bIn64BitFolder = file.bSixtyFourBitFolder;
+        targets[ulIndex].pFile = &file;
+        targets[ulIndex].path =
+            joinFolderAndName(bIn64BitFolder ? folder64 : productFolder,
+                              CQBNWCharString(file.szName));
+        if (!(bIn64BitFolder ? bFolder64Usable : bProductFolderUsable)) {
+            unusable = targets[ulIndex].path;
+            return false;
+        }
+    }
+    return true;
 }

@@ -7,6 +7,9 @@
 #ifndef PATCH_TARGET_FOLDER_H
 #define PATCH_TARGET_FOLDER_H
 
+#include <vector>
+
+#include "patch_hook_files.h"
 #include "qbn_wchar_string.h"
 
 // The product's own folder (the 32-bit libraries, the patch log, the
@@ -20,5 +23,12 @@ bool read64BitProductFolder(CQBNWCharString& folder, bool& bPresent);
 // An existing folder given as "X:\..." whose longest file name of the
 // patch still fits a Windows path.
 bool isUsableTargetFolder(const CQBNWCharString& folder);
+
+// Where each library of `files` goes, in its order, and the product's own
+// folder: the 64-bit libraries to the 64-bit view's folder when it names
+// one, everything else to the product's folder. False, with `unusable`
+// naming the first target whose folder is not usable.
+bool locateTargets(const HookFileSet& files, std::vector<HookTarget>& targets,
+                   CQBNWCharString& productFolder, CQBNWCharString& unusable);
 
 #endif

@@ -22,6 +22,7 @@
 #include "patch_file_journal.h"
 #include "patch_file_version.h"
 #include "patch_files.h"
+#include "patch_hook_files.h"
 #include "patch_image_check.h"
 #include "patch_journal_file.h"
 #include "patch_messages.h"
@@ -511,11 +512,59 @@ TEST_F(PatchReplaceTest, LibraryThatDidNotExistIsRemovedAgain)
     EXPECT_FALSE(fileExists(installed(kKeyboardHook) + L".bak"));
 }
 
+// The run's own targets for the two 32-bit libraries, in the scratch
+// product folder, installed and shipped as real libraries: recovery judges
+// the disk by their bytes.
+class PatchRecoveryTest : public PatchReplaceTest {
+protected:
+    void SetUp() override
+    {
+        PatchReplaceTest::SetUp();
+        const HookFileSet files = everyHookFile();
+        for (unsigned long ulIndex = 0; ulIndex < files.ulCount; ++ulIndex) {
+            const HookFile& file = files.pFiles[ulIndex];
+            if (file.wMachine != IMAGE_FILE_MACHINE_I386)
+                continue;
+            m_targets.push_back(
+                {&file, CQBNWCharString(installed(file.szName).c_str())});
+            copyStandin(QBN_STANDINS_INSTALLED_DIR, file.szName,
+                        installed(file.szName));
+            copyStandin(QBN_STANDINS_PAYLOAD_DIR, file.szName,
+                        source(file.szName));
+        }
+    }
+    static void copyStandin(const wchar_t* szDir, const wchar_t* szName,
+                            const std::wstring& to)
+    {
+        ASSERT_TRUE(CopyFileW((std::wstring(szDir) + L"\\" + szName).c_str(),
+                              to.c_str(), FALSE));
+    }
+    std::string standin(const wchar_t* szDir, const wchar_t* szName) const
+    {
+        return readFile(std::wstring(szDir) + L"\\" + szName);
+    }
+    bool recover()
+    {
+        return CPatchFileJournal(journalPath()).recover(m_targets);
+    }
+    void expectInstalled(const std::string& backup)
+    {
+        for (const wchar_t* szName : {kWindowsHook, kKeyboardHook}) {
+            EXPECT_EQ(standin(QBN_STANDINS_INSTALLED_DIR, szName),
+                      readFile(installed(szName)));
+        }
+        EXPECT_EQ(backup, readFile(installed(kWindowsHook) + L".bak"));
+        EXPECT_FALSE(fileExists(installed(kWindowsHook) + L".bak.old"));
+    }
+
+    std::vector<HookTarget> m_targets;
+};
+
 // A killed run's journal is recovered by the next run; putting back is
 // repeatable, so the killed run's own roll-back running after it (as an
 // unwinding run or a second interrupted recovery would) changes nothing,
 // and the older backup never lands in the library's place.
-TEST_F(PatchReplaceTest, RecoveryFromTheDiskIsRepeatable)
+TEST_F(PatchRecoveryTest, RecoveryFromTheDiskIsRepeatable)
 {
     ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
     auto killed = std::make_unique<CPatchFileJournal>(journalPath());
@@ -523,25 +572,91 @@ TEST_F(PatchReplaceTest, RecoveryFromTheDiskIsRepeatable)
     EXPECT_NE(0, replace(kKeyboardHook, *killed));
     EXPECT_TRUE(killed->markCommitting());
     // No patch record: the committed run had not finished.
-    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
-    expectUntouched("older backup");
+    EXPECT_TRUE(recover());
+    expectInstalled("older backup");
+    EXPECT_FALSE(fileExists(installed(kPatchJournalName)));
     killed.reset();
-    expectUntouched("older backup");
-    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
+    expectInstalled("older backup");
+    EXPECT_TRUE(recover());
 }
 
-// A journal names only the product's hook libraries; anything else in it
-// is never moved.
-TEST_F(PatchReplaceTest, RecoveryMovesNothingButHookLibraries)
+// A journal is followed only where it names this run's own targets and the
+// disk agrees with it; otherwise nothing moves, the journal stays and it is
+// what the refusal names.
+TEST_F(PatchRecoveryTest, JournalsThatAreNotFollowed)
 {
-    const std::wstring other = installed(L"password_manager.exe");
-    ASSERT_TRUE(writeFile(other + L".bak", "planted"));
-    CPatchJournalFile file(journalPath());
-    ASSERT_TRUE(file.append(L"target|1|0|" + other));
-    ASSERT_TRUE(file.append(L"backed-up|" + other));
-    EXPECT_TRUE(CPatchFileJournal(journalPath()).recover());
-    EXPECT_FALSE(fileExists(other));
-    EXPECT_EQ("planted", readFile(other + L".bak"));
+    const std::wstring hook = installed(kWindowsHook);
+    const std::wstring outside = m_folder.pathOf(L"patch\\") + kWindowsHook;
+    const std::wstring manager = installed(L"password_manager.exe");
+    ASSERT_TRUE(writeFile(manager + L".bak", "planted"));
+    const struct {
+        const char* szWhat;
+        std::vector<std::wstring> lines;
+        bool bPlantedBackup = false;
+    } cases[] = {
+        {"another program", {L"target|1|0|" + manager, L"backed-up|" + manager}},
+        {"another folder", {L"target|0|0|" + outside}},
+        {"a way out and back", {L"target|0|0|" + installed(L"..\\patch\\") +
+                                    kWindowsHook}},
+        {"the \\\\?\\ form", {L"target|0|0|\\\\?\\" + hook}},
+        {"the installed library as never there", {L"target|0|0|" + hook}},
+        {"a planted backup", {L"target|1|0|" + hook, L"backed-up|" + hook}, true},
+        {"a flag that is not one", {L"target|2|0|" + hook}},
+        {"a library noted twice", {L"target|1|0|" + hook, L"target|1|0|" + hook}},
+        {"an unknown step", {L"target|1|0|" + hook, L"delete|" + hook}},
+        {"a step after the commit", {L"committing", L"target|1|0|" + hook}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.szWhat);
+        CPatchJournalFile file(journalPath());
+        for (const std::wstring& line : test.lines)
+            ASSERT_TRUE(file.append(line));
+        if (test.bPlantedBackup)
+            copyStandin(QBN_STANDINS_NEWER_DIR, kWindowsHook, hook + L".bak");
+        const std::string outsideBytes = readFile(outside);
+        CPatchFileJournal journal(journalPath());
+        EXPECT_FALSE(journal.recover(m_targets));
+        EXPECT_EQ(journalPath(), journal.getUnrestored());
+        EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
+        expectInstalled(test.bPlantedBackup
+                            ? standin(QBN_STANDINS_NEWER_DIR, kWindowsHook)
+                            : "<missing>");
+        EXPECT_EQ(outsideBytes, readFile(outside));
+        EXPECT_EQ("planted", readFile(manager + L".bak"));
+        DeleteFileW((hook + L".bak").c_str());
+        ASSERT_TRUE(file.remove());
+    }
+}
+
+// A journal that cannot be read whole on a product a killed run left half
+// patched (the window hook new, its backup the installed one): the disk
+// shows what to put back, the product is made whole and the journal goes.
+TEST_F(PatchRecoveryTest, UnreadableJournalsRecoverFromTheDisk)
+{
+    const std::string journals[] = {
+        "", std::string(64, '\0'), "garbage\n",
+        "target|1|0|C:\\x\r\n",                 // UTF-8
+        std::string("\xFF\xFEt\0\n\0", 6),     // LF line end
+        std::string("\xFF\xFEt\0\r\0\n\0x", 9)}; // cut inside a unit
+    for (const std::string& bytes : journals) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        ASSERT_TRUE(MoveFileW(installed(kWindowsHook).c_str(),
+                              (installed(kWindowsHook) + L".bak").c_str()));
+        copyStandin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook,
+                    installed(kWindowsHook));
+        ASSERT_TRUE(writeFile(installed(kPatchJournalName), bytes));
+        EXPECT_TRUE(recover());
+        expectInstalled("<missing>");
+        EXPECT_FALSE(fileExists(installed(kPatchJournalName)));
+    }
+    // A new library without a whole backup cannot be put back: nothing
+    // changes and the journal stays.
+    copyStandin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook, installed(kWindowsHook));
+    ASSERT_TRUE(writeFile(installed(kPatchJournalName), "garbage"));
+    EXPECT_FALSE(recover());
+    EXPECT_EQ(standin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook),
+              readFile(installed(kWindowsHook)));
+    EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
 }
 
 // ---- checking the libraries beside the program ----

@@ -91,9 +91,19 @@ struct CQBNFindTraits {
     static bool close(HANDLE hFind) { return FindClose(hFind) != FALSE; }
 };
 
+// Memory Windows hands out with LocalAlloc (security descriptors made from
+// text, formatted messages), given back with LocalFree.
+struct CQBNLocalMemoryTraits {
+    typedef HLOCAL Handle;
+    static HLOCAL empty() { return nullptr; }
+    static bool isValid(HLOCAL hMemory) { return hMemory != nullptr; }
+    static bool close(HLOCAL hMemory) { return LocalFree(hMemory) == nullptr; }
+};
+
 typedef CQBNUniqueHandle<CQBNKernelHandleTraits> CQBNUniqueKernelHandle;
 typedef CQBNUniqueHandle<CQBNRegKeyTraits> CQBNUniqueRegKey;
 typedef CQBNUniqueHandle<CQBNModuleTraits> CQBNUniqueModule;
 typedef CQBNUniqueHandle<CQBNFindTraits> CQBNUniqueFind;
+typedef CQBNUniqueHandle<CQBNLocalMemoryTraits> CQBNUniqueLocalMemory;
 
 #endif

@@ -1,0 +1,78 @@
+#include "patch_disk_recovery.h"
+
+#include <windows.h>
+
+#include "patch_file_bytes.h"
+#include "patch_recovery_evidence.h"
+#include "patch_replaced_file.h"
+
+namespace {
+
+// What the disk shows one library needs; nothing by default.
+struct DiskStep {
+    CPatchReplacedFile names;
+    bool bBackupBack;
+    bool bPreviousBackupBack;
+    bool bEmptyRemoved;
+};
+
+bool planStep(const HookTarget& target, DiskStep& step)
+{
+    const CPatchReplacedFile& names = step.names;
+    // A folder (or a read-only file) in a library's place was not left by
+    // a copy; the prepare step and the copy will meet it.
+    const PathKind kind = pathKindOf(target.path);
+    if (kind == pkOther)
+        return true;
+    const bool bRelease = holdsReleaseLibrary(target.path, *target.pFile);
+    const bool bDisposable = isDisposableLibrary(target.path, *target.pFile);
+    step.bBackupBack =
+        bDisposable && holdsWholeLibraryFor(names.getBackup(), *target.pFile);
+    if (bRelease && !step.bBackupBack)
+        return false;
+    step.bEmptyRemoved = bDisposable && kind == pkFile && !step.bBackupBack;
+    step.bPreviousBackupBack =
+        (step.bBackupBack || pathKindOf(names.getBackup()) == pkMissing) &&
+        pathKindOf(names.getPreviousBackup()) == pkFile;
+    return true;
+}
+
+bool moveChecked(const CQBNWCharString& from, const CQBNWCharString& to,
+                 DWORD dwFlags)
+{
+    CQBNBuffer<unsigned char> bytes;
+    return readFileBytes(from, bytes) &&
+           MoveFileExW(from.getText(), to.getText(), dwFlags) &&
+           fileHolds(to, bytes);
+}
+
+bool takeStep(const DiskStep& step)
+{
+    const CPatchReplacedFile& names = step.names;
+    if (step.bBackupBack &&
+        !moveChecked(names.getBackup(), names.getTarget(),
+                     MOVEFILE_REPLACE_EXISTING))
+        return false;
+    if (step.bEmptyRemoved && !DeleteFileW(names.getTarget().getText()))
+        return false;
+    return !step.bPreviousBackupBack ||
+           moveChecked(names.getPreviousBackup(), names.getBackup(), 0);
+}
+
+} // namespace
+
+bool recoverFromDisk(const std::vector<HookTarget>& targets)
+{
+    std::vector<DiskStep> steps;
+    for (const HookTarget& target : targets) {
+        steps.push_back(
+            {CPatchReplacedFile(target.path, true, true), false, false, false});
+        if (!planStep(target, steps.back()))
+            return false;
+    }
+    for (const DiskStep& step : steps) {
+        if (!takeStep(step))
+            return false;
+    }
+    return true;
+}
