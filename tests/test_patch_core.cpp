@@ -580,83 +580,26 @@ TEST_F(PatchRecoveryTest, RecoveryFromTheDiskIsRepeatable)
     EXPECT_TRUE(recover());
 }
 
-// A journal is followed only where it names this run's own targets and the
-// disk agrees with it; otherwise nothing moves, the journal stays and it is
-// what the refusal names.
-TEST_F(PatchRecoveryTest, JournalsThatAreNotFollowed)
+// Without a readable journal, a library holding this release's bytes can
+// only be put back from a whole backup: without one, nothing changes and
+// the journal stays for the administrator.
+TEST_F(PatchRecoveryTest, UnreadableJournalWithoutWholeBackupChangesNothing)
 {
-    const std::wstring hook = installed(kWindowsHook);
-    const std::wstring outside = m_folder.pathOf(L"patch\\") + kWindowsHook;
-    const std::wstring manager = installed(L"password_manager.exe");
-    ASSERT_TRUE(writeFile(manager + L".bak", "planted"));
-    const struct {
-        const char* szWhat;
-        std::vector<std::wstring> lines;
-        bool bPlantedBackup = false;
-    } cases[] = {
-        {"another program", {L"target|1|0|" + manager, L"backed-up|" + manager}},
-        {"another folder", {L"target|0|0|" + outside}},
-        {"a way out and back", {L"target|0|0|" + installed(L"..\\patch\\") +
-                                    kWindowsHook}},
-        {"the \\\\?\\ form", {L"target|0|0|\\\\?\\" + hook}},
-        {"the installed library as never there", {L"target|0|0|" + hook}},
-        {"a planted backup", {L"target|1|0|" + hook, L"backed-up|" + hook}, true},
-        {"a flag that is not one", {L"target|2|0|" + hook}},
-        {"a library noted twice", {L"target|1|0|" + hook, L"target|1|0|" + hook}},
-        {"an unknown step", {L"target|1|0|" + hook, L"delete|" + hook}},
-        {"a step after the commit", {L"committing", L"target|1|0|" + hook}},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.szWhat);
-        CPatchJournalFile file(journalPath());
-        for (const std::wstring& line : test.lines)
-            ASSERT_TRUE(file.append(line));
-        if (test.bPlantedBackup)
-            copyStandin(QBN_STANDINS_NEWER_DIR, kWindowsHook, hook + L".bak");
-        const std::string outsideBytes = readFile(outside);
-        CPatchFileJournal journal(journalPath());
-        EXPECT_FALSE(journal.recover(m_targets));
-        EXPECT_EQ(journalPath(), journal.getUnrestored());
-        EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
-        expectInstalled(test.bPlantedBackup
-                            ? standin(QBN_STANDINS_NEWER_DIR, kWindowsHook)
-                            : "<missing>");
-        EXPECT_EQ(outsideBytes, readFile(outside));
-        EXPECT_EQ("planted", readFile(manager + L".bak"));
-        DeleteFileW((hook + L".bak").c_str());
-        ASSERT_TRUE(file.remove());
-    }
-}
-
-// A journal that cannot be read whole on a product a killed run left half
-// patched (the window hook new, its backup the installed one): the disk
-// shows what to put back, the product is made whole and the journal goes.
-TEST_F(PatchRecoveryTest, UnreadableJournalsRecoverFromTheDisk)
-{
-    const std::string journals[] = {
-        "", std::string(64, '\0'), "garbage\n",
-        "target|1|0|C:\\x\r\n",                 // UTF-8
-        std::string("\xFF\xFEt\0\n\0", 6),     // LF line end
-        std::string("\xFF\xFEt\0\r\0\n\0x", 9)}; // cut inside a unit
-    for (const std::string& bytes : journals) {
-        SCOPED_TRACE(testing::PrintToString(bytes));
-        ASSERT_TRUE(MoveFileW(installed(kWindowsHook).c_str(),
-                              (installed(kWindowsHook) + L".bak").c_str()));
+    for (const char* szBackup : {"", "not a library"}) {
+        SCOPED_TRACE(szBackup);
         copyStandin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook,
                     installed(kWindowsHook));
-        ASSERT_TRUE(writeFile(installed(kPatchJournalName), bytes));
-        EXPECT_TRUE(recover());
-        expectInstalled("<missing>");
-        EXPECT_FALSE(fileExists(installed(kPatchJournalName)));
+        if (*szBackup != 0) {
+            ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", szBackup));
+        }
+        ASSERT_TRUE(writeFile(installed(kPatchJournalName), "garbage"));
+        EXPECT_FALSE(recover());
+        EXPECT_EQ(standin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook),
+                  readFile(installed(kWindowsHook)));
+        EXPECT_EQ(*szBackup != 0 ? szBackup : "<missing>",
+                  readFile(installed(kWindowsHook) + L".bak"));
+        EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
     }
-    // A new library without a whole backup cannot be put back: nothing
-    // changes and the journal stays.
-    copyStandin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook, installed(kWindowsHook));
-    ASSERT_TRUE(writeFile(installed(kPatchJournalName), "garbage"));
-    EXPECT_FALSE(recover());
-    EXPECT_EQ(standin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook),
-              readFile(installed(kWindowsHook)));
-    EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
 }
 
 // ---- checking the libraries beside the program ----

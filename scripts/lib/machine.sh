@@ -238,24 +238,36 @@ machine_set_language() {
 }
 
 machine_hold_file() {
+  _machine_hold hold-file "${1:?machine_hold_file: Windows path required}"
+}
+
+# machine_hold_object mutex|event|mutex-no-access NAME: another program
+# holds a named object, as any user may make one.
+machine_hold_object() {
+  _machine_hold hold-object "${1:?machine_hold_object: kind required}" \
+    "${2:?machine_hold_object: name required}"
+}
+
+# _machine_hold COMMAND ARGS...: the machine tool holds what ARGS name until
+# machine_release_files.
+_machine_hold() {
   _machine_need || return
-  local path=${1:?machine_hold_file: Windows path required}
   local n=${#_MACHINE_HOLDERS[@]}
   local ready=$MACHINE_DIR/.machine/held-$n stop=$MACHINE_DIR/.machine/release-$n
   rm -f "$ready" "$stop"
-  machine_tool hold-file "$path" "$(machine_windows_path "$ready")" \
+  machine_tool "$@" "$(machine_windows_path "$ready")" \
     "$(machine_windows_path "$stop")" >/dev/null 2>&1 &
   _MACHINE_HOLDERS+=("$!:$stop")
   local i
   for ((i = 0; i < 300; i++)); do
     if [[ -s $ready ]]; then
       grep -q '^held' "$ready" && return 0
-      _machine_fail "could not hold $path: $(cat "$ready")"
+      _machine_fail "could not hold ${*: -1}: $(cat "$ready")"
       return
     fi
     sleep 0.05
   done
-  _machine_fail "the holder of $path did not start"
+  _machine_fail "the holder of ${*: -1} did not start"
 }
 
 machine_release_files() {

@@ -136,6 +136,49 @@ expect_refused_before_stopping() {
   expect_password_manager_running
 }
 
+# A folder under a name the run must replace or create: refused before the
+# password manager is stopped, naming it.
+scenario_refused_backup_names() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR name refusals=()
+  for name in qbnpwm_windows_hook.dll.bak qbnpwm_keyboard_hook.dll.bak.old patch8104.journal; do
+    step "a folder named $name"
+    mkdir "$(machine_unix_path "$dir")/$name"
+    machine_run_patch --answer $OK
+    expect_boxes "$(box en 1200 $OK)"
+    expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
+    expect_no_record
+    expect_password_manager_running
+    refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "${dir}$name")")
+    expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
+    rmdir "$(machine_unix_path "$dir")/$name"
+  done
+}
+
+# A patch log that is a second name of a file elsewhere, in the product's
+# folder and in the folder a refused run logs to: nothing is written
+# through it, and the run ends as it would have.
+scenario_patch_log_hard_links() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR victim downloads='C:\downloads\'
+  victim=$(machine_unix_path 'C:\')/victim.txt
+  echo "not the patch's" >"$victim"
+  step "the product's patch log linked to a file outside"
+  ln "$victim" "$(machine_unix_path "$dir")/patchlog8104.txt"
+  machine_run_patch /S
+  expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" payload installed
+  expect_record64
+  expect_eq "the linked file" "not the patch's" "$(cat "$victim")"
+  step "not installed: the log of the current folder linked to it"
+  machine_reg delete 'HKLM\Software\Ostrel\Vaultrion' /f /reg:32
+  machine_reg delete 'HKLM\Software\Ostrel\Vaultrion' /f /reg:64
+  mkdir -p "$(machine_unix_path "$downloads")"
+  ln "$victim" "$(machine_unix_path "$downloads")/patchlog8104.txt"
+  machine_run_patch --answer $OK --cwd "$downloads"
+  expect_boxes "$(box en 1180 $OK)"
+  expect_eq "the linked file" "not the patch's" "$(cat "$victim")"
+}
+
 scenario_refused_shipped_libraries() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR package kind library refusals=()

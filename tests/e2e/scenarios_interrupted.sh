@@ -44,16 +44,44 @@ expect_patched_whole() {
 
 readonly JOURNAL_NAME=patch8104.journal
 
-# interrupted ARCH FAULT RECOVERY: a run broken at FAULT, then a run of the
-# real program (RECOVERY: interactive or silent).
+# write_journal PATH LINE...: a journal as a run writes one (UTF-16LE with
+# its mark, CR LF after every line), at a Windows path.
+write_journal() {
+  local path=$1
+  shift
+  {
+    printf '\xff\xfe'
+    printf '%s\r\n' "$@" | iconv -f UTF-8 -t UTF-16LE
+  } >"$(machine_unix_path "$path")"
+}
+
+# damage_journal PATH HOW: the journal a killed run left, as a broken disk
+# or a stray tool leaves it: garbage, empty, zeros, UTF-8, LF line ends.
+damage_journal() {
+  local unix lines
+  unix=$(machine_unix_path "$1")
+  lines=$(iconv -f UTF-16LE -t UTF-8 "$unix" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//')
+  case $2 in
+    garbage) head -c 300 /dev/urandom | tr -d '\377' >"$unix" ;;
+    empty) : >"$unix" ;;
+    zeros) head -c 512 /dev/zero >"$unix" ;;
+    utf8) printf '%s\r\n' "$lines" >"$unix" ;;
+    lf) { printf '\xff\xfe'; printf '%s\n' "$lines" | iconv -f UTF-8 -t UTF-16LE; } >"$unix" ;;
+  esac
+}
+
+# interrupted ARCH FAULT RECOVERY [DAMAGE]: a run broken at FAULT (its
+# journal then damaged as DAMAGE says), then a run of the real program
+# (RECOVERY: interactive or silent).
 interrupted() {
-  local arch=$1 fault=$2 recovery=$3 dir
-  step "$arch: broken at $fault, then a $recovery run"
+  local arch=$1 fault=$2 recovery=$3 damage=${4:-} dir
+  step "$arch: broken at $fault${damage:+, journal $damage}, then a $recovery run"
   installed_machine "$arch"
   dir=$MACHINE_PRODUCT_DIR
   copy_fault_package
   PATCH8104_FAULT=$fault machine_run_patch /S
   [[ $fault == *:kill-* ]] && expect_exit_code 9
+  [[ -z $damage ]] || damage_journal "${dir}$JOURNAL_NAME" "$damage"
   machine_copy_package
   # A kill after the record leaves a complete patch: the next run finds it.
   local answer=$NO id=1160
@@ -88,6 +116,60 @@ scenario_interrupted_win64() {
 
 scenario_interrupted_win32() {
   interrupted_table win32 2
+}
+
+# A journal that cannot be read whole, on a product the killed run left half
+# patched (the first library new, three old, no record): the next run puts
+# it back from the disk and patches, instead of taking it for patched.
+scenario_unreadable_journals() {
+  local damage
+  for damage in garbage empty zeros utf8 lf; do
+    interrupted win64 CopyFileW:1:kill-after silent "$damage"
+  done
+}
+
+# Journals that name what no run of this patch does, or that the disk
+# contradicts: the run refuses (1200, the line naming the journal), moves
+# nothing, keeps the journal, and touches nothing outside the product.
+scenario_journals_not_followed() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR hook outside='C:\x\qbnpwm_windows_hook.dll'
+  local journal lines refusals=() x
+  hook=${dir}qbnpwm_windows_hook.dll journal=${dir}$JOURNAL_NAME
+  x=$(machine_unix_path 'C:\x')
+  mkdir -p "$x"
+  echo outside >"$x/qbnpwm_windows_hook.dll"
+  echo "outside backup" >"$x/qbnpwm_windows_hook.dll.bak"
+  while IFS='#' read -r -a lines; do
+    step "journal: ${lines[*]}"
+    write_journal "$journal" "${lines[@]}"
+    [[ ${lines[*]} != *"backed-up|$hook"* ]] ||
+      cp "$MACHINE_BUILD/standins/newer/qbnpwm_windows_hook.dll" \
+        "$(machine_unix_path "$hook").bak"
+    machine_run_patch --answer $OK
+    expect_boxes "$(box en 1200 $OK)"
+    expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
+    expect_report_has "file $journal"
+    expect_no_record
+    expect_password_manager_running
+    expect_eq "the file outside" "outside|outside backup" \
+      "$(cat "$x/qbnpwm_windows_hook.dll")|$(cat "$x/qbnpwm_windows_hook.dll.bak")"
+    refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "$journal")")
+    expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
+    rm -f "$(machine_unix_path "$hook").bak"
+  done <<EOT
+target|0|0|$outside
+target|1|0|$outside#backed-up|$outside
+target|0|0|${dir}..\..\..\x\qbnpwm_windows_hook.dll
+target|0|0|\\\\?\\$outside
+target|1|1|\\\\.\\$outside
+target|0|0|$hook
+target|1|0|$hook#backed-up|$hook
+target|2|0|$hook
+target|1|0|$hook#target|1|0|$hook
+target|1|0|$hook#delete|$hook
+committing#target|1|0|$hook
+EOT
 }
 
 # A step that fails rather than ends the run: a backup that cannot be made
@@ -134,14 +216,63 @@ scenario_two_runs_at_once() {
     b=$!
     (cd "$a" && wine patch8104.exe /S </dev/null >/dev/null 2>&1)
     wait "$b"
-    machine_report >"$MACHINE_DIR/.machine/report-$round.txt"
-    MACHINE_RUN_DIR=$MACHINE_DIR/.machine
-    cp "$MACHINE_RUN_DIR/report-$round.txt" "$MACHINE_RUN_DIR/report.txt"
+    report_of_concurrent_runs "$round"
     expect_patched_whole win64
     expect_patch_log "${dir}patchlog8104.txt" \
       "$(line en 1122 "${dir}password_manager.exe")" \
       "$(entry en 1160 $NO)" "$(entry en 1170 $OK)"
   done
+}
+
+# report_of_concurrent_runs ROUND: the report after runs started outside
+# machine_run_patch, as the expectations read it.
+report_of_concurrent_runs() {
+  MACHINE_RUN_DIR=$MACHINE_DIR/.machine
+  machine_report >"$MACHINE_RUN_DIR/report-$1.txt"
+  cp "$MACHINE_RUN_DIR/report-$1.txt" "$MACHINE_RUN_DIR/report.txt"
+}
+
+# Another program (any user may) holds a named object of the name a run
+# lock once had: a mutex it owns, an event, a mutex nobody may open. Runs
+# neither wait for it nor fail: the first patches, the next find the record.
+scenario_lock_name_squatted() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR kind
+  for kind in mutex event mutex-no-access; do
+    step "$kind named Global\\Ostrel.Vaultrion.Patch8104.Run"
+    machine_hold_object "$kind" 'Global\Ostrel.Vaultrion.Patch8104.Run'
+    machine_run_patch /S
+    machine_release_files
+    expect_exit_code 0
+    expect_patched_whole win64
+  done
+  expect_patch_log "${dir}patchlog8104.txt" \
+    "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1160 $NO)" \
+    "$(entry en 1170 $OK)" "$(entry en 1170 $OK)"
+}
+
+# The lock goes once the product is whole: a silent run started while an
+# interactive run's restart question waits finds the record at once (1170)
+# and ends before the question is answered.
+scenario_silent_run_during_restart_question() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR package first i
+  package=$(machine_unix_path "$MACHINE_PACKAGE_DIR")
+  machine_run_patch --answer $NO --box-delay 15000 &
+  first=$!
+  for ((i = 0; i < 300; i++)); do
+    wine reg query 'HKLM\Software\Ostrel\Vaultrion\Patch\8104' /reg:32 \
+      </dev/null >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  step "the restart question is open: a silent run"
+  (cd "$package" && timeout 60 wine patch8104.exe /S </dev/null >/dev/null 2>&1)
+  wait "$first"
+  report_of_concurrent_runs 1
+  expect_patched_whole win64
+  expect_patch_log "${dir}patchlog8104.txt" \
+    "$(line en 1122 "${dir}password_manager.exe")" \
+    "$(entry en 1170 $OK)" "$(entry en 1160 $NO)"
 }
 
 # A roll-back that cannot be completed: the copy of the second library

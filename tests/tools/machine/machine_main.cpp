@@ -11,6 +11,8 @@
 //               [--policy N|none]
 //   machine.exe start PATH
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
+//   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
+//               STOP-FILE
 //   machine.exe answer-boxes RECORD STOP-FILE [--answer BUTTON]...
 //               [--delay MS]
 //   machine.exe report --standins DIR [--folder DIR]...
@@ -121,9 +123,23 @@ void writeTextFile(const std::wstring& path, const std::wstring& text)
     machine::appendLine(path, text);
 }
 
+// Reports in the ready file whether the handle is held ("held", or why
+// not), then keeps it until the stop file appears.
+int holdUntilStopped(const CQBNScopedHandle& held, const std::wstring& ready,
+                     const std::wstring& stop)
+{
+    if (!held.isValid()) {
+        writeTextFile(ready, L"failed " + std::to_wstring(GetLastError()));
+        return kRefused;
+    }
+    writeTextFile(ready, L"held");
+    while (!machine::fileExists(stop))
+        Sleep(kPollMs);
+    return kDone;
+}
+
 // Another program that has the file open without sharing it, as a virus
-// scanner or a running copy of the product may: the ready file says
-// "held" once it is, or why not.
+// scanner or a running copy of the product may.
 int holdFile(const machine::CArguments& args)
 {
     const std::vector<std::wstring>& p = args.positional();
@@ -132,14 +148,37 @@ int holdFile(const machine::CArguments& args)
     const CQBNScopedHandle file(
         CreateFileW(p[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid()) {
-        writeTextFile(p[1], L"failed " + std::to_wstring(GetLastError()));
-        return kRefused;
-    }
-    writeTextFile(p[1], L"held");
-    while (!machine::fileExists(p[2]))
-        Sleep(kPollMs);
-    return kDone;
+    return holdUntilStopped(file, p[1], p[2]);
+}
+
+// A named object as any user may make one in the global namespace: a mutex
+// this process owns, an event, or a mutex whose access list is empty.
+HANDLE createNamedObject(const std::wstring& kind, const std::wstring& name)
+{
+    if (kind == L"mutex")
+        return CreateMutexW(nullptr, TRUE, name.c_str());
+    if (kind == L"event")
+        return CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    if (kind != L"mutex-no-access")
+        return nullptr;
+    SECURITY_DESCRIPTOR descriptor;
+    ACL emptyList;
+    if (!InitializeSecurityDescriptor(&descriptor,
+                                      SECURITY_DESCRIPTOR_REVISION) ||
+        !InitializeAcl(&emptyList, sizeof(emptyList), ACL_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyList, FALSE))
+        return nullptr;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+    return CreateMutexW(&attributes, TRUE, name.c_str());
+}
+
+int holdObject(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.size() != 4)
+        return kUsage;
+    const CQBNScopedHandle object(createNamedObject(p[0], p[1]));
+    return holdUntilStopped(object, p[2], p[3]);
 }
 
 int answerBoxes(const machine::CArguments& args)
@@ -189,6 +228,8 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return start(args);
     if (command == L"hold-file")
         return holdFile(args);
+    if (command == L"hold-object")
+        return holdObject(args);
     if (command == L"answer-boxes")
         return answerBoxes(args);
     if (command == L"report")
