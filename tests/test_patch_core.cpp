@@ -520,28 +520,23 @@ protected:
     void SetUp() override
     {
         PatchReplaceTest::SetUp();
-        const HookFileSet files = everyHookFile();
-        for (unsigned long ulIndex = 0; ulIndex < files.ulCount; ++ulIndex) {
-            const HookFile& file = files.pFiles[ulIndex];
-            if (file.wMachine != IMAGE_FILE_MACHINE_I386)
-                continue;
-            m_targets.push_back(
-                {&file, CQBNWCharString(installed(file.szName).c_str())});
-            copyStandin(QBN_STANDINS_INSTALLED_DIR, file.szName,
-                        installed(file.szName));
-            copyStandin(QBN_STANDINS_PAYLOAD_DIR, file.szName,
-                        source(file.szName));
+        const HookFileSet files = everyHookFile(); // the x86 pair is last
+        for (const HookFile* pFile = files.pFiles + 2;
+             pFile != files.pFiles + files.ulCount; ++pFile) {
+            m_targets.push_back({pFile, installed(pFile->szName).c_str()});
+            copy(QBN_STANDINS_INSTALLED_DIR, pFile->szName, L"product\\");
+            copy(QBN_STANDINS_PAYLOAD_DIR, pFile->szName, L"patch\\");
         }
     }
-    static void copyStandin(const wchar_t* szDir, const wchar_t* szName,
-                            const std::wstring& to)
+    static std::wstring standin(const wchar_t* szDir, const wchar_t* szName)
     {
-        ASSERT_TRUE(CopyFileW((std::wstring(szDir) + L"\\" + szName).c_str(),
-                              to.c_str(), FALSE));
+        return std::wstring(szDir) + L"\\" + szName;
     }
-    std::string standin(const wchar_t* szDir, const wchar_t* szName) const
+    void copy(const wchar_t* szDir, const wchar_t* szName, const wchar_t* szTo)
     {
-        return readFile(std::wstring(szDir) + L"\\" + szName);
+        ASSERT_TRUE(CopyFileW(standin(szDir, szName).c_str(),
+                              m_folder.pathOf(szTo + std::wstring(szName)).c_str(),
+                              FALSE));
     }
     bool recover()
     {
@@ -549,12 +544,10 @@ protected:
     }
     void expectInstalled(const std::string& backup)
     {
-        for (const wchar_t* szName : {kWindowsHook, kKeyboardHook}) {
-            EXPECT_EQ(standin(QBN_STANDINS_INSTALLED_DIR, szName),
+        for (const wchar_t* szName : {kWindowsHook, kKeyboardHook})
+            EXPECT_EQ(readFile(standin(QBN_STANDINS_INSTALLED_DIR, szName)),
                       readFile(installed(szName)));
-        }
         EXPECT_EQ(backup, readFile(installed(kWindowsHook) + L".bak"));
-        EXPECT_FALSE(fileExists(installed(kWindowsHook) + L".bak.old"));
     }
 
     std::vector<HookTarget> m_targets;
@@ -581,23 +574,19 @@ TEST_F(PatchRecoveryTest, RecoveryFromTheDiskIsRepeatable)
 }
 
 // Without a readable journal, a library holding this release's bytes can
-// only be put back from a whole backup: without one, nothing changes and
-// the journal stays for the administrator.
+// only be put back from a whole backup: without one nothing changes and the
+// journal stays.
 TEST_F(PatchRecoveryTest, UnreadableJournalWithoutWholeBackupChangesNothing)
 {
-    for (const char* szBackup : {"", "not a library"}) {
-        SCOPED_TRACE(szBackup);
-        copyStandin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook,
-                    installed(kWindowsHook));
-        if (*szBackup != 0) {
-            ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", szBackup));
-        }
-        ASSERT_TRUE(writeFile(installed(kPatchJournalName), "garbage"));
+    for (const char* szBackup : {"<missing>", "not a library"}) {
+        copy(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook, L"product\\");
+        if (szBackup[0] != '<')
+            writeFile(installed(kWindowsHook) + L".bak", szBackup);
+        writeFile(installed(kPatchJournalName), "garbage");
         EXPECT_FALSE(recover());
-        EXPECT_EQ(standin(QBN_STANDINS_PAYLOAD_DIR, kWindowsHook),
+        EXPECT_EQ(readFile(source(kWindowsHook)),
                   readFile(installed(kWindowsHook)));
-        EXPECT_EQ(*szBackup != 0 ? szBackup : "<missing>",
-                  readFile(installed(kWindowsHook) + L".bak"));
+        EXPECT_EQ(szBackup, readFile(installed(kWindowsHook) + L".bak"));
         EXPECT_TRUE(fileExists(installed(kPatchJournalName)));
     }
 }

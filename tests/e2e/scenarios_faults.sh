@@ -147,7 +147,6 @@ scenario_refused_backup_names() {
     machine_run_patch --answer $OK
     expect_boxes "$(box en 1200 $OK)"
     expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
-    expect_no_record
     expect_password_manager_running
     refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "${dir}$name")")
     expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
@@ -155,9 +154,8 @@ scenario_refused_backup_names() {
   done
 }
 
-# A patch log that is a second name of a file elsewhere, in the product's
-# folder and in the folder a refused run logs to: nothing is written
-# through it, and the run ends as it would have.
+# A patch log hard-linked to a file elsewhere (product folder, current
+# folder): nothing is written through it; the run ends as it would have.
 scenario_patch_log_hard_links() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR victim downloads='C:\downloads\'

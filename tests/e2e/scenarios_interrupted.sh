@@ -44,35 +44,32 @@ expect_patched_whole() {
 
 readonly JOURNAL_NAME=patch8104.journal
 
-# write_journal PATH LINE...: a journal as a run writes one (UTF-16LE with
-# its mark, CR LF after every line), at a Windows path.
+# utf16_lines END LINE...: UTF-16LE with its mark, END after each line.
+utf16_lines() {
+  printf '\xff\xfe'
+  printf "%s$1" "${@:2}" | iconv -f UTF-8 -t UTF-16LE
+}
 write_journal() {
-  local path=$1
-  shift
-  {
-    printf '\xff\xfe'
-    printf '%s\r\n' "$@" | iconv -f UTF-8 -t UTF-16LE
-  } >"$(machine_unix_path "$path")"
+  utf16_lines '\r\n' "${@:2}" >"$(machine_unix_path "$1")"
 }
 
-# damage_journal PATH HOW: the journal a killed run left, as a broken disk
-# or a stray tool leaves it: garbage, empty, zeros, UTF-8, LF line ends.
+# damage_journal PATH garbage|empty|zeros|utf8|lf: as a broken disk may.
 damage_journal() {
   local unix lines
   unix=$(machine_unix_path "$1")
-  lines=$(iconv -f UTF-16LE -t UTF-8 "$unix" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//')
+  mapfile -t lines < <(iconv -f UTF-16LE -t UTF-8 "$unix" | tr -d '\r' | sed '1s/^\xef\xbb\xbf//')
   case $2 in
     garbage) head -c 300 /dev/urandom | tr -d '\377' >"$unix" ;;
     empty) : >"$unix" ;;
     zeros) head -c 512 /dev/zero >"$unix" ;;
-    utf8) printf '%s\r\n' "$lines" >"$unix" ;;
-    lf) { printf '\xff\xfe'; printf '%s\n' "$lines" | iconv -f UTF-8 -t UTF-16LE; } >"$unix" ;;
+    utf8) printf '%s\r\n' "${lines[@]}" >"$unix" ;;
+    lf) utf16_lines '\n' "${lines[@]}" >"$unix" ;;
   esac
 }
 
 # interrupted ARCH FAULT RECOVERY [DAMAGE]: a run broken at FAULT (its
-# journal then damaged as DAMAGE says), then a run of the real program
-# (RECOVERY: interactive or silent).
+# journal then damaged), then a run of the real program (RECOVERY:
+# interactive or silent).
 interrupted() {
   local arch=$1 fault=$2 recovery=$3 damage=${4:-} dir
   step "$arch: broken at $fault${damage:+, journal $damage}, then a $recovery run"
@@ -118,9 +115,8 @@ scenario_interrupted_win32() {
   interrupted_table win32 2
 }
 
-# A journal that cannot be read whole, on a product the killed run left half
-# patched (the first library new, three old, no record): the next run puts
-# it back from the disk and patches, instead of taking it for patched.
+# An unreadable journal on a half-patched product (one library new, no
+# record): the next run mends it from the disk and patches.
 scenario_unreadable_journals() {
   local damage
   for damage in garbage empty zeros utf8 lf; do
@@ -128,18 +124,15 @@ scenario_unreadable_journals() {
   done
 }
 
-# Journals that name what no run of this patch does, or that the disk
-# contradicts: the run refuses (1200, the line naming the journal), moves
-# nothing, keeps the journal, and touches nothing outside the product.
+# Journals naming what no run does, or contradicted by the disk: 1200 naming
+# the journal, nothing moved inside or outside the product, journal kept.
 scenario_journals_not_followed() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR hook outside='C:\x\qbnpwm_windows_hook.dll'
   local journal lines refusals=() x
   hook=${dir}qbnpwm_windows_hook.dll journal=${dir}$JOURNAL_NAME
   x=$(machine_unix_path 'C:\x')
-  mkdir -p "$x"
-  echo outside >"$x/qbnpwm_windows_hook.dll"
-  echo "outside backup" >"$x/qbnpwm_windows_hook.dll.bak"
+  mkdir -p "$x" && echo outside | tee "$x/qbnpwm_windows_hook.dll"{,.bak} >/dev/null
   while IFS='#' read -r -a lines; do
     step "journal: ${lines[*]}"
     write_journal "$journal" "${lines[@]}"
@@ -150,10 +143,8 @@ scenario_journals_not_followed() {
     expect_boxes "$(box en 1200 $OK)"
     expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
     expect_report_has "file $journal"
-    expect_no_record
     expect_password_manager_running
-    expect_eq "the file outside" "outside|outside backup" \
-      "$(cat "$x/qbnpwm_windows_hook.dll")|$(cat "$x/qbnpwm_windows_hook.dll.bak")"
+    expect_eq "the files outside" "outside outside " "$(cat "$x"/* | tr "\n" " ")"
     refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "$journal")")
     expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
     rm -f "$(machine_unix_path "$hook").bak"
@@ -224,17 +215,15 @@ scenario_two_runs_at_once() {
   done
 }
 
-# report_of_concurrent_runs ROUND: the report after runs started outside
-# machine_run_patch, as the expectations read it.
+# report_of_concurrent_runs ROUND: the report after runs of our own.
 report_of_concurrent_runs() {
   MACHINE_RUN_DIR=$MACHINE_DIR/.machine
   machine_report >"$MACHINE_RUN_DIR/report-$1.txt"
   cp "$MACHINE_RUN_DIR/report-$1.txt" "$MACHINE_RUN_DIR/report.txt"
 }
 
-# Another program (any user may) holds a named object of the name a run
-# lock once had: a mutex it owns, an event, a mutex nobody may open. Runs
-# neither wait for it nor fail: the first patches, the next find the record.
+# Objects any user may create, named as the lock once was: runs neither
+# wait nor fail.
 scenario_lock_name_squatted() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR kind
@@ -251,9 +240,7 @@ scenario_lock_name_squatted() {
     "$(entry en 1170 $OK)" "$(entry en 1170 $OK)"
 }
 
-# The lock goes once the product is whole: a silent run started while an
-# interactive run's restart question waits finds the record at once (1170)
-# and ends before the question is answered.
+# A silent run while another run's restart question waits: 1170 at once.
 scenario_silent_run_during_restart_question() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR package first i

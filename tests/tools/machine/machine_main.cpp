@@ -23,6 +23,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -155,21 +157,18 @@ int holdFile(const machine::CArguments& args)
 // this process owns, an event, or a mutex whose access list is empty.
 HANDLE createNamedObject(const std::wstring& kind, const std::wstring& name)
 {
-    if (kind == L"mutex")
-        return CreateMutexW(nullptr, TRUE, name.c_str());
     if (kind == L"event")
         return CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-    if (kind != L"mutex-no-access")
+    PSECURITY_DESCRIPTOR pNoAccess = nullptr;
+    if (kind == L"mutex-no-access" &&
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:", SDDL_REVISION_1, &pNoAccess, nullptr))
         return nullptr;
-    SECURITY_DESCRIPTOR descriptor;
-    ACL emptyList;
-    if (!InitializeSecurityDescriptor(&descriptor,
-                                      SECURITY_DESCRIPTOR_REVISION) ||
-        !InitializeAcl(&emptyList, sizeof(emptyList), ACL_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyList, FALSE))
-        return nullptr;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
-    return CreateMutexW(&attributes, TRUE, name.c_str());
+    const CQBNUniqueLocalMemory descriptor(pNoAccess);
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), pNoAccess, FALSE};
+    return kind == L"mutex" || pNoAccess != nullptr
+               ? CreateMutexW(&attributes, TRUE, name.c_str())
+               : nullptr;
 }
 
 int holdObject(const machine::CArguments& args)
