@@ -13,11 +13,16 @@ const wchar_t kLockAccessList[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 const DWORD kRetryMs = 100;
 
 // Another run holds the lock, or has just let go of it: a file whose last
-// handle closed is refused until Windows has removed it.
-bool isHeldByAnotherRun(DWORD dwError)
+// handle closed is refused until Windows has removed it. A folder under the
+// lock's name is refused as well, but no run will ever let go of it.
+bool isHeldByAnotherRun(const CQBNWCharString& path, DWORD dwError)
 {
-    return dwError == ERROR_SHARING_VIOLATION ||
-           dwError == ERROR_ACCESS_DENIED;
+    if (dwError == ERROR_SHARING_VIOLATION)
+        return true;
+    const DWORD dwAttributes = GetFileAttributesW(path.getText());
+    return dwError == ERROR_ACCESS_DENIED &&
+           (dwAttributes == INVALID_FILE_ATTRIBUTES ||
+            (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
 }
 
 } // namespace
@@ -34,7 +39,7 @@ bool CPatchRunLock::acquire(const CQBNWCharString& productFolder,
         DWORD dwError = ERROR_SUCCESS;
         if (tryCreate(path, dwError))
             return true;
-        if (!isHeldByAnotherRun(dwError) || GetTickCount64() >= ullDeadline)
+        if (!isHeldByAnotherRun(path, dwError) || GetTickCount64() >= ullDeadline)
             return false;
         Sleep(kRetryMs);
     }
