@@ -6,7 +6,6 @@
 #include "patch_files.h"
 #include "patch_messages.h"
 #include "patch_record.h"
-#include "patch_run_lock.h"
 #include "patch_run_state.h"
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
@@ -63,7 +62,7 @@ void stopWithMessage(int messageId)
 
 // The checks in their fixed order; the first that fails ends the run with
 // its message.
-void checkAndPatch(CPatchRunLock& runLock)
+void checkAndPatch(PatchRun& run)
 {
     if (!isProductInstalled())
         return stopWith(ProductNotInstalled);
@@ -81,7 +80,7 @@ void checkAndPatch(CPatchRunLock& runLock)
         return stopWithMessage(IDS_INSTALL_FAILED);
     if (product.versionKey != kPatchedVersionKey)
         return stopWithMessage(IDS_WRONG_PRODUCT_VERSION);
-    applyPatch(os.platform, runLock);
+    applyPatch(os.platform, run);
 }
 
 } // namespace
@@ -148,12 +147,13 @@ void runPatch(const wchar_t* szCommandLine)
         // only once this one has recorded the patch (or changed nothing),
         // and then finds its record. Without a usable product folder there
         // is nothing a run may change, and the checks refuse.
-        CPatchRunLock runLock;
+        PatchRun run;
         CQBNWCharString productFolder;
         if (readProductFolder(productFolder) &&
-            !runLock.acquire(productFolder, kRunLockWaitMs))
+            !run.lock.acquire(productFolder, kRunLockWaitMs))
             return stopWith(InstallFailed);
-        if (recoverInterruptedRun())
-            checkAndPatch(runLock);
+        if (recoverInterruptedRun(run))
+            checkAndPatch(run);
+        startStoppedProcessAgain(run);
     });
 }

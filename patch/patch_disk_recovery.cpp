@@ -61,15 +61,22 @@ bool takeStep(const DiskStep& step)
 
 } // namespace
 
-bool recoverFromDisk(const std::vector<HookTarget>& targets)
+bool recoverFromDisk(const std::vector<HookTarget>& targets,
+                     const std::function<void()>& beforeMoving)
 {
     std::vector<DiskStep> steps;
+    bool bAnyChange = false;
     for (const HookTarget& target : targets) {
         steps.push_back(
             {CPatchReplacedFile(target.path, true, true), false, false, false});
         if (!planStep(target, steps.back()))
             return false;
+        const DiskStep& step = steps.back();
+        bAnyChange = bAnyChange || step.bBackupBack ||
+                     step.bPreviousBackupBack || step.bEmptyRemoved;
     }
+    if (bAnyChange && beforeMoving)
+        beforeMoving();
     for (const DiskStep& step : steps) {
         if (!takeStep(step))
             return false;

@@ -10,6 +10,7 @@
 #ifndef PATCH_DISK_RECOVERY_H
 #define PATCH_DISK_RECOVERY_H
 
+#include <functional>
 #include <vector>
 
 #include "patch_hook_files.h"
@@ -18,7 +19,8 @@
 // or an empty file. Every step is planned against the disk first: when any
 // library cannot be put back that way (its backup missing or not a whole
 // library, a folder in its place), nothing is changed and the answer is
-// false.
-bool recoverFromDisk(const std::vector<HookTarget>& targets);
+// false. `beforeMoving` runs once before the first change, if there is one.
+bool recoverFromDisk(const std::vector<HookTarget>& targets,
+                     const std::function<void()>& beforeMoving);
 
 #endif

@@ -102,13 +102,19 @@ bool CPatchFileJournal::rollBack()
     return bAllRestored;
 }
 
-bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets)
+CQBNWCharString CPatchFileJournal::pathIn(const CQBNWCharString& productFolder)
+{
+    return joinFolderAndName(productFolder, CQBNWCharString(kPatchJournalName));
+}
+
+bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
+                                const std::function<void()>& beforeMoving)
 {
     if (!m_file.exists())
         return true;
     std::vector<std::wstring> lines;
     if (!m_file.readLines(lines))
-        return recoverWithoutLines(ownTargets);
+        return recoverWithoutLines(ownTargets, beforeMoving);
     std::vector<const HookFile*> files;
     bool bCommitted = false;
     std::wstring refused;
@@ -125,6 +131,8 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets)
         finish();
         return true;
     }
+    if (beforeMoving && !m_replaced.empty())
+        beforeMoving();
     return rollBack();
 }
 
@@ -133,7 +141,8 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets)
 // their backups where the disk shows this release half in place. Only a
 // product made whole lets the journal go.
 bool CPatchFileJournal::recoverWithoutLines(
-    const std::vector<HookTarget>& ownTargets)
+    const std::vector<HookTarget>& ownTargets,
+    const std::function<void()>& beforeMoving)
 {
     logPatchWarning(kClassName, L"recover",
                     CQBNWCharString(L"Cannot read the journal whole, the "
@@ -142,7 +151,7 @@ bool CPatchFileJournal::recoverWithoutLines(
                     PATCH_FILE_JOURNAL_SOURCE, __LINE__);
     if (isPatchInstalled())
         return true;
-    if (!recoverFromDisk(ownTargets) || !m_file.remove())
+    if (!recoverFromDisk(ownTargets, beforeMoving) || !m_file.remove())
         return refuse(L"cannot be read, and the disk cannot be made whole: ",
                       std::wstring());
     return true;

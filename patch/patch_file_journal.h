@@ -9,6 +9,7 @@
 #ifndef PATCH_FILE_JOURNAL_H
 #define PATCH_FILE_JOURNAL_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ const wchar_t kPatchJournalName[] = L"patch8104.journal";
 class CPatchFileJournal {
 public:
     explicit CPatchFileJournal(const CQBNWCharString& journalPath);
+    // The journal of the product in `productFolder`.
+    static CQBNWCharString pathIn(const CQBNWCharString& productFolder);
     // Rolls back whatever was neither finished nor rolled back, so that
     // an exception part-way through a set does not leave it half replaced.
     ~CPatchFileJournal();
@@ -50,9 +53,11 @@ public:
     // when every line names one of `ownTargets` and the disk agrees with
     // it; otherwise nothing is moved, the journal stays and getUnrestored
     // names it. A journal that cannot be read whole is put aside for the
-    // disk itself (CPatchDiskRecovery). True when there was nothing to do
-    // or it is done.
-    bool recover(const std::vector<HookTarget>& ownTargets);
+    // disk itself (recoverFromDisk). `beforeMoving` runs once, after every
+    // check and before the first library moves. True when there was
+    // nothing to do or it is done.
+    bool recover(const std::vector<HookTarget>& ownTargets,
+                 const std::function<void()>& beforeMoving = nullptr);
 
 private:
     CPatchFileJournal(const CPatchFileJournal&) = delete;
@@ -73,7 +78,8 @@ private:
     // release's bytes. Empty when there is none.
     std::wstring contradictedLine(const std::vector<const HookFile*>& files,
                                   bool bRecorded) const;
-    bool recoverWithoutLines(const std::vector<HookTarget>& ownTargets);
+    bool recoverWithoutLines(const std::vector<HookTarget>& ownTargets,
+                             const std::function<void()>& beforeMoving);
     // Nothing is moved: the journal stays, named by getUnrestored, and the
     // library's log names the line it was refused at.
     bool refuse(const wchar_t* szReason, const std::wstring& line);

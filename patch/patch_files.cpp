@@ -23,10 +23,6 @@ const wchar_t kPatchDescription[] =
     L"Resolve the problem that Password Manager cause that text can not be "
     L"highlighted by cursor in Office 2007.";
 
-CQBNWCharString journalPathIn(const CQBNWCharString& productFolder)
-{
-    return joinFolderAndName(productFolder, CQBNWCharString(kPatchJournalName));
-}
 
 bool isPatchNewer(const PreparedLibrary& versionFile)
 {
@@ -44,9 +40,10 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
     return true;
 }
 
-void stopProductProcess()
+void stopProductProcess(PatchRun& run)
 {
-    if (terminateProductProcess(CQBNWCharString(kProductProcess)))
+    if (terminateProductProcess(CQBNWCharString(kProductProcess),
+                                run.stoppedProcess))
         Sleep(kPauseAfterTerminationMs);
 }
 
@@ -70,16 +67,20 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
 
 // The product is whole once the record is written and the journal gone:
 // a run waiting for this one may go on while the restart question waits
-// for its answer.
+// for its answer. When Windows restarts, the password manager starts with
+// the user's next log-on instead.
 void recordAndOfferRestart(int platform, CPatchFileJournal& journal,
-                           CPatchRunLock& runLock)
+                           PatchRun& run)
 {
     CQBNWCharStringList replaced;
     listReplacedFiles(platform, replaced);
     writePatchRecord(CQBNWCharString(kPatchDescription), replaced);
     journal.finish();
-    runLock.release();
-    offerRestart();
+    run.lock.release();
+    if (isRestartChosen()) {
+        run.stoppedProcess.forget();
+        restartWindows();
+    }
 }
 
 // A folder (or anything else that is not a plain file) under a name the
@@ -88,7 +89,7 @@ void recordAndOfferRestart(int platform, CPatchFileJournal& journal,
 bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
                            const CQBNWCharString& productFolder)
 {
-    std::vector<CQBNWCharString> names(1, journalPathIn(productFolder));
+    std::vector<CQBNWCharString> names(1, CPatchFileJournal::pathIn(productFolder));
     for (const PreparedLibrary& library : libraries) {
         const CPatchReplacedFile file(library.target, false, false);
         names.push_back(file.getBackup());
@@ -107,11 +108,11 @@ bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
 
 void applyPatch(int platform)
 {
-    CPatchRunLock unlocked;
+    PatchRun unlocked;
     applyPatch(platform, unlocked);
 }
 
-void applyPatch(int platform, CPatchRunLock& runLock)
+void applyPatch(int platform, PatchRun& run)
 {
     qbnGuardAction(esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
         HookFileSet files = {nullptr, 0};
@@ -125,10 +126,10 @@ void applyPatch(int platform, CPatchRunLock& runLock)
             !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
             !checkReplaceableNames(libraries, productFolder))
             return;
-        stopProductProcess();
-        CPatchFileJournal journal(journalPathIn(productFolder));
+        stopProductProcess(run);
+        CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
         if (replaceHookFiles(libraries, journal))
-            recordAndOfferRestart(platform, journal, runLock);
+            recordAndOfferRestart(platform, journal, run);
     });
 }
 
@@ -143,11 +144,14 @@ int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal)
     });
 }
 
-int offerRestart()
+bool isRestartChosen()
+{
+    return showMessage(IDS_PATCH_COMPLETED, MB_YESNO, IDNO) == IDYES;
+}
+
+int restartWindows()
 {
     return qbnGuard(0, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
-        if (showMessage(IDS_PATCH_COMPLETED, MB_YESNO, IDNO) != IDYES)
-            return 1;
         CQBNWinReboot reboot;
         return reboot.rebootSystem(false, CQBNWCharString(), CQBNWCharString(),
                                    0)
@@ -156,7 +160,12 @@ int offerRestart()
     });
 }
 
-bool recoverInterruptedRun()
+int offerRestart()
+{
+    return isRestartChosen() ? restartWindows() : 1;
+}
+
+bool recoverInterruptedRun(PatchRun& run)
 {
     CQBNWCharString unrestored;
     const bool bWhole =
@@ -169,8 +178,11 @@ bool recoverInterruptedRun()
             if (!locateTargets(everyHookFile(), ownTargets, productFolder,
                                unusable))
                 return true;
-            CPatchFileJournal journal(journalPathIn(productFolder));
-            if (journal.recover(ownTargets))
+            // A password manager that may have loaded a half-new library
+            // is stopped, as politely as for the patch, before any moves.
+            CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
+            if (journal.recover(ownTargets,
+                                [&]() { stopProductProcess(run); }))
                 return true;
             unrestored = journal.getUnrestored();
             return false;
@@ -178,4 +190,15 @@ bool recoverInterruptedRun()
     if (!bWhole)
         reportFailedUpdate(unrestored);
     return bWhole;
+}
+
+void startStoppedProcessAgain(PatchRun& run)
+{
+    CQBNWCharString productFolder;
+    // A journal left behind means libraries half in place: a process
+    // started now would load them.
+    if (readProductFolder(productFolder) &&
+        fileExists(CPatchFileJournal::pathIn(productFolder)))
+        run.stoppedProcess.forget();
+    run.stoppedProcess.startAgain();
 }

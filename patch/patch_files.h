@@ -8,27 +8,36 @@
 #include "patch_file_journal.h"
 #include "patch_hook_files.h"
 #include "patch_prepare.h"
-#include "patch_run_lock.h"
+#include "patch_run.h"
 #include "qbn_wchar_string.h"
 
 // Runs the replacement for the platform; every failure ends in a message
 // (or in nothing at all) and the function returns. `runLock` is released
 // as soon as the product is whole and recorded, before the restart
-// question; without one, the run holds no lock.
+// question, and the password manager it stops is kept in `run` to be
+// started again; without one, the run holds no lock and starts nothing.
 void applyPatch(int platform);
-void applyPatch(int platform, CPatchRunLock& runLock);
+void applyPatch(int platform, PatchRun& run);
 
 // Replaces the installed library by its checked source, noting every step
 // in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
 int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal);
 // Asks whether to restart now; 1 when the answer was not Yes, otherwise
-// whether the restart could be started.
+// whether the restart could be started. The question and the restart are
+// also there on their own.
 int offerRestart();
+bool isRestartChosen();
+int restartWindows();
 
 // Puts back what a killed run left half done, before this run checks
-// anything. False, after message 1200 and the line naming the library that
-// could not be put back, when the product could not be made whole.
-bool recoverInterruptedRun();
+// anything, stopping the password manager first when anything moves. False,
+// after message 1200 and the line naming the library that could not be put
+// back, when the product could not be made whole.
+bool recoverInterruptedRun(PatchRun& run);
+// The end of a run: the password manager it stopped is started again as
+// its own user, unless Windows restarts or libraries were left half in
+// place.
+void startStoppedProcessAgain(PatchRun& run);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "patch8104_ids.h"
 #include "patch_paths.h"
+#include "patch_polite_close.h"
 #include "patch_record.h"
 #include "qbn_buffer.h"
 #include "qbn_catch.h"
@@ -18,8 +19,9 @@ namespace {
 const unsigned long kInitialProcessCount = 1024;
 const unsigned long kProcessCountGrowth = 200;
 // Terminate, read memory and query information: what reading the image
-// path and stopping the process take.
-const DWORD kProcessAccess = 0x411;
+// path, keeping its user's token and stopping the process take; and
+// waiting for it to close.
+const DWORD kProcessAccess = 0x411 | SYNCHRONIZE;
 
 // Every process identifier; a list that fills the buffer may have been cut,
 // so the buffer grows until one comes back with room to spare.
@@ -47,9 +49,10 @@ bool getImagePath(HANDLE hProcess, CQBNWCharString& path)
     });
 }
 
-// The first process started from `wanted` is logged and terminated.
-bool terminateIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
-                            int& result)
+// The first process started from `wanted` is logged, asked to close as at
+// log-off, and terminated only when it is still running after the wait.
+bool stopIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
+                       CPatchStoppedProcess& stopped, int& result)
 {
     const CQBNScopedHandle process(
         OpenProcess(kProcessAccess, FALSE, dwProcessId));
@@ -58,13 +61,24 @@ bool terminateIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
         imagePath != wanted)
         return false;
     appendPatchLogLine(IDS_PROCESS_WILL_BE_TERMINATED, imagePath);
-    result = TerminateProcess(process.get(), 0);
+    stopped.keep(process.get(), imagePath);
+    if (askProcessToClose(process.get(), dwProcessId, kPoliteCloseWaitMs))
+        result = 1;
+    else
+        result = TerminateProcess(process.get(), 0);
     return true;
 }
 
 } // namespace
 
 int terminateProductProcess(const CQBNWCharString& exeName)
+{
+    CPatchStoppedProcess notStartedAgain;
+    return terminateProductProcess(exeName, notStartedAgain);
+}
+
+int terminateProductProcess(const CQBNWCharString& exeName,
+                            CPatchStoppedProcess& stopped)
 {
     return qbnGuard(0, esLastError, PATCH_PROCESS_SOURCE, __LINE__, [&]() {
         CQBNWCharString wanted;
@@ -75,7 +89,7 @@ int terminateProductProcess(const CQBNWCharString& exeName)
             return 0;
         int result = 0;
         for (unsigned long ulIndex = 0; ulIndex < ulCount; ++ulIndex) {
-            if (terminateIfStartedFrom(ids[ulIndex], wanted, result))
+            if (stopIfStartedFrom(ids[ulIndex], wanted, stopped, result))
                 break;
         }
         return result;

@@ -2,12 +2,19 @@
 #ifndef PATCH_PROCESS_H
 #define PATCH_PROCESS_H
 
+#include "patch_stopped_process.h"
 #include "qbn_wchar_string.h"
 
-// Terminates the first process whose image is `exeName` in the product's
-// folder (exact, case-sensitive path comparison) after noting it in the
-// patch log; the non-zero result of TerminateProcess, or 0 when no such
-// process was found.
+// Stops the first process whose image is `exeName` in the product's folder
+// (exact, case-sensitive path comparison) after noting it in the patch log:
+// asked to close as at log-off first, so that its user's work is saved,
+// and terminated when it is still running after kPoliteCloseWaitMs.
+// Non-zero when it was stopped (1 when it closed itself, otherwise the
+// result of TerminateProcess), 0 when no such process was found. `stopped`
+// keeps what starting it again takes.
+int terminateProductProcess(const CQBNWCharString& exeName,
+                            CPatchStoppedProcess& stopped);
+// The same, for a process that is not to be started again.
 int terminateProductProcess(const CQBNWCharString& exeName);
 
 #endif

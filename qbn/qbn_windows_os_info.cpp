@@ -116,9 +116,8 @@ bool CQBNWindowsOSInfo::performOSQueryFunction(int iQuery, bool* pbAnswer) const
                 throw CQBNBadArgException(L"pbAnswer",
                                           L"there is no place for the answer",
                                           QBN_WINDOWS_OS_INFO_SOURCE, __LINE__);
-            const IsOSFunction isOS =
-                reinterpret_cast<IsOSFunction>(reinterpret_cast<void*>(
-                    shellLibrary().findExport(MAKEINTRESOURCEA(kIsOSOrdinal))));
+            const IsOSFunction isOS = shellLibrary().findFunction<IsOSFunction>(
+                MAKEINTRESOURCEA(kIsOSOrdinal));
             if (isOS == nullptr)
                 return false;
             *pbAnswer = isOS(static_cast<DWORD>(iQuery)) != FALSE;

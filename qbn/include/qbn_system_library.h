@@ -21,6 +21,13 @@ public:
     // The address of an export, or null when the library or export is
     // missing.
     FARPROC findExport(const char* szName) const;
+    // The same, as the function type the caller knows it to have.
+    template <class Function>
+    Function findFunction(const char* szName) const
+    {
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void*>(findExport(szName)));
+    }
 
     // The full path of a file in the system folder; a null string when the
     // path would not fit in MAX_PATH characters.

@@ -26,7 +26,7 @@
 #                                     log) and MACHINE_PRODUCT_DIR64 (x64
 #                                     libraries), both Windows paths ending
 #                                     in a backslash
-#   machine_start_password_manager [WINPATH]
+#   machine_start_password_manager [WINPATH [ARGUMENT]]
 #                                     default: the product folder's copy
 #   machine_copy_package [--from DIR] [--to WINDIR] [--without NAME]...
 #                                     the package (build/package/, or the
@@ -186,7 +186,7 @@ machine_install_product() {
 machine_start_password_manager() {
   _machine_need || return
   local path=${1:-${MACHINE_PRODUCT_DIR}password_manager.exe}
-  machine_tool start "$path" >/dev/null ||
+  machine_tool start "$path" ${2:+"$2"} >/dev/null ||
     _machine_fail "could not start $path"
 }
 

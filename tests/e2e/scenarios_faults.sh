@@ -1,12 +1,13 @@
 # Runs that fail part-way: the payload missing, a target another program
-# holds open without sharing, the second of four copies failing. Each one
+# holds open for itself, the second of four copies failing. Each one
 # must leave the product's libraries byte for byte as they were, with no
 # backups and no record, so that the next run starts from the same place
 # and succeeds. And the runs that follow a success.
 
 # The failed run's report: every library as installed, no record. A run
 # refused before it changes anything (prepared) leaves the password manager
-# running; one that fails at a copy has stopped it.
+# running; one that fails at a copy puts every library back and starts it
+# again.
 expect_failed_cleanly() {
   expect_exit_code 0
   expect_untouched64
@@ -14,14 +15,15 @@ expect_failed_cleanly() {
   if [[ ${1:-} == prepared ]]; then
     expect_password_manager_running
   else
-    expect_password_manager_stopped
+    expect_password_manager_restarted installed
   fi
   expect_restart_calls
 }
 
 # A complete package and a run that succeeds after the failure; the log
 # holds both runs, the failed one ending at FAILED_LIBRARY, before (when
-# refused in preparing) or after the password manager was stopped.
+# refused in preparing) or after the password manager was stopped (and
+# started again, to be stopped once more).
 expect_next_run_succeeds() {
   local failed=$1 when=${2:-copying} dir=$MACHINE_PRODUCT_DIR
   local stopped failure=("$(entry en 1200 $OK)" "$(line en 1121 "$failed")")
@@ -36,7 +38,7 @@ expect_next_run_succeeds() {
       "$(entry en 1160 $NO)"
   else
     expect_patch_log "${dir}patchlog8104.txt" "$stopped" "${failure[@]}" \
-      "$(entry en 1160 $NO)"
+      "$stopped" "$(entry en 1160 $NO)"
   fi
 }
 
@@ -57,7 +59,7 @@ scenario_fault_payload_missing() {
 scenario_fault_target_held_open() {
   installed_machine win64
   local dir=$MACHINE_PRODUCT_DIR
-  step "another program holds the third library open without sharing it"
+  step "another program holds the third library open, sharing reads only"
   machine_hold_file "${dir}qbnpwm_windows_hook.dll"
   machine_run_patch --answer $OK
   expect_boxes "$(box en 1200 $OK)"

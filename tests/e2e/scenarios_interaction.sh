@@ -37,8 +37,9 @@ scenario_interactive_restart_yes() {
   expect_patch_log "${dir}patchlog8104.txt" \
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $YES)"
-  step "the restart: ExitWindowsEx with EWX_REBOOT | EWX_FORCEIFHUNG, once"
+  step "the restart: ExitWindowsEx with EWX_REBOOT | EWX_FORCEIFHUNG, once; nothing started"
   expect_restart_calls "Call user32.ExitWindowsEx(00000012,00000000)"
+  expect_password_manager_stopped
 }
 
 scenario_interactive_restart_no() {
@@ -53,4 +54,5 @@ scenario_interactive_restart_no() {
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $NO)"
   expect_restart_calls
+  expect_password_manager_restarted
 }

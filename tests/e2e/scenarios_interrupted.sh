@@ -79,6 +79,11 @@ interrupted() {
   PATCH8104_FAULT=$fault machine_run_patch /S
   [[ $fault == *:kill-* ]] && expect_exit_code 9
   [[ -z $damage ]] || damage_journal "${dir}$JOURNAL_NAME" "$damage"
+  # Its user starts the password manager again; recovery stops it politely
+  # before it moves a library (not after a kill once recorded: no move).
+  machine_start_password_manager
+  local stops=("$(line en 1122 "${dir}password_manager.exe")")
+  [[ $fault == RegSetValueExW:* ]] || stops+=("${stops[0]}")
   machine_copy_package
   # A kill after the record leaves a complete patch: the next run finds it.
   local answer=$NO id=1160
@@ -92,8 +97,8 @@ interrupted() {
   fi
   expect_exit_code 0
   expect_patched_whole "$arch"
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" "$(entry en "$id" "$answer")"
+  expect_password_manager_restarted payload "${#stops[@]}"
+  expect_patch_log "${dir}patchlog8104.txt" "${stops[@]}" "$(entry en "$id" "$answer")"
 }
 
 # Every kill point of a set, the next run alternating between interactive
@@ -189,7 +194,7 @@ scenario_failed_steps() {
     expect_patch_log "${dir}patchlog8104.txt" \
       "$(line en 1122 "${dir}password_manager.exe")" \
       "$(entry en 1200 $OK)" "$(line en 1121 "$failed")" \
-      "$(entry en 1160 $NO)"
+      "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1160 $NO)"
   done
 }
 

@@ -12,7 +12,7 @@ scenario_win7_64_four_libraries() {
   expect_boxes
   expect_report_lines libraries64 "$dir" "$dir64" payload installed
   expect_record64
-  expect_password_manager_stopped
+  expect_password_manager_restarted
   expect_patch_log "${dir}patchlog8104.txt" \
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $NO)"
@@ -32,7 +32,7 @@ scenario_win7_64_no_64bit_install_path() {
   expect_report_has "registry 64-bit view Software\\Ostrel\\Vaultrion: absent"
   expect_report_lacks "folder C:\\Program Files\\Ostrel"
   expect_record64
-  expect_password_manager_stopped
+  expect_password_manager_restarted
   expect_patch_log "${dir}patchlog8104.txt" \
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $NO)"
@@ -63,7 +63,7 @@ scenario_win7_32_two_libraries() {
   expect_report_lines libraries32 "$dir" payload installed
   expect_report_lacks "${dir}qbnpwm_windows_hook_x64" "${dir}qbnpwm_keyboard_hook_x64"
   expect_record32
-  expect_password_manager_stopped
+  expect_password_manager_restarted
   expect_patch_log "${dir}patchlog8104.txt" \
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $NO)"
@@ -93,10 +93,33 @@ scenario_password_manager_copies() {
   machine_run_patch /S
   expect_boxes
   expect_record64
-  step "the first copy found is terminated; the others run on"
+  step "the first copy found is stopped and started again; the others run on"
   expect_report_has "process ${dir}password_manager.exe" "process $other_case"
-  expect_eq "password managers left running" 2 "$(grep -c '^process ' "$MACHINE_RUN_DIR/report.txt")"
+  expect_eq "password managers running" 3 "$(grep -c '^process ' "$MACHINE_RUN_DIR/report.txt")"
   expect_patch_log "${dir}patchlog8104.txt" \
     "$(line en 1122 "${dir}password_manager.exe")" \
     "$(entry en 1160 $NO)"
+}
+
+# One that refuses to close is ended after the wait; without its user's
+# token it is not started again. Started again, it gets its user's desktop,
+# environment and the product folder.
+scenario_password_manager_manners() {
+  machine_for_scenario win64
+  machine_install_product
+  machine_start_password_manager "" /ignore-close
+  copy_fault_package
+  step "it refuses to close, and no token of its user can be had"
+  PATCH8104_FAULT=OpenProcessToken:1:fail machine_run_patch /S
+  expect_record64
+  expect_password_manager_stopped
+  expect_run_took_at_least 10
+  step "started again: the call names the user's desktop, environment, folder"
+  machine_dispose
+  installed_machine win64
+  copy_fault_package
+  PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
+  expect_password_manager_restarted
+  expect_eq "the start" "CreateProcessWithTokenW desktop=winsta0\default folder=$MACHINE_PRODUCT_DIR environment=the user's" \
+    "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" | tr -d '\r')"
 }

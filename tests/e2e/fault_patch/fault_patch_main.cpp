@@ -4,7 +4,8 @@
 // program has no such switch; this one is never shipped.
 //
 //   PATCH8104_FAULT=<call>:<n>:<action>[,<call>:<n>:<action>...]
-//     call    MoveFileExW, CopyFileW, RegCreateKeyExW or RegSetValueExW
+//     call    MoveFileExW, CopyFileW, RegCreateKeyExW, RegSetValueExW or
+//             OpenProcessToken
 //     n       which call of the run (1 = the first)
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
 //                                      a power cut ends it) around the call
@@ -18,6 +19,10 @@
 // The pause after stopping the password manager is skipped, so that a
 // table of kill points runs in seconds; nothing of the journal depends on
 // it.
+//
+//   PATCH8104_CALLS=<file>   each start of the password manager is noted in
+//     the file: "<call> desktop=<desktop> folder=<folder> environment=the
+//     user's", or "...=the patch's" when the block holds this variable.
 #include <windows.h>
 
 #include <cstdlib>
@@ -184,6 +189,65 @@ LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
     });
 }
 
+void* g_pOpenProcessToken = nullptr;
+void* g_pCreateProcessWithTokenW = nullptr;
+
+BOOL WINAPI steeredOpenProcessToken(HANDLE hProcess, DWORD dwAccess,
+                                    PHANDLE phToken)
+{
+    return steer<BOOL>(actionFor("OpenProcessToken"), [&]() {
+        return reinterpret_cast<decltype(&OpenProcessToken)>(
+            g_pOpenProcessToken)(hProcess, dwAccess, phToken);
+    });
+}
+
+// Whether a UTF-16 environment block holds a variable of this name.
+bool blockNames(const void* pBlock, const wchar_t* szName)
+{
+    for (const wchar_t* pEntry = static_cast<const wchar_t*>(pBlock);
+         pBlock != nullptr && *pEntry != 0; pEntry += wcslen(pEntry) + 1) {
+        if (_wcsnicmp(pEntry, szName, wcslen(szName)) == 0)
+            return true;
+    }
+    return false;
+}
+
+void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
+               const wchar_t* szFolder, const void* pEnvironment)
+{
+    wchar_t szFile[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"PATCH8104_CALLS", szFile, MAX_PATH))
+        return;
+    const std::wstring line =
+        std::wstring(szCall) + L" desktop=" + pStartup->lpDesktop +
+        L" folder=" + szFolder + L" environment=" +
+        (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"
+                                                       : L"the user's") +
+        L"\r\n";
+    const CQBNScopedHandle file(CreateFileW(szFile, FILE_APPEND_DATA, 0,
+                                            nullptr, OPEN_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD dwWritten = 0;
+    WriteFile(file.get(), line.c_str(),
+              static_cast<DWORD>(line.size() * sizeof(wchar_t)), &dwWritten,
+              nullptr);
+}
+
+BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
+                                         LPCWSTR szApplication,
+                                         LPWSTR szCommandLine, DWORD dwFlags,
+                                         LPVOID pEnvironment,
+                                         LPCWSTR szFolder,
+                                         LPSTARTUPINFOW pStartup,
+                                         LPPROCESS_INFORMATION pStarted)
+{
+    noteStart(L"CreateProcessWithTokenW", pStartup, szFolder, pEnvironment);
+    return reinterpret_cast<decltype(&CreateProcessWithTokenW)>(
+        g_pCreateProcessWithTokenW)(hToken, dwLogon, szApplication,
+                                    szCommandLine, dwFlags, pEnvironment,
+                                    szFolder, pStartup, pStarted);
+}
+
 VOID WINAPI skippedSleep(DWORD) {}
 
 } // namespace
@@ -202,12 +266,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
                         reinterpret_cast<void*>(&steeredRegSetValueExW));
     CImportRedirect sleep("kernel32.dll", "Sleep",
                           reinterpret_cast<void*>(&skippedSleep));
+    CImportRedirect token("advapi32.dll", "OpenProcessToken",
+                          reinterpret_cast<void*>(&steeredOpenProcessToken));
+    CImportRedirect start(
+        "advapi32.dll", "CreateProcessWithTokenW",
+        reinterpret_cast<void*>(&notedCreateProcessWithTokenW));
     g_pMoveFileExW = move.original();
     g_pCopyFileW = copy.original();
     g_pRegCreateKeyExW = create.original();
     g_pRegSetValueExW = set.original();
+    g_pOpenProcessToken = token.original();
+    g_pCreateProcessWithTokenW = start.original();
     if (!move.isActive() || !copy.isActive() || !create.isActive() ||
-        !set.isActive() || !sleep.isActive())
+        !set.isActive() || !sleep.isActive() || !token.isActive() ||
+        !start.isActive())
         return 3;
     runPatch(commandLine);
     return 0;

@@ -9,7 +9,7 @@
 //               [--views both|default|64] [--installpath-without-backslash]
 //               [--dlls installed|noversion|newer|payload|none]
 //               [--policy N|none]
-//   machine.exe start PATH
+//   machine.exe start PATH [ARGUMENT]
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -110,10 +110,11 @@ int installProduct(const machine::CArguments& args)
 
 int start(const machine::CArguments& args)
 {
-    if (args.positional().size() != 1)
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.empty() || p.size() > 2)
         return kUsage;
     DWORD dwProcessId = 0;
-    if (!machine::startProgram(args.positional()[0], dwProcessId))
+    if (!machine::startProgram(p[0], p.size() == 2 ? p[1] : L"", dwProcessId))
         return refuse(L"cannot start " + args.positional()[0]);
     machine::printLine(std::to_wstring(dwProcessId));
     return kDone;
@@ -140,15 +141,15 @@ int holdUntilStopped(const CQBNScopedHandle& held, const std::wstring& ready,
     return kDone;
 }
 
-// Another program that has the file open without sharing it, as a virus
-// scanner or a running copy of the product may.
+// Another program that has the file open, sharing it for reading only, as a
+// virus scanner may: nobody can write, move or delete it meanwhile.
 int holdFile(const machine::CArguments& args)
 {
     const std::vector<std::wstring>& p = args.positional();
     if (p.size() != 3)
         return kUsage;
     const CQBNScopedHandle file(
-        CreateFileW(p[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        CreateFileW(p[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return holdUntilStopped(file, p[1], p[2]);
 }

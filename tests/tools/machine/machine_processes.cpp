@@ -28,16 +28,31 @@ std::vector<DWORD> processIds()
     }
 }
 
-bool imagePathOf(DWORD dwProcessId, std::wstring& path)
+CQBNScopedHandle openProcess(DWORD dwProcessId)
 {
-    const CQBNScopedHandle process(OpenProcess(
+    return CQBNScopedHandle(OpenProcess(
         PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwProcessId));
+}
+
+bool modulePathOf(const CQBNScopedHandle& process, HMODULE hModule,
+                  std::wstring& path)
+{
     wchar_t szPath[MAX_PATH + 1] = {};
     if (!process.isValid() ||
-        GetModuleFileNameExW(process.get(), nullptr, szPath, MAX_PATH) == 0)
+        GetModuleFileNameExW(process.get(), hModule, szPath, MAX_PATH) == 0)
         return false;
     path = szPath;
     return true;
+}
+
+bool imagePathOf(DWORD dwProcessId, std::wstring& path)
+{
+    return modulePathOf(openProcess(dwProcessId), nullptr, path);
+}
+
+std::wstring folderOf(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
 std::wstring fileNameOf(const std::wstring& path)
@@ -45,12 +60,34 @@ std::wstring fileNameOf(const std::wstring& path)
     return path.substr(path.find_last_of(L'\\') + 1);
 }
 
+// The libraries in `folder` among the modules of `process`.
+void addLibrariesFrom(const CQBNScopedHandle& process,
+                      const std::wstring& folder,
+                      std::vector<std::wstring>& libraries)
+{
+    HMODULE modules[256] = {};
+    DWORD dwBytes = 0;
+    if (!EnumProcessModules(process.get(), modules, sizeof(modules), &dwBytes))
+        return;
+    for (DWORD dwIndex = 0;
+         dwIndex < dwBytes / sizeof(HMODULE) && dwIndex < ARRAYSIZE(modules);
+         ++dwIndex) {
+        std::wstring path;
+        if (modulePathOf(process, modules[dwIndex], path) &&
+            equalsIgnoringCase(folderOf(path), folder) &&
+            !equalsIgnoringCase(path.substr(path.size() - 4), L".exe"))
+            libraries.push_back(path);
+    }
+}
+
 } // namespace
 
-bool startProgram(const std::wstring& path, DWORD& dwProcessId)
+bool startProgram(const std::wstring& path, const std::wstring& arguments,
+                  DWORD& dwProcessId)
 {
-    std::wstring commandLine = L"\"" + path + L"\"";
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    std::wstring commandLine =
+        L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    const std::wstring folder = folderOf(path);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -59,6 +96,8 @@ bool startProgram(const std::wstring& path, DWORD& dwProcessId)
         return false;
     const CQBNUniqueKernelHandle thread(process.hThread);
     const CQBNUniqueKernelHandle started(process.hProcess);
+    // A windowed program is up once it waits for input, as a user sees it.
+    WaitForInputIdle(started.get(), 10 * 1000);
     dwProcessId = process.dwProcessId;
     return true;
 }
@@ -74,6 +113,19 @@ std::vector<std::wstring> runningImagePaths(const std::wstring& fileName)
     }
     std::sort(paths.begin(), paths.end());
     return paths;
+}
+
+std::vector<std::wstring> librariesLoadedBy(const std::wstring& imagePath)
+{
+    std::vector<std::wstring> libraries;
+    for (DWORD dwProcessId : processIds()) {
+        const CQBNScopedHandle process = openProcess(dwProcessId);
+        std::wstring path;
+        if (modulePathOf(process, nullptr, path) && path == imagePath)
+            addLibrariesFrom(process, folderOf(imagePath), libraries);
+    }
+    std::sort(libraries.begin(), libraries.end());
+    return libraries;
 }
 
 } // namespace machine

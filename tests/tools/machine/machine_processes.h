@@ -10,12 +10,16 @@
 
 namespace machine {
 
-// Starts `path` with no arguments in its own folder; it keeps running after
-// the tool ends.
-bool startProgram(const std::wstring& path, DWORD& dwProcessId);
+// Starts `path` with `arguments` in its own folder and waits until it is
+// ready for input; it keeps running after the tool ends.
+bool startProgram(const std::wstring& path, const std::wstring& arguments,
+                  DWORD& dwProcessId);
 // The image paths, as the processes were started, of every running process
 // whose file name is `fileName` in any letter case; sorted.
 std::vector<std::wstring> runningImagePaths(const std::wstring& fileName);
+// The libraries that the processes started from `imagePath` loaded from
+// its folder; sorted.
+std::vector<std::wstring> librariesLoadedBy(const std::wstring& imagePath);
 
 } // namespace machine
 

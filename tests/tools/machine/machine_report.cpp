@@ -205,13 +205,19 @@ void CMachineReport::printFile(const std::wstring& folder,
         printPatchLog(path);
         return;
     }
+    printLine(fileLine(path, name));
+}
+
+std::wstring CMachineReport::fileLine(const std::wstring& path,
+                                      const std::wstring& name) const
+{
     std::wstring line = L"file " + path;
     if (endsWith(name, L".dll") || endsWith(name, L".dll.bak"))
         line +=
             L": " + fileVersionText(path) + L", " + describeBytes(path, name);
     else if (equalsIgnoringCase(name, kPasswordManager))
         line += L": " + describeBytes(path, name);
-    printLine(line);
+    return line;
 }
 
 // Which build of the stand-ins the file's bytes are; a backup is compared
@@ -276,8 +282,14 @@ void CMachineReport::printPatchLog(const std::wstring& path) const
 
 void CMachineReport::printProcesses() const
 {
-    for (const std::wstring& path : runningImagePaths(kPasswordManager))
+    for (const std::wstring& path : runningImagePaths(kPasswordManager)) {
         printLine(L"process " + path);
+        // What it loaded from its own folder, as the files there are now.
+        for (const std::wstring& library : librariesLoadedBy(path))
+            printLine(L"loaded " +
+                      fileLine(library, library.substr(
+                                            library.find_last_of(L'\\') + 1)));
+    }
 }
 
 } // namespace machine

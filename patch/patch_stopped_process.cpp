@@ -1,0 +1,179 @@
+#include "patch_stopped_process.h"
+
+#include <vector>
+
+#include "patch_paths.h"
+#include "patch_warning.h"
+#include "qbn_system_library.h"
+#include "qbn_windowsprocess.h"
+
+#define PATCH_STOPPED_PROCESS_SOURCE L".\\patch_stopped_process.cpp"
+
+namespace {
+
+const wchar_t kClassName[] = L"CPatchStoppedProcess";
+const wchar_t kUserDesktop[] = L"winsta0\\default";
+const DWORD kReadyWaitMs = 10 * 1000;
+const DWORD kPrimaryTokenAccess = TOKEN_QUERY | TOKEN_DUPLICATE |
+                                  TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
+                                  TOKEN_ADJUST_SESSIONID;
+
+void warn(const wchar_t* szMethod, const wchar_t* szWhat,
+          const CQBNWCharString& imagePath, unsigned long ulLine)
+{
+    logPatchWarning(kClassName, szMethod,
+                    CQBNWCharString(szWhat) + imagePath,
+                    PATCH_STOPPED_PROCESS_SOURCE, ulLine);
+}
+
+// Whether this process's own token holds a privilege (enabled or not).
+bool holdsPrivilege(const wchar_t* szName)
+{
+    LUID luid = {};
+    CQBNScopedHandle token;
+    DWORD dwSize = 0;
+    if (!LookupPrivilegeValueW(nullptr, szName, &luid) ||
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()))
+        return false;
+    GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &dwSize);
+    std::vector<unsigned char> buffer(dwSize == 0 ? 1 : dwSize);
+    if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(),
+                             dwSize, &dwSize))
+        return false;
+    const TOKEN_PRIVILEGES* pPrivileges =
+        reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD dwIndex = 0; dwIndex < pPrivileges->PrivilegeCount; ++dwIndex) {
+        const LUID& held = pPrivileges->Privileges[dwIndex].Luid;
+        if (held.LowPart == luid.LowPart && held.HighPart == luid.HighPart)
+            return true;
+    }
+    return false;
+}
+
+// SYSTEM may start a process with another user's token directly; an
+// administrator asks the secondary logon service to.
+bool canCreateAsUser()
+{
+    if (!holdsPrivilege(SE_ASSIGNPRIMARYTOKEN_NAME) ||
+        !holdsPrivilege(SE_INCREASE_QUOTA_NAME))
+        return false;
+    CQBNWindowsProcess self;
+    return self.setPrivilege(CQBNWCharString(SE_ASSIGNPRIMARYTOKEN_NAME), true,
+                             nullptr) &&
+           self.setPrivilege(CQBNWCharString(SE_INCREASE_QUOTA_NAME), true,
+                             nullptr);
+}
+
+// The user's own environment, from the user's profile: the patch's own
+// names SYSTEM's (or the administrator's) profile and temporary folder.
+// userenv is not one of the libraries Windows always takes from the system
+// folder, so it is loaded from there by full path.
+class CUserEnvironment {
+public:
+    explicit CUserEnvironment(HANDLE hToken) : m_userenv(L"userenv.dll")
+    {
+        typedef BOOL(WINAPI * Create)(void**, HANDLE, BOOL);
+        const Create create =
+            m_userenv.findFunction<Create>("CreateEnvironmentBlock");
+        if (create != nullptr && !create(&m_pBlock, hToken, FALSE))
+            m_pBlock = nullptr;
+    }
+    ~CUserEnvironment()
+    {
+        typedef BOOL(WINAPI * Destroy)(void*);
+        const Destroy destroy =
+            m_userenv.findFunction<Destroy>("DestroyEnvironmentBlock");
+        if (m_pBlock != nullptr && destroy != nullptr)
+            destroy(m_pBlock);
+    }
+    CUserEnvironment(const CUserEnvironment&) = delete;
+    CUserEnvironment& operator=(const CUserEnvironment&) = delete;
+
+    void* get() const { return m_pBlock; }
+
+private:
+    CQBNSystemLibrary m_userenv;
+    void* m_pBlock = nullptr;
+};
+
+CQBNWCharString folderOf(const CQBNWCharString& path)
+{
+    unsigned long ulLastBackslash = 0;
+    CQBNWCharString folder;
+    if (!path.find(CQBNWCharString(L"\\"), 1, pmBackward, ulLastBackslash) ||
+        !path.dropLast(path.getLength() - ulLastBackslash - 1, folder))
+        return CQBNWCharString();
+    return folder;
+}
+
+} // namespace
+
+bool CPatchStoppedProcess::keep(HANDLE hProcess,
+                                const CQBNWCharString& imagePath)
+{
+    m_bStopped = true;
+    m_imagePath = imagePath;
+    CQBNScopedHandle processToken;
+    if (OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
+                         processToken.receive()) &&
+        DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, nullptr,
+                         SecurityImpersonation, TokenPrimary,
+                         m_userToken.receive()))
+        return true;
+    processToken.release();
+    m_userToken.release();
+    warn(L"keep", L"No token of its user, so it will not be started again: ",
+         imagePath, __LINE__);
+    return false;
+}
+
+void CPatchStoppedProcess::forget()
+{
+    m_bStopped = false;
+    m_userToken.reset();
+}
+
+void CPatchStoppedProcess::startAgain()
+{
+    if (!m_bStopped || !m_userToken.isValid())
+        return;
+    m_bStopped = false;
+    const CUserEnvironment environment(m_userToken.get());
+    PROCESS_INFORMATION started = {};
+    if (environment.get() == nullptr ||
+        !startWithToken(environment.get(), started)) {
+        warn(L"startAgain", L"Not started again as its own user: ",
+             m_imagePath, __LINE__);
+        return;
+    }
+    const CQBNScopedHandle thread(started.hThread);
+    const CQBNScopedHandle process(started.hProcess);
+    WaitForInputIdle(process.get(), kReadyWaitMs);
+}
+
+bool CPatchStoppedProcess::startWithToken(void* pEnvironment,
+                                          PROCESS_INFORMATION& started)
+{
+    std::vector<wchar_t> commandLine;
+    const CQBNWCharString quoted =
+        CQBNWCharString(L"\"") + m_imagePath + CQBNWCharString(L"\"");
+    commandLine.assign(quoted.getText(),
+                       quoted.getText() + quoted.getLength() + 1);
+    std::vector<wchar_t> desktop(kUserDesktop,
+                                 kUserDesktop + ARRAYSIZE(kUserDesktop));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktop.data();
+    const CQBNWCharString folder = folderOf(m_imagePath);
+    const DWORD dwFlags = CREATE_UNICODE_ENVIRONMENT;
+    if (canCreateAsUser())
+        return CreateProcessAsUserW(m_userToken.get(), m_imagePath.getText(),
+                                    commandLine.data(), nullptr, nullptr,
+                                    FALSE, dwFlags, pEnvironment,
+                                    folder.getText(), &startup, &started) !=
+               FALSE;
+    return CreateProcessWithTokenW(m_userToken.get(), 0, m_imagePath.getText(),
+                                   commandLine.data(), dwFlags, pEnvironment,
+                                   folder.getText(), &startup,
+                                   &started) != FALSE;
+}
