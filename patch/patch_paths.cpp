@@ -21,9 +21,9 @@ bool getProgramFolder(CQBNWCharString& folder)
             return GetModuleFileNameW(nullptr, szBuffer, dwSize);
         }))
         return false;
-    unsigned long ulLastBackslash = 0;
-    if (program.find(CQBNWCharString(L"\\"), 1, pmBackward, ulLastBackslash))
-        return program.dropLast(program.getLength() - ulLastBackslash, folder);
+    const CQBNWCharString programFolder = folderOf(program);
+    if (programFolder.getLength() != 0)
+        return programFolder.dropLast(1, folder);
     return readPathText(folder, [](wchar_t* szBuffer, DWORD dwSize) {
         return GetCurrentDirectoryW(dwSize, szBuffer);
     });
@@ -37,6 +37,16 @@ bool fullPathOf(const CQBNWCharString& path, CQBNWCharString& full)
 }
 
 } // namespace
+
+CQBNWCharString folderOf(const CQBNWCharString& path)
+{
+    unsigned long ulLastBackslash = 0;
+    CQBNWCharString folder;
+    if (!path.find(CQBNWCharString(L"\\"), 1, pmBackward, ulLastBackslash) ||
+        !path.dropLast(path.getLength() - ulLastBackslash - 1, folder))
+        return CQBNWCharString();
+    return folder;
+}
 
 bool isSameWindowsPath(const CQBNWCharString& first,
                        const CQBNWCharString& second)

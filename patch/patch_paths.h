@@ -29,6 +29,10 @@ int getInstalledFilePath(CQBNWCharString& out, const CQBNWCharString& name);
 bool isSameWindowsPath(const CQBNWCharString& first,
                        const CQBNWCharString& second);
 
+// The folder of a path, with its final backslash; empty for a path that
+// has none.
+CQBNWCharString folderOf(const CQBNWCharString& path);
+
 // The folder and the name with one backslash between them: a folder as
 // stored in the registry may or may not end with one. An empty folder
 // gives the name alone.

@@ -32,9 +32,12 @@ bool holdsPrivilege(const wchar_t* szName)
     LUID luid = {};
     CQBNScopedHandle token;
     DWORD dwSize = 0;
-    if (!LookupPrivilegeValueW(nullptr, szName, &luid) ||
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()))
+    if (!LookupPrivilegeValueW(nullptr, szName, &luid))
         return false;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) {
+        token.release();
+        return false;
+    }
     GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &dwSize);
     std::vector<unsigned char> buffer(dwSize == 0 ? 1 : dwSize);
     if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(),
@@ -96,16 +99,6 @@ private:
     void* m_pBlock = nullptr;
 };
 
-CQBNWCharString folderOf(const CQBNWCharString& path)
-{
-    unsigned long ulLastBackslash = 0;
-    CQBNWCharString folder;
-    if (!path.find(CQBNWCharString(L"\\"), 1, pmBackward, ulLastBackslash) ||
-        !path.dropLast(path.getLength() - ulLastBackslash - 1, folder))
-        return CQBNWCharString();
-    return folder;
-}
-
 } // namespace
 
 bool CPatchStoppedProcess::keep(HANDLE hProcess,
@@ -114,14 +107,17 @@ bool CPatchStoppedProcess::keep(HANDLE hProcess,
     m_bStopped = true;
     m_imagePath = imagePath;
     CQBNScopedHandle processToken;
-    if (OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
-                         processToken.receive()) &&
-        DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, nullptr,
-                         SecurityImpersonation, TokenPrimary,
-                         m_userToken.receive()))
+    // A failed call may leave anything in the handle it was given: that is
+    // forgotten, never closed.
+    if (!OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
+                          processToken.receive()))
+        processToken.release();
+    else if (!DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess,
+                               nullptr, SecurityImpersonation, TokenPrimary,
+                               m_userToken.receive()))
+        m_userToken.release();
+    if (m_userToken.isValid())
         return true;
-    processToken.release();
-    m_userToken.release();
     warn(L"keep", L"No token of its user, so it will not be started again: ",
          imagePath, __LINE__);
     return false;
