@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "patch8104_ids.h"
 #include "patch_files.h"
 #include "patch_messages.h"
 #include "patch_record.h"
+#include "patch_removal.h"
 #include "patch_run_state.h"
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
@@ -17,6 +21,35 @@
 namespace {
 
 const wchar_t* const kSilentSwitches[] = {L"/s", L"/S", L"-s", L"-S"};
+const wchar_t* const kUninstallSwitches[] = {L"/uninstall", L"-uninstall"};
+
+// The arguments as Windows splits a command line: blanks separate them
+// outside quotes, and the quotes themselves are taken off.
+std::vector<std::wstring> argumentsOf(const wchar_t* szCommandLine)
+{
+    std::vector<std::wstring> arguments;
+    std::wstring current;
+    bool bQuoted = false;
+    bool bInArgument = false;
+    for (const wchar_t* pUnit = szCommandLine; pUnit != nullptr && *pUnit != 0;
+         ++pUnit) {
+        if (*pUnit == L'"') {
+            bQuoted = !bQuoted;
+            bInArgument = true;
+        } else if ((*pUnit == L' ' || *pUnit == L'\t') && !bQuoted) {
+            if (bInArgument)
+                arguments.push_back(current);
+            current.clear();
+            bInArgument = false;
+        } else {
+            current += *pUnit;
+            bInArgument = true;
+        }
+    }
+    if (bInArgument)
+        arguments.push_back(current);
+    return arguments;
+}
 
 int osTypeOf(const CQBNWindowsOSInfo& info)
 {
@@ -94,6 +127,18 @@ bool isSilentCommandLine(const CQBNWCharString& commandLine)
     return false;
 }
 
+bool isUninstallCommandLine(const CQBNWCharString& commandLine)
+{
+    for (const std::wstring& argument : argumentsOf(commandLine.getText())) {
+        for (const wchar_t* szSwitch : kUninstallSwitches) {
+            if (CompareStringOrdinal(argument.c_str(), -1, szSwitch, -1,
+                                     TRUE) == CSTR_EQUAL)
+                return true;
+        }
+    }
+    return false;
+}
+
 long productVersionKey(const CQBNWCharString& version)
 {
     unsigned long ulKey = 0;
@@ -152,8 +197,12 @@ void runPatch(const wchar_t* szCommandLine)
         if (readProductFolder(productFolder) &&
             !run.lock.acquire(productFolder, kRunLockWaitMs))
             return stopWith(InstallFailed);
-        if (recoverInterruptedRun(run))
-            checkAndPatch(run);
+        if (recoverInterruptedRun(run)) {
+            if (isUninstallCommandLine(CQBNWCharString(szCommandLine)))
+                runRemoval(run);
+            else
+                checkAndPatch(run);
+        }
         startStoppedProcessAgain(run);
     });
 }

@@ -29,6 +29,11 @@ const long kPatchedVersionKey = 830;
 
 // Whether the command line holds "/s", "/S", "-s" or "-S" anywhere.
 bool isSilentCommandLine(const CQBNWCharString& commandLine);
+// Whether one whole argument of the command line is "/uninstall" or
+// "-uninstall", in any letter case (quotes around it taken off, as
+// Windows splits a command line): the run then removes the patch. A path or
+// an argument that only contains the word does not.
+bool isUninstallCommandLine(const CQBNWCharString& commandLine);
 // The version key of a version text; 0 when the fields do not make a
 // number.
 long productVersionKey(const CQBNWCharString& version);

@@ -3,6 +3,7 @@
 #include "patch_disk_recovery.h"
 #include "patch_paths.h"
 #include "patch_record.h"
+#include "patch_removal_journal.h"
 #include "patch_recovery_evidence.h"
 #include "patch_warning.h"
 #include "qbn_catch.h"
@@ -13,16 +14,6 @@ namespace {
 
 const wchar_t kClassName[] = L"CPatchFileJournal";
 const wchar_t kCommittingLine[] = L"committing";
-
-const HookTarget* findTarget(const std::vector<HookTarget>& targets,
-                             const CQBNWCharString& path)
-{
-    for (const HookTarget& target : targets) {
-        if (isSameWindowsPath(target.path, path))
-            return &target;
-    }
-    return nullptr;
-}
 
 bool isNoted(const std::vector<CPatchReplacedFile>& files,
              const CQBNWCharString& path)
@@ -115,6 +106,8 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
     std::vector<std::wstring> lines;
     if (!m_file.readLines(lines))
         return recoverWithoutLines(ownTargets, beforeMoving);
+    if (CPatchRemovalJournal::isRemovalJournal(lines))
+        return recoverRemoval(lines, ownTargets, beforeMoving);
     std::vector<const HookFile*> files;
     bool bCommitted = false;
     std::wstring refused;
@@ -140,6 +133,22 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
 // A recorded patch was complete; otherwise the libraries are put back from
 // their backups where the disk shows this release half in place. Only a
 // product made whole lets the journal go.
+bool CPatchFileJournal::recoverRemoval(
+    const std::vector<std::wstring>& lines,
+    const std::vector<HookTarget>& ownTargets,
+    const std::function<void()>& beforeMoving)
+{
+    CPatchRemovalJournal removal(m_file.getPath());
+    std::wstring refused;
+    if (removal.recover(lines, ownTargets, beforeMoving, refused))
+        return true;
+    if (!refused.empty())
+        return refuse(L"names what no removal does, or the disk contradicts: ",
+                      refused);
+    m_unrestored = removal.getUnrestored();
+    return false;
+}
+
 bool CPatchFileJournal::recoverWithoutLines(
     const std::vector<HookTarget>& ownTargets,
     const std::function<void()>& beforeMoving)
@@ -191,7 +200,7 @@ bool CPatchFileJournal::applyLine(const std::wstring& line,
     }
     CPatchReplacedFile noted(CQBNWCharString(), false, false);
     if (CPatchReplacedFile::fromNoteLine(line, noted)) {
-        const HookTarget* pTarget = findTarget(ownTargets, noted.getTarget());
+        const HookTarget* pTarget = findOwnTarget(ownTargets, noted.getTarget());
         if (pTarget == nullptr || isNoted(m_replaced, noted.getTarget()))
             return false;
         m_replaced.push_back(noted);

@@ -78,6 +78,9 @@ private:
     // release's bytes. Empty when there is none.
     std::wstring contradictedLine(const std::vector<const HookFile*>& files,
                                   bool bRecorded) const;
+    bool recoverRemoval(const std::vector<std::wstring>& lines,
+                        const std::vector<HookTarget>& ownTargets,
+                        const std::function<void()>& beforeMoving);
     bool recoverWithoutLines(const std::vector<HookTarget>& ownTargets,
                              const std::function<void()>& beforeMoving);
     // Nothing is moved: the journal stays, named by getUnrestored, and the

@@ -19,6 +19,7 @@ namespace {
 const wchar_t kProductProcess[] = L"password_manager.exe";
 const DWORD kPauseAfterTerminationMs = 5000;
 
+
 const wchar_t kPatchDescription[] =
     L"Resolve the problem that Password Manager cause that text can not be "
     L"highlighted by cursor in Office 2007.";
@@ -40,12 +41,6 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
     return true;
 }
 
-void stopProductProcess(PatchRun& run)
-{
-    if (terminateProductProcess(CQBNWCharString(kProductProcess),
-                                run.stoppedProcess))
-        Sleep(kPauseAfterTerminationMs);
-}
 
 // All libraries of the set or none: the first failed step puts back every
 // library replaced so far.
@@ -126,7 +121,7 @@ void applyPatch(int platform, PatchRun& run)
             !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
             !checkReplaceableNames(libraries, productFolder))
             return;
-        stopProductProcess(run);
+        stopPasswordManager(run);
         CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
         if (replaceHookFiles(libraries, journal))
             recordAndOfferRestart(platform, journal, run);
@@ -142,6 +137,13 @@ int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal)
             reportFailedUpdate(library.target);
         return replaced;
     });
+}
+
+void stopPasswordManager(PatchRun& run)
+{
+    if (terminateProductProcess(CQBNWCharString(kProductProcess),
+                                run.stoppedProcess))
+        Sleep(kPauseAfterTerminationMs);
 }
 
 bool isRestartChosen()
@@ -182,7 +184,7 @@ bool recoverInterruptedRun(PatchRun& run)
             // is stopped, as politely as for the patch, before any moves.
             CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
             if (journal.recover(ownTargets,
-                                [&]() { stopProductProcess(run); }))
+                                [&]() { stopPasswordManager(run); }))
                 return true;
             unrestored = journal.getUnrestored();
             return false;

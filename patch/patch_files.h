@@ -23,6 +23,9 @@ void applyPatch(int platform, PatchRun& run);
 // in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
 int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal);
+// Stops the password manager as politely as it allows, keeping what
+// starting it again takes, and pauses while it lets go of its files.
+void stopPasswordManager(PatchRun& run);
 // Asks whether to restart now; 1 when the answer was not Yes, otherwise
 // whether the restart could be started. The question and the restart are
 // also there on their own.

@@ -1,5 +1,7 @@
 #include "patch_hook_files.h"
 
+#include "patch_paths.h"
+
 namespace {
 
 const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";
@@ -49,4 +51,23 @@ void listReplacedFiles(int platform, CQBNWCharStringList& names)
         names.add(CQBNWCharString(kWindowsHook64), 0);
         names.add(CQBNWCharString(kKeyboardHook64), 0);
     }
+}
+
+const HookTarget* findOwnTarget(const std::vector<HookTarget>& targets,
+                                const CQBNWCharString& path)
+{
+    for (const HookTarget& target : targets) {
+        if (isSameWindowsPath(target.path, path))
+            return &target;
+    }
+    return nullptr;
+}
+
+const HookFile* findHookFile(const CQBNWCharString& name)
+{
+    for (const HookFile& file : kFilesOf64BitWindows) {
+        if (name == CQBNWCharString(file.szName))
+            return &file;
+    }
+    return nullptr;
 }

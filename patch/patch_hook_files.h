@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "qbn_dbllist.h"
 #include "qbn_wchar_string.h"
 
@@ -36,6 +38,13 @@ struct HookTarget {
     const HookFile* pFile = nullptr;
     CQBNWCharString path;
 };
+
+// The target among `targets` that `path` names as Windows compares paths;
+// null for any other path.
+const HookTarget* findOwnTarget(const std::vector<HookTarget>& targets,
+                                const CQBNWCharString& path);
+// The library of that name, null for any other.
+const HookFile* findHookFile(const CQBNWCharString& name);
 
 // Every library the patch may move on any platform (the 64-bit set holds
 // the 32-bit one): what a journal of an earlier run may name.

@@ -76,6 +76,31 @@ int writePatchRecord(const CQBNWCharString& description,
     return 0;
 }
 
+bool forgetPatch()
+{
+    return qbnGuard(false, esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString path;
+        if (!getPatchRecordKeyPath(path))
+            return false;
+        const LSTATUS status =
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.getText());
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    });
+}
+
+bool readUpdatedFiles(CQBNWCharStringList& names)
+{
+    return qbnGuard(false, esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
+        CQBNWCharString path;
+        if (!getPatchRecordKeyPath(path))
+            return false;
+        CQBNRegistryMultiString value(HKEY_LOCAL_MACHINE, path,
+                                      CQBNWCharString(L"updated"), kQbnKeyRead,
+                                      false, 0);
+        return value.getValue(names, false);
+    });
+}
+
 void appendPatchLog(const CQBNWCharString& entry)
 {
     qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {

@@ -14,6 +14,12 @@ int isPatchInstalled();
 int writePatchRecord(const CQBNWCharString& description,
                      const CQBNWCharStringList& fileList);
 
+// Forgets the patch: the record key goes. True when it is gone.
+bool forgetPatch();
+// The names the record's "updated" value lists; false when it cannot be
+// read.
+bool readUpdatedFiles(CQBNWCharStringList& names);
+
 // Appends `entry` and its terminating 0 to the patch log; a new log starts
 // with the byte-order mark. A log that cannot be opened drops the entry.
 void appendPatchLog(const CQBNWCharString& entry);

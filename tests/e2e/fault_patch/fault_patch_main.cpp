@@ -4,8 +4,8 @@
 // program has no such switch; this one is never shipped.
 //
 //   PATCH8104_FAULT=<call>:<n>:<action>[,<call>:<n>:<action>...]
-//     call    MoveFileExW, CopyFileW, RegCreateKeyExW, RegSetValueExW or
-//             OpenProcessToken
+//     call    MoveFileExW, CopyFileW, DeleteFileW, RegCreateKeyExW,
+//             RegSetValueExW, RegDeleteKeyW or OpenProcessToken
 //     n       which call of the run (1 = the first)
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
 //                                      a power cut ends it) around the call
@@ -189,6 +189,24 @@ LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
     });
 }
 
+void* g_pDeleteFileW = nullptr;
+void* g_pRegDeleteKeyW = nullptr;
+
+BOOL WINAPI steeredDeleteFileW(LPCWSTR szPath)
+{
+    return steer<BOOL>(actionFor("DeleteFileW"), [&]() {
+        return reinterpret_cast<decltype(&DeleteFileW)>(g_pDeleteFileW)(szPath);
+    });
+}
+
+LSTATUS WINAPI steeredRegDeleteKeyW(HKEY hKey, LPCWSTR szSubKey)
+{
+    return steer<LSTATUS>(actionFor("RegDeleteKeyW"), [&]() {
+        return reinterpret_cast<decltype(&RegDeleteKeyW)>(g_pRegDeleteKeyW)(
+            hKey, szSubKey);
+    });
+}
+
 void* g_pOpenProcessToken = nullptr;
 void* g_pCreateProcessWithTokenW = nullptr;
 
@@ -266,6 +284,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
                         reinterpret_cast<void*>(&steeredRegSetValueExW));
     CImportRedirect sleep("kernel32.dll", "Sleep",
                           reinterpret_cast<void*>(&skippedSleep));
+    CImportRedirect remove("kernel32.dll", "DeleteFileW",
+                           reinterpret_cast<void*>(&steeredDeleteFileW));
+    CImportRedirect forget("advapi32.dll", "RegDeleteKeyW",
+                           reinterpret_cast<void*>(&steeredRegDeleteKeyW));
     CImportRedirect token("advapi32.dll", "OpenProcessToken",
                           reinterpret_cast<void*>(&steeredOpenProcessToken));
     CImportRedirect start(
@@ -276,10 +298,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     g_pRegCreateKeyExW = create.original();
     g_pRegSetValueExW = set.original();
     g_pOpenProcessToken = token.original();
+    g_pDeleteFileW = remove.original();
+    g_pRegDeleteKeyW = forget.original();
     g_pCreateProcessWithTokenW = start.original();
     if (!move.isActive() || !copy.isActive() || !create.isActive() ||
         !set.isActive() || !sleep.isActive() || !token.isActive() ||
-        !start.isActive())
+        !start.isActive() || !remove.isActive() || !forget.isActive())
         return 3;
     runPatch(commandLine);
     return 0;

@@ -1,0 +1,119 @@
+# Taking the patch back: patch8104.exe /uninstall after an install, the
+# refusals before anything changes, and removals killed at each step.
+
+# expect_original ARCH: the product as installed: every library original,
+# no backup or aside copy, no journal, no record.
+expect_original() {
+  if [[ $1 == win64 ]]; then
+    expect_untouched64
+  else
+    expect_report_lines libraries32 "$MACHINE_PRODUCT_DIR" installed
+    expect_report_lacks ".bak"
+  fi
+  expect_report_lacks ".removed" "$JOURNAL_NAME"
+  expect_no_record
+}
+
+# Installed, then removed: the originals back byte for byte, nothing of the
+# patch left, the password manager back with the originals; then installed
+# again.
+scenario_removal() {
+  local arch mode dir
+  while read -r arch mode; do
+    step "$arch: installed, then removed ($mode)"
+    installed_machine "$arch"
+    dir=$MACHINE_PRODUCT_DIR
+    machine_run_patch /S
+    if [[ $mode == silent ]]; then
+      machine_run_patch /uninstall /S
+      expect_boxes
+    else
+      machine_run_patch --answer $NO -UNINSTALL
+      expect_boxes "$(box en 1190 $NO)"
+    fi
+    expect_original "$arch"
+    expect_password_manager_restarted installed 2
+    expect_patch_log "${dir}patchlog8104.txt" \
+      "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1160 $NO)" \
+      "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1190 $NO)"
+    step "$arch: installed again"
+    machine_run_patch /S
+    expect_patched_whole "$arch"
+    machine_dispose
+  done <<<"win64 interactive
+win32 silent"
+}
+
+# Nothing changes when the patch is not installed (1195), when the product
+# replaced one of its libraries since (1130, naming it), or when a backup is
+# missing (1200, naming it).
+scenario_removal_refused() {
+  installed_machine win64
+  local dir=$MACHINE_PRODUCT_DIR unix keyboard refusals=()
+  unix=$(machine_unix_path "$dir")
+  keyboard=${dir}qbnpwm_keyboard_hook.dll
+  step "not installed"
+  machine_run_patch --answer $OK /uninstall
+  expect_boxes "$(box en 1195 $OK)"
+  expect_untouched64
+  machine_run_patch /S
+  step "the product replaced a library since"
+  cp "$unix/qbnpwm_keyboard_hook.dll" "$MACHINE_DIR/.machine/keyboard"
+  cp "$MACHINE_BUILD/standins/newer/qbnpwm_keyboard_hook.dll" "$unix/"
+  machine_run_patch --answer $OK /uninstall
+  expect_boxes "$(box en 1130 $OK)"
+  expect_report_has "$(library "$dir" qbnpwm_keyboard_hook.dll newer)"
+  cp "$MACHINE_DIR/.machine/keyboard" "$unix/qbnpwm_keyboard_hook.dll"
+  step "a backup is missing"
+  mv "$unix/qbnpwm_windows_hook.dll.bak" "$MACHINE_DIR/.machine/"
+  machine_run_patch --answer $OK /uninstall
+  expect_boxes "$(box en 1200 $OK)"
+  mv "$MACHINE_DIR/.machine/qbnpwm_windows_hook.dll.bak" "$unix/"
+  machine_report >"$MACHINE_RUN_DIR/report.txt"
+  expect_patched_whole win64
+  expect_password_manager_running
+  expect_patch_log "${dir}patchlog8104.txt" "$(entry en 1195 $OK)" \
+    "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1160 $NO)" \
+    "$(entry en 1130 $OK)" "$(line en 1121 "$keyboard")" \
+    "$(entry en 1200 $OK)" "$(line en 1121 "${dir}qbnpwm_windows_hook.dll.bak")"
+}
+
+# A removal killed at each step (each library moved aside, each backup
+# back, the record forgotten, an aside copy deleted), then a run: a removal
+# mends and removes, an install finds the patch whole or patches again.
+# removal_killed FAULT NEXT...: one row each.
+removal_killed() {
+  local fault next
+  for row in "$@"; do
+    read -r fault next <<<"$row"
+    step "removal broken at $fault, then: $next"
+    installed_machine win64
+    machine_run_patch /S
+    copy_fault_package
+    PATCH8104_FAULT=$fault machine_run_patch /uninstall /S
+    expect_exit_code 9
+    machine_copy_package
+    machine_start_password_manager
+    if [[ $next == removal ]]; then
+      machine_run_patch /uninstall /S
+      expect_original win64
+    else
+      machine_run_patch /S
+      expect_patched_whole win64
+    fi
+    expect_password_manager_running
+    machine_dispose
+  done
+}
+
+scenario_removal_killed_first_half() {
+  removal_killed "MoveFileExW:1:kill-after removal" "MoveFileExW:2:kill-after removal" \
+    "MoveFileExW:3:kill-after install" "MoveFileExW:4:kill-after removal" \
+    "RegDeleteKeyW:1:kill-after install"
+}
+
+scenario_removal_killed_second_half() {
+  removal_killed "MoveFileExW:5:kill-after removal" "MoveFileExW:6:kill-after removal" \
+    "MoveFileExW:7:kill-after removal" "MoveFileExW:8:kill-after install" \
+    "DeleteFileW:2:kill-after removal"
+}
