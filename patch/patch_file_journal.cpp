@@ -1,9 +1,11 @@
 #include "patch_file_journal.h"
 
 #include "patch_disk_recovery.h"
+#include "patch_file_bytes.h"
 #include "patch_paths.h"
 #include "patch_record.h"
 #include "patch_removal_journal.h"
+#include "patch_uninstall_entry.h"
 #include "patch_recovery_evidence.h"
 #include "patch_warning.h"
 #include "qbn_catch.h"
@@ -83,7 +85,9 @@ bool CPatchFileJournal::rollBack()
                 bAll = false;
                 m_unrestored = it->getTarget();
             }
-            return bAll && m_file.remove();
+            // Never an entry without the patch: it goes with the files.
+            return bAll && deleteUninstallEntry(productFolder()) &&
+                   m_file.remove();
         });
     if (!bAllRestored && m_unrestored.getLength() == 0)
         m_unrestored = m_file.getPath();
@@ -122,7 +126,7 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
         return refuse(L"is contradicted by the disk at: ", contradicted);
     if (bRecorded) {
         finish();
-        return true;
+        return ensureUninstallEntry();
     }
     if (beforeMoving && !m_replaced.empty())
         beforeMoving();
@@ -164,6 +168,20 @@ bool CPatchFileJournal::recoverWithoutLines(
         return refuse(L"cannot be read, and the disk cannot be made whole: ",
                       std::wstring());
     return true;
+}
+
+CQBNWCharString CPatchFileJournal::productFolder() const
+{
+    return folderOf(m_file.getPath());
+}
+
+// A recorded patch has its entry: a run killed between the two is brought
+// forward. A patch from before the entry existed has no copy to point it
+// at, and stays without one.
+bool CPatchFileJournal::ensureUninstallEntry()
+{
+    const CQBNWCharString folder = productFolder();
+    return !fileExists(programCopyPath(folder)) || writeUninstallEntry(folder);
 }
 
 bool CPatchFileJournal::load(const std::vector<std::wstring>& lines,

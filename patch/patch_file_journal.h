@@ -78,6 +78,9 @@ private:
     // release's bytes. Empty when there is none.
     std::wstring contradictedLine(const std::vector<const HookFile*>& files,
                                   bool bRecorded) const;
+    // The journal lies in the product's folder.
+    CQBNWCharString productFolder() const;
+    bool ensureUninstallEntry();
     bool recoverRemoval(const std::vector<std::wstring>& lines,
                         const std::vector<HookTarget>& ownTargets,
                         const std::function<void()>& beforeMoving);

@@ -8,6 +8,7 @@
 #include "patch_process.h"
 #include "patch_record.h"
 #include "patch_target_folder.h"
+#include "patch_uninstall_entry.h"
 #include "qbn_catch.h"
 #include "qbn_dbllist.h"
 #include "qbn_win_reboot.h"
@@ -42,9 +43,30 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
 }
 
 
-// All libraries of the set or none: the first failed step puts back every
-// library replaced so far.
+// The copy of this program that the Installed Updates entry runs, placed
+// and verified like a library.
+bool placeProgramCopy(const CQBNWCharString& productFolder,
+                      CPatchFileJournal& journal)
+{
+    PreparedLibrary copy;
+    copy.pFile = &programCopyFile();
+    copy.target = programCopyPath(productFolder);
+    if (!readPathText(copy.source, [](wchar_t* szBuffer, DWORD dwSize) {
+            return GetModuleFileNameW(nullptr, szBuffer, dwSize);
+        }) ||
+        !readFileBytes(copy.source, copy.bytes) ||
+        !makeProgramCopyFolder(productFolder)) {
+        reportFailedUpdate(copy.target);
+        return false;
+    }
+    return replaceFile(copy, journal) != 0;
+}
+
+// All libraries of the set, the program copy and the Installed Updates
+// entry, or none: the first failed step puts back everything replaced so
+// far, and the entry goes with it.
 bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
+                      const CQBNWCharString& productFolder,
                       CPatchFileJournal& journal)
 {
     for (const PreparedLibrary& library : libraries) {
@@ -53,9 +75,13 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
             return false;
         }
     }
-    if (journal.markCommitting())
+    if (!placeProgramCopy(productFolder, journal)) {
+        journal.rollBack();
+        return false;
+    }
+    if (journal.markCommitting() && writeUninstallEntry(productFolder))
         return true;
-    reportFailedUpdate(libraries.back().target);
+    reportFailedUpdate(programCopyPath(productFolder));
     journal.rollBack();
     return false;
 }
@@ -123,7 +149,7 @@ void applyPatch(int platform, PatchRun& run)
             return;
         stopPasswordManager(run);
         CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
-        if (replaceHookFiles(libraries, journal))
+        if (replaceHookFiles(libraries, productFolder, journal))
             recordAndOfferRestart(platform, journal, run);
     });
 }
@@ -180,6 +206,8 @@ bool recoverInterruptedRun(PatchRun& run)
             if (!locateTargets(everyHookFile(), ownTargets, productFolder,
                                unusable))
                 return true;
+            ownTargets.push_back(
+                {&programCopyFile(), programCopyPath(productFolder)});
             // A password manager that may have loaded a half-new library
             // is stopped, as politely as for the patch, before any moves.
             CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));

@@ -52,7 +52,10 @@ bool sectionsLieInside(const CImageBytes& image, unsigned long ulFirstSection,
 
 } // namespace
 
-bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine)
+namespace {
+
+bool isWholeImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine,
+                  bool bLibrary)
 {
     const CImageBytes image(bytes);
     IMAGE_DOS_HEADER dos = {};
@@ -67,11 +70,23 @@ bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine)
     const unsigned long ulOptional = ulFileHeader + sizeof(file);
     if (!image.read(ulNt, dwSignature) || dwSignature != IMAGE_NT_SIGNATURE ||
         !image.read(ulFileHeader, file) || file.Machine != wMachine ||
-        (file.Characteristics & IMAGE_FILE_DLL) == 0 ||
+        ((file.Characteristics & IMAGE_FILE_DLL) != 0) != bLibrary ||
         !image.read(ulOptional, wMagic) ||
         wMagic != optionalHeaderMagicFor(wMachine))
         return false;
     return file.NumberOfSections != 0 &&
            sectionsLieInside(image, ulOptional + file.SizeOfOptionalHeader,
                              file.NumberOfSections);
+}
+
+} // namespace
+
+bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine)
+{
+    return isWholeImage(bytes, wMachine, true);
+}
+
+bool isWholeProgramImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine)
+{
+    return isWholeImage(bytes, wMachine, false);
 }

@@ -14,5 +14,7 @@
 // or IMAGE_FILE_MACHINE_AMD64) whose headers and every section's data lie
 // inside the file.
 bool isWholeLibraryImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine);
+// The same for a program (an image that is not a DLL).
+bool isWholeProgramImage(const CQBNBuffer<unsigned char>& bytes, WORD wMachine);
 
 #endif

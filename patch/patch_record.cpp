@@ -6,6 +6,8 @@
 #include "patch_messages.h"
 #include "patch_paths.h"
 #include "patch_run_state.h"
+#include "patch_target_folder.h"
+#include "patch_uninstall_entry.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
 #include "qbn_registry_key.h"
@@ -80,11 +82,13 @@ bool forgetPatch()
 {
     return qbnGuard(false, esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
         CQBNWCharString path;
-        if (!getPatchRecordKeyPath(path))
+        CQBNWCharString productFolder;
+        if (!getPatchRecordKeyPath(path) || !readProductFolder(productFolder))
             return false;
         const LSTATUS status =
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.getText());
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
+               deleteUninstallEntry(productFolder);
     });
 }
 

@@ -14,7 +14,9 @@ int isPatchInstalled();
 int writePatchRecord(const CQBNWCharString& description,
                      const CQBNWCharStringList& fileList);
 
-// Forgets the patch: the record key goes. True when it is gone.
+// Forgets the patch: the record key, the Installed Updates entry and the
+// program copy go. True when they are gone (or the copy is to go when
+// Windows next starts).
 bool forgetPatch();
 // The names the record's "updated" value lists; false when it cannot be
 // read.

@@ -3,6 +3,7 @@
 #include "patch_file_bytes.h"
 #include "patch_image_check.h"
 #include "patch_payload_digest.h"
+#include "patch_uninstall_entry.h"
 #include "qbn_buffer.h"
 
 bool holdsReleaseLibrary(const CQBNWCharString& path, const HookFile& file)
@@ -18,9 +19,15 @@ bool isDisposableLibrary(const CQBNWCharString& path, const HookFile& file)
     if (kind == pkMissing)
         return true;
     CQBNBuffer<unsigned char> bytes;
-    return kind == pkFile && readFileBytes(path, bytes) &&
-           (bytes.getNumElems() == 0 ||
-            matchesShippedDigest(CQBNWCharString(file.szName), bytes));
+    if (kind != pkFile || !readFileBytes(path, bytes))
+        return false;
+    // The program ships no digest of itself: its copy is judged by its
+    // form, in a folder only administrators write.
+    if (isProgramCopy(file))
+        return bytes.getNumElems() == 0 ||
+               isWholeProgramImage(bytes, file.wMachine);
+    return bytes.getNumElems() == 0 ||
+           matchesShippedDigest(CQBNWCharString(file.szName), bytes);
 }
 
 bool holdsWholeLibraryFor(const CQBNWCharString& path, const HookFile& file)
