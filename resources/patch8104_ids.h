@@ -13,6 +13,9 @@
 #define IDS_PATCH_COMPLETED 1160
 #define IDS_ALREADY_INSTALLED 1170
 #define IDS_PRODUCT_NOT_INSTALLED 1180
+// What a removal run (/uninstall) ends with.
+#define IDS_PATCH_REMOVED 1190
+#define IDS_PATCH_NOT_INSTALLED 1195
 #define IDS_INSTALL_FAILED 1200
 
 #endif
