@@ -33,6 +33,7 @@ const std::set<UINT> kMessages = {
     IDS_WRONG_OPERATING_SYSTEM, IDS_WRONG_PRODUCT_VERSION,
     IDS_PRODUCT_CAPTION,        IDS_PATCH_COMPLETED,
     IDS_ALREADY_INSTALLED,      IDS_PRODUCT_NOT_INSTALLED,
+    IDS_PATCH_REMOVED,          IDS_PATCH_NOT_INSTALLED,
     IDS_INSTALL_FAILED};
 const std::set<UINT> kLogLines = {IDS_UPDATE_FILE_FAILED,
                                   IDS_PROCESS_WILL_BE_TERMINATED};
@@ -156,7 +157,7 @@ TEST(PatchStrings, EveryLanguageHasTheMessagesAndOnlyTwoTheLogLines)
         entries += language.second.size();
     }
     EXPECT_EQ(kLanguages, languages);
-    EXPECT_EQ(116u, entries);
+    EXPECT_EQ(148u, entries);
 }
 
 // English whole, and the languages the scenarios run in, each as a whole:
