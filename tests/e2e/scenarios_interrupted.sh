@@ -6,20 +6,24 @@
 # .bak holding the installed bytes and the record written, no journal and
 # no kept-aside backup left, the log telling what happened.
 
-# The steps of each platform's set, in the order the run takes them:
-# each library moved to .bak, each copy under way with the new file still
-# empty, each copy done, everything copied but no record yet, the record
-# written.
+# The steps of each platform's set, in the order the run takes them: each
+# library moved to .bak, each copy (the libraries', then the program's for
+# the Installed Updates entry) under way with the new file still empty, each
+# copy done, everything copied but no entry yet, the entry half written,
+# the record written.
+readonly RECORD_WRITTEN=RegSetValueExW:14:kill-after
 kill_points() {
-  local count=$1 call action n
+  local count=$1 call action n last
   for call in MoveFileExW:kill-after CopyFileW:kill-empty CopyFileW:kill-after; do
-    action=${call#*:}
-    for ((n = 1; n <= count; n++)); do
+    action=${call#*:} last=$count
+    [[ $call == MoveFileExW:* ]] || last=$((count + 1))
+    for ((n = 1; n <= last; n++)); do
       echo "${call%%:*}:$n:$action"
     done
   done
   echo RegCreateKeyExW:1:kill-before
-  echo RegSetValueExW:2:kill-after
+  echo RegSetValueExW:3:kill-after
+  echo "$RECORD_WRITTEN"
 }
 
 # The package with the test build in the program's place.
@@ -83,11 +87,11 @@ interrupted() {
   # before it moves a library (not after a kill once recorded: no move).
   machine_start_password_manager
   local stops=("$(line en 1122 "${dir}password_manager.exe")")
-  [[ $fault == RegSetValueExW:* ]] || stops+=("${stops[0]}")
+  [[ $fault == "$RECORD_WRITTEN" ]] || stops+=("${stops[0]}")
   machine_copy_package
   # A kill after the record leaves a complete patch: the next run finds it.
   local answer=$NO id=1160
-  [[ $fault == RegSetValueExW:* ]] && answer=$OK id=1170
+  [[ $fault == "$RECORD_WRITTEN" ]] && answer=$OK id=1170
   if [[ $recovery == interactive ]]; then
     machine_run_patch --answer "$answer"
     expect_boxes "$(box en "$id" "$answer")"

@@ -44,6 +44,22 @@ scenario_removal() {
 win32 silent"
 }
 
+# Installed Updates: Wine's own list shows the entry after an install, and
+# its quiet uninstall command (the program copy, running) removes the patch.
+scenario_removal_from_installed_updates() {
+  installed_machine win64
+  machine_run_patch /S
+  local listed='Patch 8104 for Vaultrion - Password Manager' quiet
+  expect_eq "listed" 1 "$(wine uninstaller --list </dev/null 2>/dev/null | grep -c "$listed")"
+  quiet=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vaultrion_Patch8104' \
+    /v QuietUninstallString /reg:32 </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+  step "running $quiet"
+  eval "wine $quiet" </dev/null >/dev/null 2>&1
+  machine_report >"$MACHINE_RUN_DIR/report.txt"
+  expect_original win64
+  expect_eq "listed" 0 "$(wine uninstaller --list </dev/null 2>/dev/null | grep -c "$listed")"
+}
+
 # Nothing changes when the patch is not installed (1195), when the product
 # replaced one of its libraries since (1130, naming it), or when a backup is
 # missing (1200, naming it).

@@ -77,6 +77,7 @@ expect_report_lines() {
 # The patch record as a run that replaced the libraries of 64-bit (four) or
 # 32-bit (two) Windows leaves it, in the view a 32-bit program sees.
 expect_record64() {
+  expect_uninstall_entry
   expect_report_has "patch record: present" \
     "patch record in 64-bit view: absent" \
     "patch record description: $RECORD_DESCRIPTION" \
@@ -84,13 +85,31 @@ expect_record64() {
 }
 
 expect_record32() {
+  expect_uninstall_entry
   expect_report_has "patch record: present" \
     "patch record description: $RECORD_DESCRIPTION" \
     "patch record updated: qbnpwm_windows_hook.dll | qbnpwm_keyboard_hook.dll"
 }
 
 expect_no_record() {
-  expect_report_has "patch record: absent"
+  expect_report_has "patch record: absent" "uninstall entry: absent"
+  expect_that "the program copy is gone or to go at the next start" program_copy_gone
+}
+
+# The program copy's folder is gone, or (when the copy was the program
+# running) to be deleted when Windows next starts.
+program_copy_gone() {
+  [[ ! -e $(machine_unix_path "${MACHINE_PRODUCT_DIR}Patch8104") ]] ||
+    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+      /v PendingFileRenameOperations </dev/null 2>/dev/null |
+    grep -Fqi 'Patch8104\patch8104.exe'
+}
+
+# The Installed Updates entry of an install, and the program copy it runs.
+expect_uninstall_entry() {
+  local copy=${MACHINE_PRODUCT_DIR}Patch8104\\patch8104.exe
+  expect_report_has "uninstall entry: DisplayName=Patch 8104 for Vaultrion - Password Manager ParentDisplayName=Vaultrion - Password Manager QuietUninstallString=\"$copy\" /uninstall /S"
+  expect_that "the program copy is there" test -f "$(machine_unix_path "$copy")"
 }
 
 # Nothing of the product changed: every library as installed, no backup.

@@ -108,6 +108,7 @@ void CMachineReport::print() const
         printProductKey(kView32, L"");
     }
     printPatchRecord();
+    printUninstallEntry();
     for (const std::wstring& folder : folders())
         printFolder(folder);
     printProcesses();
@@ -135,6 +136,23 @@ void CMachineReport::printProductKey(REGSAM view,
                  : L"(absent)");
     }
     printLine(line);
+}
+
+// The patch under Installed Updates, and whether the program copy its
+// command runs is there.
+void CMachineReport::printUninstallEntry() const
+{
+    const std::wstring key =
+        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+        L"Vaultrion_Patch8104";
+    std::wstring line = L"uninstall entry:";
+    for (const wchar_t* szName :
+         {L"DisplayName", L"ParentDisplayName", L"QuietUninstallString"}) {
+        std::wstring value;
+        if (readString(HKEY_LOCAL_MACHINE, key, kView32, szName, value))
+            line += L" " + std::wstring(szName) + L"=" + escaped(value);
+    }
+    printLine(line == L"uninstall entry:" ? L"uninstall entry: absent" : line);
 }
 
 // Where a 32-bit program records it by default; on 64-bit Windows the

@@ -27,6 +27,7 @@ private:
     void printPatchRecord() const;
     void printFolder(const std::wstring& folder) const;
     void printFile(const std::wstring& folder, const std::wstring& name) const;
+    void printUninstallEntry() const;
     std::wstring fileLine(const std::wstring& path,
                           const std::wstring& name) const;
     void printPatchLog(const std::wstring& path) const;
