@@ -6,11 +6,25 @@
 #include "patch_uninstall_entry.h"
 #include "qbn_buffer.h"
 
+namespace {
+
+// The program ships no digest of itself: its copy is judged by its form,
+// in a folder only administrators write.
+bool isReleaseBytes(const CQBNBuffer<unsigned char>& bytes,
+                    const HookFile& file)
+{
+    if (isProgramCopy(file))
+        return isWholeProgramImage(bytes, file.wMachine);
+    return matchesShippedDigest(CQBNWCharString(file.szName), bytes);
+}
+
+} // namespace
+
 bool holdsReleaseLibrary(const CQBNWCharString& path, const HookFile& file)
 {
     CQBNBuffer<unsigned char> bytes;
     return pathKindOf(path) == pkFile && readFileBytes(path, bytes) &&
-           matchesShippedDigest(CQBNWCharString(file.szName), bytes);
+           isReleaseBytes(bytes, file);
 }
 
 bool isDisposableLibrary(const CQBNWCharString& path, const HookFile& file)
@@ -19,15 +33,8 @@ bool isDisposableLibrary(const CQBNWCharString& path, const HookFile& file)
     if (kind == pkMissing)
         return true;
     CQBNBuffer<unsigned char> bytes;
-    if (kind != pkFile || !readFileBytes(path, bytes))
-        return false;
-    // The program ships no digest of itself: its copy is judged by its
-    // form, in a folder only administrators write.
-    if (isProgramCopy(file))
-        return bytes.getNumElems() == 0 ||
-               isWholeProgramImage(bytes, file.wMachine);
-    return bytes.getNumElems() == 0 ||
-           matchesShippedDigest(CQBNWCharString(file.szName), bytes);
+    return kind == pkFile && readFileBytes(path, bytes) &&
+           (bytes.getNumElems() == 0 || isReleaseBytes(bytes, file));
 }
 
 bool holdsWholeLibraryFor(const CQBNWCharString& path, const HookFile& file)
