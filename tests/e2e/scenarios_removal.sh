@@ -16,14 +16,19 @@ expect_original() {
 
 # Installed, then removed: the originals back byte for byte, nothing of the
 # patch left, the password manager back with the originals; then installed
-# again.
+# again. An install from before the Installed Updates entry (record only)
+# is removed the same way.
 scenario_removal() {
-  local arch mode dir
-  while read -r arch mode; do
-    step "$arch: installed, then removed ($mode)"
+  local arch mode before dir
+  while read -r arch mode before; do
+    step "$arch: installed${before:+ (record only)}, then removed ($mode)"
     installed_machine "$arch"
     dir=$MACHINE_PRODUCT_DIR
     machine_run_patch /S
+    if [[ -n $before ]]; then
+      machine_reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vaultrion_Patch8104' /f /reg:32
+      rm -r "$(machine_unix_path "${dir}Patch8104")"
+    fi
     if [[ $mode == silent ]]; then
       machine_run_patch /uninstall /S
       expect_boxes
@@ -41,7 +46,7 @@ scenario_removal() {
     expect_patched_whole "$arch"
     machine_dispose
   done <<<"win64 interactive
-win32 silent"
+win32 silent record-only"
 }
 
 # Installed Updates: Wine's own list shows the entry after an install, and
