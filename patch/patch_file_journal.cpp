@@ -17,16 +17,6 @@ namespace {
 const wchar_t kClassName[] = L"CPatchFileJournal";
 const wchar_t kCommittingLine[] = L"committing";
 
-bool isNoted(const std::vector<CPatchReplacedFile>& files,
-             const CQBNWCharString& path)
-{
-    for (const CPatchReplacedFile& file : files) {
-        if (isSameWindowsPath(file.getTarget(), path))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 CPatchFileJournal::CPatchFileJournal(const CQBNWCharString& journalPath)
@@ -219,7 +209,7 @@ bool CPatchFileJournal::applyLine(const std::wstring& line,
     CPatchReplacedFile noted(CQBNWCharString(), false, false);
     if (CPatchReplacedFile::fromNoteLine(line, noted)) {
         const HookTarget* pTarget = findOwnTarget(ownTargets, noted.getTarget());
-        if (pTarget == nullptr || isNoted(m_replaced, noted.getTarget()))
+        if (pTarget == nullptr || isNotedIn(m_replaced, noted.getTarget()))
             return false;
         m_replaced.push_back(noted);
         files.push_back(pTarget->pFile);

@@ -1,7 +1,5 @@
 #include "patch_hook_files.h"
 
-#include "patch_paths.h"
-
 namespace {
 
 const wchar_t kWindowsHook[] = L"qbnpwm_windows_hook.dll";

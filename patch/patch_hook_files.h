@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "patch_paths.h"
 #include "qbn_dbllist.h"
 #include "qbn_wchar_string.h"
 
@@ -43,6 +44,17 @@ struct HookTarget {
 // null for any other path.
 const HookTarget* findOwnTarget(const std::vector<HookTarget>& targets,
                                 const CQBNWCharString& path);
+// Whether a journal's `files` (anything with getTarget) already note the
+// target `path` names: each library is noted once per run.
+template <class File>
+bool isNotedIn(const std::vector<File>& files, const CQBNWCharString& path)
+{
+    for (const File& file : files) {
+        if (isSameWindowsPath(file.getTarget(), path))
+            return true;
+    }
+    return false;
+}
 // The library of that name, null for any other.
 const HookFile* findHookFile(const CQBNWCharString& name);
 

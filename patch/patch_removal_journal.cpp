@@ -12,16 +12,6 @@ namespace {
 const wchar_t kClassName[] = L"CPatchRemovalJournal";
 const wchar_t kCommittingLine[] = L"removal-committing";
 
-bool isNoted(const std::vector<CPatchRemovedFile>& files,
-             const CQBNWCharString& path)
-{
-    for (const CPatchRemovedFile& file : files) {
-        if (isSameWindowsPath(file.getTarget(), path))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 CPatchRemovalJournal::CPatchRemovalJournal(const CQBNWCharString& journalPath)
@@ -154,7 +144,7 @@ bool CPatchRemovalJournal::applyLine(const std::wstring& line,
     CPatchRemovedFile noted(CQBNWCharString{});
     if (CPatchRemovedFile::fromNoteLine(line, noted)) {
         const HookTarget* pTarget = findOwnTarget(ownTargets, noted.getTarget());
-        if (pTarget == nullptr || isNoted(m_removed, noted.getTarget()))
+        if (pTarget == nullptr || isNotedIn(m_removed, noted.getTarget()))
             return false;
         m_removed.push_back(noted);
         files.push_back(pTarget->pFile);
