@@ -49,9 +49,8 @@ bool moveChecked(const CQBNWCharString& from, const CQBNWCharString& to,
 bool takeStep(const DiskStep& step)
 {
     const CPatchReplacedFile& names = step.names;
-    if (step.bBackupBack &&
-        !moveChecked(names.getBackup(), names.getTarget(),
-                     MOVEFILE_REPLACE_EXISTING))
+    if (step.bBackupBack && !moveChecked(names.getBackup(), names.getTarget(),
+                                         MOVEFILE_REPLACE_EXISTING))
         return false;
     if (step.bEmptyRemoved && !DeleteFileW(names.getTarget().getText()))
         return false;

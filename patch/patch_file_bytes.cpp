@@ -57,7 +57,8 @@ PathKind pathKindOf(const CQBNWCharString& path)
     const DWORD dwAttributes = GetFileAttributesW(path.getText());
     if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD dwError = GetLastError();
-        return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND
+        return dwError == ERROR_FILE_NOT_FOUND ||
+                       dwError == ERROR_PATH_NOT_FOUND
                    ? pkMissing
                    : pkOther;
     }

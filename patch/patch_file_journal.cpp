@@ -4,9 +4,9 @@
 #include "patch_file_bytes.h"
 #include "patch_paths.h"
 #include "patch_record.h"
+#include "patch_recovery_evidence.h"
 #include "patch_removal_journal.h"
 #include "patch_uninstall_entry.h"
-#include "patch_recovery_evidence.h"
 #include "patch_warning.h"
 #include "qbn_catch.h"
 
@@ -208,7 +208,8 @@ bool CPatchFileJournal::applyLine(const std::wstring& line,
     }
     CPatchReplacedFile noted(CQBNWCharString(), false, false);
     if (CPatchReplacedFile::fromNoteLine(line, noted)) {
-        const HookTarget* pTarget = findOwnTarget(ownTargets, noted.getTarget());
+        const HookTarget* pTarget =
+            findOwnTarget(ownTargets, noted.getTarget());
         if (pTarget == nullptr || isNotedIn(m_replaced, noted.getTarget()))
             return false;
         m_replaced.push_back(noted);
@@ -224,15 +225,14 @@ bool CPatchFileJournal::applyLine(const std::wstring& line,
     return false;
 }
 
-std::wstring
-CPatchFileJournal::contradictedLine(const std::vector<const HookFile*>& files,
-                                    bool bRecorded) const
+std::wstring CPatchFileJournal::contradictedLine(
+    const std::vector<const HookFile*>& files, bool bRecorded) const
 {
     for (std::size_t index = 0; index < m_replaced.size(); ++index) {
         const CPatchReplacedFile& file = m_replaced[index];
         const bool bAgrees =
             bRecorded ? holdsReleaseLibrary(file.getTarget(), *files[index])
-                       : file.canRestoreSafely(*files[index]);
+                      : file.canRestoreSafely(*files[index]);
         if (!bAgrees)
             return file.noteLine();
     }
@@ -255,9 +255,9 @@ bool CPatchFileJournal::refuse(const wchar_t* szReason,
 
 void CPatchFileJournal::warnUnrestored(const wchar_t* szMethodName)
 {
-    logPatchWarning(kClassName, szMethodName,
-                    CQBNWCharString(L"Unable to put back ") + m_unrestored +
-                        CQBNWCharString(
-                            L"; the journal is kept for the next run"),
-                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+    logPatchWarning(
+        kClassName, szMethodName,
+        CQBNWCharString(L"Unable to put back ") + m_unrestored +
+            CQBNWCharString(L"; the journal is kept for the next run"),
+        PATCH_FILE_JOURNAL_SOURCE, __LINE__);
 }

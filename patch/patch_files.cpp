@@ -20,11 +20,9 @@ namespace {
 const wchar_t kProductProcess[] = L"password_manager.exe";
 const DWORD kPauseAfterTerminationMs = 5000;
 
-
 const wchar_t kPatchDescription[] =
     L"Resolve the problem that Password Manager cause that text can not be "
     L"highlighted by cursor in Office 2007.";
-
 
 bool isPatchNewer(const PreparedLibrary& versionFile)
 {
@@ -42,7 +40,6 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
     return true;
 }
 
-
 // The copy of this program that the Installed Updates entry runs, placed
 // and verified like a library.
 bool placeProgramCopy(const CQBNWCharString& productFolder,
@@ -51,9 +48,10 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
     PreparedLibrary copy;
     copy.pFile = &programCopyFile();
     copy.target = programCopyPath(productFolder);
-    if (!readPathText(copy.source, [](wchar_t* szBuffer, DWORD dwSize) {
-            return GetModuleFileNameW(nullptr, szBuffer, dwSize);
-        }) ||
+    if (!readPathText(copy.source,
+                      [](wchar_t* szBuffer, DWORD dwSize) {
+                          return GetModuleFileNameW(nullptr, szBuffer, dwSize);
+                      }) ||
         !readFileBytes(copy.source, copy.bytes) ||
         !makeProgramCopyFolder(productFolder)) {
         reportFailedUpdate(copy.target);
@@ -110,7 +108,8 @@ void recordAndOfferRestart(int platform, CPatchFileJournal& journal,
 bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
                            const CQBNWCharString& productFolder)
 {
-    std::vector<CQBNWCharString> names(1, CPatchFileJournal::pathIn(productFolder));
+    std::vector<CQBNWCharString> names(
+        1, CPatchFileJournal::pathIn(productFolder));
     for (const PreparedLibrary& library : libraries) {
         const CPatchReplacedFile file(library.target, false, false);
         names.push_back(file.getBackup());

@@ -46,8 +46,8 @@ bool askProcessToClose(HANDLE hProcess, DWORD dwProcessId, DWORD dwWaitMs)
     EnumWindows(collectWindowOf, reinterpret_cast<LPARAM>(&search));
     bool bAgreed = !search.windows.empty();
     for (HWND hWindow : search.windows)
-        bAgreed = sendEndSession(hWindow, WM_QUERYENDSESSION, 0,
-                                 ullDeadline) != FALSE &&
+        bAgreed = sendEndSession(hWindow, WM_QUERYENDSESSION, 0, ullDeadline) !=
+                      FALSE &&
                   bAgreed;
     if (bAgreed) {
         for (HWND hWindow : search.windows)

@@ -27,15 +27,14 @@ CPatchRemovalJournal::~CPatchRemovalJournal()
 
 bool CPatchRemovalJournal::remove(const CQBNWCharString& target)
 {
-    return qbnGuard(false, esLastError, PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__,
-                    [&]() {
-                        const CPatchRemovedFile file(target);
-                        if (!m_file.append(file.noteLine()))
-                            return false;
-                        m_removed.push_back(file);
-                        return file.putBackupBack() &&
-                               m_file.append(file.doneLine());
-                    });
+    return qbnGuard(
+        false, esLastError, PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__, [&]() {
+            const CPatchRemovedFile file(target);
+            if (!m_file.append(file.noteLine()))
+                return false;
+            m_removed.push_back(file);
+            return file.putBackupBack() && m_file.append(file.doneLine());
+        });
 }
 
 bool CPatchRemovalJournal::markCommitting()
@@ -69,11 +68,11 @@ bool CPatchRemovalJournal::undo()
         return true;
     if (m_unrestored.getLength() == 0)
         m_unrestored = m_file.getPath();
-    logPatchWarning(kClassName, L"undo",
-                    CQBNWCharString(L"Unable to put back ") + m_unrestored +
-                        CQBNWCharString(
-                            L"; the journal is kept for the next run"),
-                    PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__);
+    logPatchWarning(
+        kClassName, L"undo",
+        CQBNWCharString(L"Unable to put back ") + m_unrestored +
+            CQBNWCharString(L"; the journal is kept for the next run"),
+        PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__);
     return false;
 }
 
@@ -143,7 +142,8 @@ bool CPatchRemovalJournal::applyLine(const std::wstring& line,
     }
     CPatchRemovedFile noted(CQBNWCharString{});
     if (CPatchRemovedFile::fromNoteLine(line, noted)) {
-        const HookTarget* pTarget = findOwnTarget(ownTargets, noted.getTarget());
+        const HookTarget* pTarget =
+            findOwnTarget(ownTargets, noted.getTarget());
         if (pTarget == nullptr || isNotedIn(m_removed, noted.getTarget()))
             return false;
         m_removed.push_back(noted);
@@ -158,9 +158,8 @@ std::wstring CPatchRemovalJournal::contradictedLine(
 {
     for (std::size_t index = 0; index < m_removed.size(); ++index) {
         const CPatchRemovedFile& file = m_removed[index];
-        const bool bAgrees = m_bCommitted
-                                 ? file.isRemovedSafely(*files[index])
-                                 : file.canUndoSafely(*files[index]);
+        const bool bAgrees = m_bCommitted ? file.isRemovedSafely(*files[index])
+                                          : file.canUndoSafely(*files[index]);
         if (!bAgrees)
             return file.noteLine();
     }

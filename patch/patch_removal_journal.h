@@ -55,7 +55,8 @@ private:
     bool applyLine(const std::wstring& line,
                    const std::vector<HookTarget>& ownTargets,
                    std::vector<const HookFile*>& files);
-    std::wstring contradictedLine(const std::vector<const HookFile*>& files) const;
+    std::wstring contradictedLine(
+        const std::vector<const HookFile*>& files) const;
 
     CPatchJournalFile m_file;
     std::vector<CPatchRemovedFile> m_removed;

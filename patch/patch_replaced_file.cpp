@@ -133,8 +133,7 @@ bool CPatchReplacedFile::canRestoreSafely(const HookFile& file) const
         return false;
     if (!bMovesBack && !fileExists(m_target))
         return false;
-    return !m_bBackupExisted || bMovesBack ||
-           pathKindOf(m_backup) == pkMissing;
+    return !m_bBackupExisted || bMovesBack || pathKindOf(m_backup) == pkMissing;
 }
 
 // The backup is the installed file once it was made, or, before that was

@@ -39,7 +39,8 @@ bool CPatchRunLock::acquire(const CQBNWCharString& productFolder,
         DWORD dwError = ERROR_SUCCESS;
         if (tryCreate(path, dwError))
             return true;
-        if (!isHeldByAnotherRun(path, dwError) || GetTickCount64() >= ullDeadline)
+        if (!isHeldByAnotherRun(path, dwError) ||
+            GetTickCount64() >= ullDeadline)
             return false;
         Sleep(kRetryMs);
     }

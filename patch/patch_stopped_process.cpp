@@ -1,5 +1,6 @@
 #include "patch_stopped_process.h"
 
+#include <cstddef>
 #include <vector>
 
 #include "patch_paths.h"
@@ -21,8 +22,7 @@ const DWORD kPrimaryTokenAccess = TOKEN_QUERY | TOKEN_DUPLICATE |
 void warn(const wchar_t* szMethod, const wchar_t* szWhat,
           const CQBNWCharString& imagePath, unsigned long ulLine)
 {
-    logPatchWarning(kClassName, szMethod,
-                    CQBNWCharString(szWhat) + imagePath,
+    logPatchWarning(kClassName, szMethod, CQBNWCharString(szWhat) + imagePath,
                     PATCH_STOPPED_PROCESS_SOURCE, ulLine);
 }
 
@@ -45,6 +45,13 @@ bool holdsPrivilege(const wchar_t* szName)
         return false;
     const TOKEN_PRIVILEGES* pPrivileges =
         reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    // Only as many entries as the buffer Windows filled can hold.
+    const DWORD dwRoom = (static_cast<DWORD>(buffer.size()) -
+                          offsetof(TOKEN_PRIVILEGES, Privileges)) /
+                         sizeof(LUID_AND_ATTRIBUTES);
+    if (buffer.size() < sizeof(TOKEN_PRIVILEGES) ||
+        pPrivileges->PrivilegeCount > dwRoom)
+        return false;
     for (DWORD dwIndex = 0; dwIndex < pPrivileges->PrivilegeCount; ++dwIndex) {
         const LUID& held = pPrivileges->Privileges[dwIndex].Luid;
         if (held.LowPart == luid.LowPart && held.HighPart == luid.HighPart)
@@ -112,8 +119,8 @@ bool CPatchStoppedProcess::keep(HANDLE hProcess,
     if (!OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
                           processToken.receive()))
         processToken.release();
-    else if (!DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess,
-                               nullptr, SecurityImpersonation, TokenPrimary,
+    else if (!DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, nullptr,
+                               SecurityImpersonation, TokenPrimary,
                                m_userToken.receive()))
         m_userToken.release();
     if (m_userToken.isValid())
@@ -138,8 +145,8 @@ void CPatchStoppedProcess::startAgain()
     PROCESS_INFORMATION started = {};
     if (environment.get() == nullptr ||
         !startWithToken(environment.get(), started)) {
-        warn(L"startAgain", L"Not started again as its own user: ",
-             m_imagePath, __LINE__);
+        warn(L"startAgain", L"Not started again as its own user: ", m_imagePath,
+             __LINE__);
         return;
     }
     const CQBNScopedHandle thread(started.hThread);
@@ -164,10 +171,9 @@ bool CPatchStoppedProcess::startWithToken(void* pEnvironment,
     const DWORD dwFlags = CREATE_UNICODE_ENVIRONMENT;
     if (canCreateAsUser())
         return CreateProcessAsUserW(m_userToken.get(), m_imagePath.getText(),
-                                    commandLine.data(), nullptr, nullptr,
-                                    FALSE, dwFlags, pEnvironment,
-                                    folder.getText(), &startup, &started) !=
-               FALSE;
+                                    commandLine.data(), nullptr, nullptr, FALSE,
+                                    dwFlags, pEnvironment, folder.getText(),
+                                    &startup, &started) != FALSE;
     return CreateProcessWithTokenW(m_userToken.get(), 0, m_imagePath.getText(),
                                    commandLine.data(), dwFlags, pEnvironment,
                                    folder.getText(), &startup,

@@ -44,9 +44,10 @@ CQBNWCharString installedVersion(const CQBNWCharString& productFolder)
 {
     DWORD dwMS = 0;
     DWORD dwLS = 0;
-    getFileVersion(joinFolderAndName(productFolder,
-                                     CQBNWCharString(L"qbnpwm_windows_hook.dll")),
-                   dwMS, dwLS);
+    getFileVersion(
+        joinFolderAndName(productFolder,
+                          CQBNWCharString(L"qbnpwm_windows_hook.dll")),
+        dwMS, dwLS);
     wchar_t szVersion[48] = {};
     wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
               HIWORD(dwLS), LOWORD(dwLS));
@@ -92,8 +93,8 @@ bool deleteProgramCopy(const CQBNWCharString& productFolder)
         MoveFileExW(copy.getText(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     if (RemoveDirectoryW(folder.getText()) || pathKindOf(folder) == pkMissing)
         return bCopyGone;
-    return bCopyGone && MoveFileExW(folder.getText(), nullptr,
-                                    MOVEFILE_DELAY_UNTIL_REBOOT);
+    return bCopyGone &&
+           MoveFileExW(folder.getText(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 } // namespace

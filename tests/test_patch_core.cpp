@@ -534,9 +534,9 @@ protected:
     }
     void copy(const wchar_t* szDir, const wchar_t* szName, const wchar_t* szTo)
     {
-        ASSERT_TRUE(CopyFileW(standin(szDir, szName).c_str(),
-                              m_folder.pathOf(szTo + std::wstring(szName)).c_str(),
-                              FALSE));
+        ASSERT_TRUE(CopyFileW(
+            standin(szDir, szName).c_str(),
+            m_folder.pathOf(szTo + std::wstring(szName)).c_str(), FALSE));
     }
     bool recover()
     {

@@ -254,8 +254,7 @@ void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
 BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
                                          LPCWSTR szApplication,
                                          LPWSTR szCommandLine, DWORD dwFlags,
-                                         LPVOID pEnvironment,
-                                         LPCWSTR szFolder,
+                                         LPVOID pEnvironment, LPCWSTR szFolder,
                                          LPSTARTUPINFOW pStartup,
                                          LPPROCESS_INFORMATION pStarted)
 {
