@@ -43,7 +43,7 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
 // The copy of this program that the Installed Updates entry runs, placed
 // and verified like a library.
 bool placeProgramCopy(const CQBNWCharString& productFolder,
-                      CPatchFileJournal& journal)
+                      CPatchInstallJournal& journal)
 {
     PreparedLibrary copy;
     copy.pFile = &programCopyFile();
@@ -65,7 +65,7 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
 // far, and the entry goes with it.
 bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
                       const CQBNWCharString& productFolder,
-                      CPatchFileJournal& journal)
+                      CPatchInstallJournal& journal)
 {
     for (const PreparedLibrary& library : libraries) {
         if (!replaceFile(library, journal)) {
@@ -88,7 +88,7 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
 // a run waiting for this one may go on while the restart question waits
 // for its answer. When Windows restarts, the password manager starts with
 // the user's next log-on instead.
-void recordAndOfferRestart(int platform, CPatchFileJournal& journal,
+void recordAndOfferRestart(int platform, CPatchInstallJournal& journal,
                            PatchRun& run)
 {
     CQBNWCharStringList replaced;
@@ -109,7 +109,7 @@ bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
                            const CQBNWCharString& productFolder)
 {
     std::vector<CQBNWCharString> names(
-        1, CPatchFileJournal::pathIn(productFolder));
+        1, CPatchInstallJournal::pathIn(productFolder));
     for (const PreparedLibrary& library : libraries) {
         const CPatchReplacedFile file(library.target, false, false);
         names.push_back(file.getBackup());
@@ -147,13 +147,14 @@ void applyPatch(int platform, PatchRun& run)
             !checkReplaceableNames(libraries, productFolder))
             return;
         stopPasswordManager(run);
-        CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
+        CPatchInstallJournal journal(
+            CPatchInstallJournal::pathIn(productFolder));
         if (replaceHookFiles(libraries, productFolder, journal))
             recordAndOfferRestart(platform, journal, run);
     });
 }
 
-int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal)
+int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal)
 {
     return qbnGuard(0, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
         const int replaced =
@@ -209,7 +210,8 @@ bool recoverInterruptedRun(PatchRun& run)
                 {&programCopyFile(), programCopyPath(productFolder)});
             // A password manager that may have loaded a half-new library
             // is stopped, as politely as for the patch, before any moves.
-            CPatchFileJournal journal(CPatchFileJournal::pathIn(productFolder));
+            CPatchInstallJournal journal(
+                CPatchInstallJournal::pathIn(productFolder));
             if (journal.recover(ownTargets,
                                 [&]() { stopPasswordManager(run); }))
                 return true;
@@ -227,7 +229,7 @@ void startStoppedProcessAgain(PatchRun& run)
     // A journal left behind means libraries half in place: a process
     // started now would load them.
     if (readProductFolder(productFolder) &&
-        fileExists(CPatchFileJournal::pathIn(productFolder)))
+        fileExists(CPatchInstallJournal::pathIn(productFolder)))
         run.stoppedProcess.forget();
     run.stoppedProcess.startAgain();
 }

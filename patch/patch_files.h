@@ -5,8 +5,8 @@
 #ifndef PATCH_FILES_H
 #define PATCH_FILES_H
 
-#include "patch_file_journal.h"
 #include "patch_hook_files.h"
+#include "patch_install_journal.h"
 #include "patch_prepare.h"
 #include "patch_run.h"
 #include "qbn_wchar_string.h"
@@ -22,7 +22,7 @@ void applyPatch(int platform, PatchRun& run);
 // Replaces the installed library by its checked source, noting every step
 // in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
-int replaceFile(const PreparedLibrary& library, CPatchFileJournal& journal);
+int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal);
 // Stops the password manager as politely as it allows, keeping what
 // starting it again takes, and pauses while it lets go of its files.
 void stopPasswordManager(PatchRun& run);

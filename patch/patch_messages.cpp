@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "patch8104_ids.h"
-#include "patch_record.h"
+#include "patch_log.h"
 #include "patch_run_state.h"
+#include "patch_strings.h"
 #include "qbn_catch.h"
 
 #define PATCH_MESSAGES_SOURCE L".\\patch_messages.cpp"
@@ -39,15 +40,6 @@ CQBNWCharString messageLogEntry(const CQBNWCharString& text, int answer)
 }
 
 } // namespace
-
-CQBNWCharString loadPatchString(int stringId)
-{
-    wchar_t szText[kMessageTextLength] = {};
-    LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(stringId), szText,
-                kMessageTextLength);
-    szText[kMessageTextLength - 1] = L'\0';
-    return CQBNWCharString(szText);
-}
 
 int showResultMessage(int code, int style, int defaultAnswer)
 {

@@ -4,6 +4,7 @@
 #ifndef PATCH_MESSAGES_H
 #define PATCH_MESSAGES_H
 
+#include "patch_strings.h"
 #include "qbn_wchar_string.h"
 
 // How a check that stops the run is reported to showResultMessage.
@@ -15,9 +16,6 @@ enum PatchResult : int {
     Completed = 5,
     InstallFailed = 6
 };
-
-// Room for every text loaded from the string table, terminator included.
-const int kMessageTextLength = 300;
 
 // The message of a PatchResult (an empty text for an unknown code).
 int showResultMessage(int code, int style, int defaultAnswer);
@@ -31,9 +29,5 @@ int showPatchMessageBox(const CQBNWCharString& caption,
 // A library of the set that cannot be put in place: message 1200, then
 // the patch log line that names its target.
 void reportFailedUpdate(const CQBNWCharString& target);
-
-// A string of the program's own table in the thread's language; empty when
-// that language lacks it.
-CQBNWCharString loadPatchString(int stringId);
 
 #endif

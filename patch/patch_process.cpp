@@ -5,9 +5,9 @@
 #include <psapi.h>
 
 #include "patch8104_ids.h"
+#include "patch_log.h"
 #include "patch_paths.h"
 #include "patch_polite_close.h"
-#include "patch_record.h"
 #include "qbn_buffer.h"
 #include "qbn_catch.h"
 #include "qbn_scoped_handle.h"

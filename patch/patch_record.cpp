@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "patch_file_bytes.h"
-#include "patch_messages.h"
 #include "patch_paths.h"
 #include "patch_run_state.h"
 #include "patch_target_folder.h"
@@ -102,26 +100,5 @@ bool readUpdatedFiles(CQBNWCharStringList& names)
                                       CQBNWCharString(L"updated"), kQbnKeyRead,
                                       false, 0);
         return value.getValue(names, false);
-    });
-}
-
-void appendPatchLog(const CQBNWCharString& entry)
-{
-    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
-        CQBNWCharString path;
-        getInstalledFilePath(path, PatchRunState.patchLogName);
-        // The terminator goes with the text: every entry ends in a 0 unit.
-        const DWORD dwBytes =
-            static_cast<DWORD>((entry.getLength() + 1) * sizeof(wchar_t));
-        appendToUnicodeFile(path, entry.getText(), dwBytes, false);
-    });
-}
-
-void appendPatchLogLine(int stringId, const CQBNWCharString& insert)
-{
-    qbnGuardAction(esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
-        CQBNWCharString line = loadPatchString(stringId);
-        line.replace(CQBNWCharString(L"%s"), insert, 1, ssmOccur);
-        appendPatchLog(line + CQBNWCharString(L"\r\n"));
     });
 }

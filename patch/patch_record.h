@@ -1,6 +1,6 @@
 // The two traces the patch leaves: the patch record under the product's
 // registry key, whose existence tells a later run that the patch is
-// installed, and the UTF-16 patch log in the product's folder.
+// installed (the patch log has a unit of its own, patch_log).
 #ifndef PATCH_RECORD_H
 #define PATCH_RECORD_H
 
@@ -21,12 +21,5 @@ bool forgetPatch();
 // The names the record's "updated" value lists; false when it cannot be
 // read.
 bool readUpdatedFiles(CQBNWCharStringList& names);
-
-// Appends `entry` and its terminating 0 to the patch log; a new log starts
-// with the byte-order mark. A log that cannot be opened drops the entry.
-void appendPatchLog(const CQBNWCharString& entry);
-// Appends string `stringId` with its first "%s" replaced by `insert`, as
-// one line.
-void appendPatchLogLine(int stringId, const CQBNWCharString& insert);
 
 #endif

@@ -5,9 +5,10 @@
 #include "patch8104_ids.h"
 #include "patch_checks.h"
 #include "patch_file_bytes.h"
-#include "patch_file_journal.h"
 #include "patch_file_version.h"
 #include "patch_files.h"
+#include "patch_install_journal.h"
+#include "patch_log.h"
 #include "patch_messages.h"
 #include "patch_record.h"
 #include "patch_recovery_evidence.h"
@@ -110,7 +111,7 @@ void removeLibraries(PatchRun& run)
         !prepareRemoval(libraries))
         return;
     stopPasswordManager(run);
-    CPatchRemovalJournal journal(CPatchFileJournal::pathIn(productFolder));
+    CPatchRemovalJournal journal(CPatchInstallJournal::pathIn(productFolder));
     if (!putOriginalsBack(libraries, journal))
         return;
     run.lock.release();

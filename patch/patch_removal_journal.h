@@ -1,5 +1,5 @@
 // The journal of a removal run: the same file, written ahead in the same
-// way as an install's (CPatchFileJournal), with steps of its own. Until
+// way as an install's (CPatchInstallJournal), with steps of its own. Until
 // the removal is committed, a failed step or a killed run puts the patched
 // state back, record and all; once committed, a killed run's successor
 // finishes it. Either way the product ends in one whole state.
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "patch_hook_files.h"
-#include "patch_journal_file.h"
+#include "patch_journal_lines.h"
 #include "patch_removed_file.h"
 #include "qbn_wchar_string.h"
 
@@ -37,7 +37,7 @@ public:
     // Whether a journal's lines are a removal's.
     static bool isRemovalJournal(const std::vector<std::wstring>& lines);
     // Finishes a committed removal or undoes one that was not, as the
-    // journal's `lines` (untrusted, as CPatchFileJournal::recover says)
+    // journal's `lines` (untrusted, as CPatchInstallJournal::recover says)
     // and the disk agree; `refused` names the line otherwise, and nothing
     // changes.
     bool recover(const std::vector<std::wstring>& lines,
@@ -58,7 +58,7 @@ private:
     std::wstring contradictedLine(
         const std::vector<const HookFile*>& files) const;
 
-    CPatchJournalFile m_file;
+    CPatchJournalLines m_file;
     std::vector<CPatchRemovedFile> m_removed;
     bool m_bCommitted = false;
     CQBNWCharString m_unrestored;

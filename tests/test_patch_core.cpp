@@ -19,12 +19,13 @@
 #include "patch8104_ids.h"
 #include "patch_checks.h"
 #include "patch_file_bytes.h"
-#include "patch_file_journal.h"
 #include "patch_file_version.h"
 #include "patch_files.h"
 #include "patch_hook_files.h"
 #include "patch_image_check.h"
-#include "patch_journal_file.h"
+#include "patch_install_journal.h"
+#include "patch_journal_lines.h"
+#include "patch_log.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
 #include "patch_record.h"
@@ -406,7 +407,7 @@ protected:
         readFileBytes(library.source, library.bytes);
         return library;
     }
-    int replace(const wchar_t* szName, CPatchFileJournal& journal)
+    int replace(const wchar_t* szName, CPatchInstallJournal& journal)
     {
         return replaceFile(prepared(szName), journal);
     }
@@ -425,7 +426,7 @@ TEST_F(PatchReplaceTest, FinishedReplacementKeepsBackupsOnly)
 {
     ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
     {
-        CPatchFileJournal journal(journalPath());
+        CPatchInstallJournal journal(journalPath());
         EXPECT_NE(0, replace(kWindowsHook, journal));
         EXPECT_NE(0, replace(kKeyboardHook, journal));
         EXPECT_TRUE(journal.markCommitting());
@@ -443,7 +444,7 @@ TEST_F(PatchReplaceTest, FinishedReplacementKeepsBackupsOnly)
 TEST_F(PatchReplaceTest, FailedCopyPutsEveryLibraryBack)
 {
     DeleteFileW(source(kKeyboardHook).c_str());
-    CPatchFileJournal journal(journalPath());
+    CPatchInstallJournal journal(journalPath());
     EXPECT_NE(0, replace(kWindowsHook, journal));
     EXPECT_EQ(0, replace(kKeyboardHook, journal));
     EXPECT_TRUE(journal.rollBack());
@@ -479,7 +480,7 @@ TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
             ASSERT_TRUE(
                 writeFile(installed(kWindowsHook) + L".bak", "older backup"));
         }
-        CPatchFileJournal journal(journalPath());
+        CPatchInstallJournal journal(journalPath());
         EXPECT_NE(0, replace(kWindowsHook, journal));
         const PreparedLibrary keyboard = prepared(kKeyboardHook);
         if (test.bSwapSource) {
@@ -504,7 +505,7 @@ TEST_F(PatchReplaceTest, LibraryThatDidNotExistIsRemovedAgain)
 {
     DeleteFileW(installed(kKeyboardHook).c_str());
     DeleteFileW(source(kWindowsHook).c_str());
-    CPatchFileJournal journal(journalPath());
+    CPatchInstallJournal journal(journalPath());
     EXPECT_NE(0, replace(kKeyboardHook, journal));
     EXPECT_EQ(0, replace(kWindowsHook, journal));
     EXPECT_TRUE(journal.rollBack());
@@ -540,7 +541,7 @@ protected:
     }
     bool recover()
     {
-        return CPatchFileJournal(journalPath()).recover(m_targets);
+        return CPatchInstallJournal(journalPath()).recover(m_targets);
     }
     void expectInstalled(const std::string& backup)
     {
@@ -560,7 +561,7 @@ protected:
 TEST_F(PatchRecoveryTest, RecoveryFromTheDiskIsRepeatable)
 {
     ASSERT_TRUE(writeFile(installed(kWindowsHook) + L".bak", "older backup"));
-    auto killed = std::make_unique<CPatchFileJournal>(journalPath());
+    auto killed = std::make_unique<CPatchInstallJournal>(journalPath());
     EXPECT_NE(0, replace(kWindowsHook, *killed));
     EXPECT_NE(0, replace(kKeyboardHook, *killed));
     EXPECT_TRUE(killed->markCommitting());

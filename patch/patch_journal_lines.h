@@ -3,17 +3,17 @@
 // killed at any point (power cut, taskkill /f, a crash) leaves behind what
 // the next run needs to put the product back together. UTF-16LE with a
 // byte-order mark and CR LF line ends, like the patch log beside it.
-#ifndef PATCH_JOURNAL_FILE_H
-#define PATCH_JOURNAL_FILE_H
+#ifndef PATCH_JOURNAL_LINES_H
+#define PATCH_JOURNAL_LINES_H
 
 #include <string>
 #include <vector>
 
 #include "qbn_wchar_string.h"
 
-class CPatchJournalFile {
+class CPatchJournalLines {
 public:
-    explicit CPatchJournalFile(const CQBNWCharString& path);
+    explicit CPatchJournalLines(const CQBNWCharString& path);
 
     const CQBNWCharString& getPath() const { return m_path; }
     bool exists() const;

@@ -1,4 +1,4 @@
-#include "patch_file_journal.h"
+#include "patch_install_journal.h"
 
 #include "patch_disk_recovery.h"
 #include "patch_file_bytes.h"
@@ -10,52 +10,54 @@
 #include "patch_warning.h"
 #include "qbn_catch.h"
 
-#define PATCH_FILE_JOURNAL_SOURCE L".\\patch_file_journal.cpp"
+#define PATCH_INSTALL_JOURNAL_SOURCE L".\\patch_install_journal.cpp"
 
 namespace {
 
-const wchar_t kClassName[] = L"CPatchFileJournal";
+const wchar_t kClassName[] = L"CPatchInstallJournal";
 const wchar_t kCommittingLine[] = L"committing";
 
 } // namespace
 
-CPatchFileJournal::CPatchFileJournal(const CQBNWCharString& journalPath)
+CPatchInstallJournal::CPatchInstallJournal(const CQBNWCharString& journalPath)
     : m_file(journalPath)
 {
 }
 
-CPatchFileJournal::~CPatchFileJournal()
+CPatchInstallJournal::~CPatchInstallJournal()
 {
     if (!m_replaced.empty())
         rollBack();
 }
 
-int CPatchFileJournal::replace(const CQBNWCharString& source,
-                               const CQBNWCharString& target,
-                               const CQBNBuffer<unsigned char>& bytes)
+int CPatchInstallJournal::replace(const CQBNWCharString& source,
+                                  const CQBNWCharString& target,
+                                  const CQBNBuffer<unsigned char>& bytes)
 {
-    return qbnGuard(0, esLastError, PATCH_FILE_JOURNAL_SOURCE, __LINE__, [&]() {
-        const CPatchReplacedFile observed = CPatchReplacedFile::observe(target);
-        // On the disk before anything is touched, so that even a
-        // replacement killed half-way is undone.
-        if (!m_file.append(observed.noteLine()))
-            return 0;
-        m_replaced.push_back(observed);
-        CPatchReplacedFile& file = m_replaced.back();
-        if (!file.backUp() || !m_file.append(file.backedUpLine()))
-            return 0;
-        return file.copyFrom(source, bytes) ? 1 : 0;
-    });
+    return qbnGuard(
+        0, esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
+            const CPatchReplacedFile observed =
+                CPatchReplacedFile::observe(target);
+            // On the disk before anything is touched, so that even a
+            // replacement killed half-way is undone.
+            if (!m_file.append(observed.noteLine()))
+                return 0;
+            m_replaced.push_back(observed);
+            CPatchReplacedFile& file = m_replaced.back();
+            if (!file.backUp() || !m_file.append(file.backedUpLine()))
+                return 0;
+            return file.copyFrom(source, bytes) ? 1 : 0;
+        });
 }
 
-bool CPatchFileJournal::markCommitting()
+bool CPatchInstallJournal::markCommitting()
 {
     return m_file.append(kCommittingLine);
 }
 
-void CPatchFileJournal::finish()
+void CPatchInstallJournal::finish()
 {
-    qbnGuardAction(esLastError, PATCH_FILE_JOURNAL_SOURCE, __LINE__, [&]() {
+    qbnGuardAction(esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
         for (CPatchReplacedFile& file : m_replaced)
             file.discardPreviousBackup();
         m_replaced.clear();
@@ -63,11 +65,11 @@ void CPatchFileJournal::finish()
     });
 }
 
-bool CPatchFileJournal::rollBack()
+bool CPatchInstallJournal::rollBack()
 {
     m_unrestored = CQBNWCharString();
     const bool bAllRestored = qbnGuard(
-        false, esLastError, PATCH_FILE_JOURNAL_SOURCE, __LINE__, [&]() {
+        false, esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
             bool bAll = true;
             for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
                 if (it->restore())
@@ -87,13 +89,14 @@ bool CPatchFileJournal::rollBack()
     return bAllRestored;
 }
 
-CQBNWCharString CPatchFileJournal::pathIn(const CQBNWCharString& productFolder)
+CQBNWCharString CPatchInstallJournal::pathIn(
+    const CQBNWCharString& productFolder)
 {
     return joinFolderAndName(productFolder, CQBNWCharString(kPatchJournalName));
 }
 
-bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
-                                const std::function<void()>& beforeMoving)
+bool CPatchInstallJournal::recover(const std::vector<HookTarget>& ownTargets,
+                                   const std::function<void()>& beforeMoving)
 {
     if (!m_file.exists())
         return true;
@@ -127,7 +130,7 @@ bool CPatchFileJournal::recover(const std::vector<HookTarget>& ownTargets,
 // A recorded patch was complete; otherwise the libraries are put back from
 // their backups where the disk shows this release half in place. Only a
 // product made whole lets the journal go.
-bool CPatchFileJournal::recoverRemoval(
+bool CPatchInstallJournal::recoverRemoval(
     const std::vector<std::wstring>& lines,
     const std::vector<HookTarget>& ownTargets,
     const std::function<void()>& beforeMoving)
@@ -143,7 +146,7 @@ bool CPatchFileJournal::recoverRemoval(
     return false;
 }
 
-bool CPatchFileJournal::recoverWithoutLines(
+bool CPatchInstallJournal::recoverWithoutLines(
     const std::vector<HookTarget>& ownTargets,
     const std::function<void()>& beforeMoving)
 {
@@ -151,7 +154,7 @@ bool CPatchFileJournal::recoverWithoutLines(
                     CQBNWCharString(L"Cannot read the journal whole, the "
                                     L"libraries are judged by the disk: ") +
                         m_file.getPath(),
-                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+                    PATCH_INSTALL_JOURNAL_SOURCE, __LINE__);
     if (isPatchInstalled())
         return true;
     if (!recoverFromDisk(ownTargets, beforeMoving) || !m_file.remove())
@@ -160,7 +163,7 @@ bool CPatchFileJournal::recoverWithoutLines(
     return true;
 }
 
-CQBNWCharString CPatchFileJournal::productFolder() const
+CQBNWCharString CPatchInstallJournal::productFolder() const
 {
     return folderOf(m_file.getPath());
 }
@@ -168,16 +171,16 @@ CQBNWCharString CPatchFileJournal::productFolder() const
 // A recorded patch has its entry: a run killed between the two is brought
 // forward. A patch from before the entry existed has no copy to point it
 // at, and stays without one.
-bool CPatchFileJournal::ensureUninstallEntry()
+bool CPatchInstallJournal::ensureUninstallEntry()
 {
     const CQBNWCharString folder = productFolder();
     return !fileExists(programCopyPath(folder)) || writeUninstallEntry(folder);
 }
 
-bool CPatchFileJournal::load(const std::vector<std::wstring>& lines,
-                             const std::vector<HookTarget>& ownTargets,
-                             std::vector<const HookFile*>& files,
-                             bool& bCommitted, std::wstring& refused)
+bool CPatchInstallJournal::load(const std::vector<std::wstring>& lines,
+                                const std::vector<HookTarget>& ownTargets,
+                                std::vector<const HookFile*>& files,
+                                bool& bCommitted, std::wstring& refused)
 {
     m_replaced.clear();
     files.clear();
@@ -195,10 +198,10 @@ bool CPatchFileJournal::load(const std::vector<std::wstring>& lines,
 // Each line must be a step of one run on this product's own targets, in
 // the order a run writes them: each library noted once, its backup only
 // after its note, nothing after the commit.
-bool CPatchFileJournal::applyLine(const std::wstring& line,
-                                  const std::vector<HookTarget>& ownTargets,
-                                  std::vector<const HookFile*>& files,
-                                  bool& bCommitted)
+bool CPatchInstallJournal::applyLine(const std::wstring& line,
+                                     const std::vector<HookTarget>& ownTargets,
+                                     std::vector<const HookFile*>& files,
+                                     bool& bCommitted)
 {
     if (bCommitted)
         return false;
@@ -225,7 +228,7 @@ bool CPatchFileJournal::applyLine(const std::wstring& line,
     return false;
 }
 
-std::wstring CPatchFileJournal::contradictedLine(
+std::wstring CPatchInstallJournal::contradictedLine(
     const std::vector<const HookFile*>& files, bool bRecorded) const
 {
     for (std::size_t index = 0; index < m_replaced.size(); ++index) {
@@ -239,8 +242,8 @@ std::wstring CPatchFileJournal::contradictedLine(
     return std::wstring();
 }
 
-bool CPatchFileJournal::refuse(const wchar_t* szReason,
-                               const std::wstring& line)
+bool CPatchInstallJournal::refuse(const wchar_t* szReason,
+                                  const std::wstring& line)
 {
     m_replaced.clear();
     m_unrestored = m_file.getPath();
@@ -249,15 +252,15 @@ bool CPatchFileJournal::refuse(const wchar_t* szReason,
                         m_file.getPath() + CQBNWCharString(L" ") +
                         CQBNWCharString(szReason) +
                         CQBNWCharString(line.c_str()),
-                    PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+                    PATCH_INSTALL_JOURNAL_SOURCE, __LINE__);
     return false;
 }
 
-void CPatchFileJournal::warnUnrestored(const wchar_t* szMethodName)
+void CPatchInstallJournal::warnUnrestored(const wchar_t* szMethodName)
 {
     logPatchWarning(
         kClassName, szMethodName,
         CQBNWCharString(L"Unable to put back ") + m_unrestored +
             CQBNWCharString(L"; the journal is kept for the next run"),
-        PATCH_FILE_JOURNAL_SOURCE, __LINE__);
+        PATCH_INSTALL_JOURNAL_SOURCE, __LINE__);
 }

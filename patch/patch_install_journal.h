@@ -6,15 +6,15 @@
 // journal, and the next run puts the product back from it before anything
 // else (recover). A journal that cannot be fully undone stays for the run
 // after that.
-#ifndef PATCH_FILE_JOURNAL_H
-#define PATCH_FILE_JOURNAL_H
+#ifndef PATCH_INSTALL_JOURNAL_H
+#define PATCH_INSTALL_JOURNAL_H
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "patch_hook_files.h"
-#include "patch_journal_file.h"
+#include "patch_journal_lines.h"
 #include "patch_replaced_file.h"
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
@@ -22,14 +22,14 @@
 // The journal's name in the product's folder, beside the patch log.
 const wchar_t kPatchJournalName[] = L"patch8104.journal";
 
-class CPatchFileJournal {
+class CPatchInstallJournal {
 public:
-    explicit CPatchFileJournal(const CQBNWCharString& journalPath);
+    explicit CPatchInstallJournal(const CQBNWCharString& journalPath);
     // The journal of the product in `productFolder`.
     static CQBNWCharString pathIn(const CQBNWCharString& productFolder);
     // Rolls back whatever was neither finished nor rolled back, so that
     // an exception part-way through a set does not leave it half replaced.
-    ~CPatchFileJournal();
+    ~CPatchInstallJournal();
 
     // Notes the target, backs it up (verified), notes the backup, then
     // copies `source` in and checks the copy holds `bytes`. 0 when any of
@@ -60,8 +60,8 @@ public:
                  const std::function<void()>& beforeMoving = nullptr);
 
 private:
-    CPatchFileJournal(const CPatchFileJournal&) = delete;
-    CPatchFileJournal& operator=(const CPatchFileJournal&) = delete;
+    CPatchInstallJournal(const CPatchInstallJournal&) = delete;
+    CPatchInstallJournal& operator=(const CPatchInstallJournal&) = delete;
 
     // The libraries the lines name, each with the target it is; false, with
     // `refused` the first line that is not a step of a run on
@@ -92,7 +92,7 @@ private:
     // The warning names the method that met the failure.
     void warnUnrestored(const wchar_t* szMethodName);
 
-    CPatchJournalFile m_file;
+    CPatchJournalLines m_file;
     std::vector<CPatchReplacedFile> m_replaced;
     CQBNWCharString m_unrestored;
 };

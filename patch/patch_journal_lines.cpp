@@ -1,4 +1,4 @@
-#include "patch_journal_file.h"
+#include "patch_journal_lines.h"
 
 #include <windows.h>
 
@@ -32,16 +32,17 @@ bool isLineText(const std::wstring& rest)
 
 } // namespace
 
-CPatchJournalFile::CPatchJournalFile(const CQBNWCharString& path) : m_path(path)
+CPatchJournalLines::CPatchJournalLines(const CQBNWCharString& path)
+    : m_path(path)
 {
 }
 
-bool CPatchJournalFile::exists() const
+bool CPatchJournalLines::exists() const
 {
     return fileExists(m_path);
 }
 
-bool CPatchJournalFile::append(const std::wstring& line)
+bool CPatchJournalLines::append(const std::wstring& line)
 {
     const std::wstring text = line + kLineEnd;
     return appendToUnicodeFile(
@@ -49,7 +50,7 @@ bool CPatchJournalFile::append(const std::wstring& line)
         true);
 }
 
-bool CPatchJournalFile::readLines(std::vector<std::wstring>& lines) const
+bool CPatchJournalLines::readLines(std::vector<std::wstring>& lines) const
 {
     lines.clear();
     CQBNBuffer<unsigned char> bytes;
@@ -68,7 +69,7 @@ bool CPatchJournalFile::readLines(std::vector<std::wstring>& lines) const
     return !lines.empty() && isLineText(text.substr(start));
 }
 
-bool CPatchJournalFile::remove()
+bool CPatchJournalLines::remove()
 {
     return DeleteFileW(m_path.getText()) || !exists();
 }
