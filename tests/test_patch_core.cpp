@@ -20,7 +20,7 @@
 #include "patch_checks.h"
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
-#include "patch_files.h"
+#include "patch_install.h"
 #include "patch_hook_files.h"
 #include "patch_image_check.h"
 #include "patch_install_journal.h"

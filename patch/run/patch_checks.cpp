@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "patch8104_ids.h"
-#include "patch_files.h"
+#include "patch_install.h"
 #include "patch_messages.h"
 #include "patch_record.h"
 #include "patch_removal.h"

@@ -1,4 +1,4 @@
-#include "patch_files.h"
+#include "patch_install.h"
 
 #include "patch8104_ids.h"
 #include "patch_file_bytes.h"
@@ -13,7 +13,7 @@
 #include "qbn_dbllist.h"
 #include "qbn_win_reboot.h"
 
-#define PATCH_FILES_SOURCE L".\\patch_files.cpp"
+#define PATCH_INSTALL_SOURCE L".\\patch_install.cpp"
 
 namespace {
 
@@ -134,7 +134,7 @@ void applyPatch(int platform)
 
 void applyPatch(int platform, PatchRun& run)
 {
-    qbnGuardAction(esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
+    qbnGuardAction(esLastError, PATCH_INSTALL_SOURCE, __LINE__, [&]() {
         HookFileSet files = {nullptr, 0};
         if (!findHookFileSet(platform, files)) {
             showMessage(IDS_WRONG_OPERATING_SYSTEM, MB_OK, IDOK);
@@ -156,7 +156,7 @@ void applyPatch(int platform, PatchRun& run)
 
 int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal)
 {
-    return qbnGuard(0, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
+    return qbnGuard(0, esLastError, PATCH_INSTALL_SOURCE, __LINE__, [&]() {
         const int replaced =
             journal.replace(library.source, library.target, library.bytes);
         if (!replaced)
@@ -179,7 +179,7 @@ bool isRestartChosen()
 
 int restartWindows()
 {
-    return qbnGuard(0, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
+    return qbnGuard(0, esLastError, PATCH_INSTALL_SOURCE, __LINE__, [&]() {
         CQBNWinReboot reboot;
         return reboot.rebootSystem(false, CQBNWCharString(), CQBNWCharString(),
                                    0)
@@ -197,7 +197,7 @@ bool recoverInterruptedRun(PatchRun& run)
 {
     CQBNWCharString unrestored;
     const bool bWhole =
-        qbnGuard(false, esLastError, PATCH_FILES_SOURCE, __LINE__, [&]() {
+        qbnGuard(false, esLastError, PATCH_INSTALL_SOURCE, __LINE__, [&]() {
             // A journal is only ever written into usable folders; when they
             // are not, the prepare step refuses before anything moves.
             std::vector<HookTarget> ownTargets;

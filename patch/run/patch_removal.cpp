@@ -6,7 +6,7 @@
 #include "patch_checks.h"
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
-#include "patch_files.h"
+#include "patch_install.h"
 #include "patch_install_journal.h"
 #include "patch_log.h"
 #include "patch_messages.h"

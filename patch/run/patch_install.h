@@ -2,8 +2,8 @@
 // version whether this patch is newer, checks that the whole set can be
 // put in place, stops the password manager, replaces the hook libraries
 // through a journal, records the patch and offers a restart.
-#ifndef PATCH_FILES_H
-#define PATCH_FILES_H
+#ifndef PATCH_INSTALL_H
+#define PATCH_INSTALL_H
 
 #include "patch_hook_files.h"
 #include "patch_install_journal.h"
