@@ -9,6 +9,7 @@
 #include <random>
 
 #include "qbn_wchar_string.h"
+#include "support/seconds_since.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ CQBNWCharString makeText(unsigned long ulBytes)
     return CQBNWCharString(units);
 }
 
-double secondsSince(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now = {};
-    LARGE_INTEGER frequency = {};
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
+using qbntest::secondsSince;
 
 // Seconds for one round trip; negative when the bytes did not come back.
 double timeRoundTrip(const CQBNWCharString& text)
