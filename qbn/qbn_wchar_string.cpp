@@ -154,6 +154,17 @@ bool findMatch(const CQBNWCharString& text, const CQBNWCharString& subString,
 
 // ---- editing ----
 
+// An edit of one or of the first few occurrences needs at least one, and
+// that many present.
+void requireOccurrences(unsigned long ulOccurrance, unsigned long ulFound,
+                        const wchar_t* szNoneAsked, const wchar_t* szTooFew)
+{
+    if (ulOccurrance == 0)
+        throwBadArg(L"ulOccurrance", szNoneAsked, __LINE__);
+    if (ulFound < ulOccurrance)
+        throwBadArg(L"ulOccurrance", szTooFew, __LINE__);
+}
+
 // How many passes an edit makes and which occurrence its first pass takes,
 // after refusing what the mode cannot serve. Only the complaint about too
 // few occurrences in ssmOccur mode differs between the edits.
@@ -161,32 +172,24 @@ void planPasses(unsigned long subStringMode, unsigned long ulOccurrance,
                 unsigned long ulFound, const wchar_t* szTooFewForOccur,
                 unsigned long& ulFirst, unsigned long& ulPasses)
 {
-    const wchar_t* szTooFew =
-        L"there aren't enough strings to accommodate ulOccurrance";
     switch (subStringMode) {
     case ssmAll:
         ulFirst = 1;
         ulPasses = ulFound;
         return;
     case ssmOccur:
-        if (ulOccurrance == 0)
-            throwBadArg(L"ulOccurrance",
-                        L"ssmOccur mode requires ulOccurrance to be greater "
-                        L"than 0",
-                        __LINE__);
-        if (ulFound < ulOccurrance)
-            throwBadArg(L"ulOccurrance", szTooFewForOccur, __LINE__);
+        requireOccurrences(ulOccurrance, ulFound,
+                           L"ssmOccur mode requires ulOccurrance to be "
+                           L"greater than 0",
+                           szTooFewForOccur);
         ulFirst = ulOccurrance;
         ulPasses = 1;
         return;
     case ssmNum:
-        if (ulOccurrance == 0)
-            throwBadArg(L"ulOccurrance",
-                        L"ssmNum mode requires ulOccurrance to be greater "
-                        L"than 0",
-                        __LINE__);
-        if (ulFound < ulOccurrance)
-            throwBadArg(L"ulOccurrance", szTooFew, __LINE__);
+        requireOccurrences(
+            ulOccurrance, ulFound,
+            L"ssmNum mode requires ulOccurrance to be greater than 0",
+            L"there aren't enough strings to accommodate ulOccurrance");
         ulFirst = 1;
         ulPasses = ulOccurrance;
         return;

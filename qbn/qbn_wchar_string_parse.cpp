@@ -694,6 +694,23 @@ bool CQBNWCharString::subStringAt(CQBNWCharString& out,
         });
 }
 
+namespace {
+
+// A token operation on a null text or with a null delimiter fails at once;
+// otherwise its body runs under the string code's guard.
+template <class Body>
+bool guardWithDelimiter(const CQBNWCharString& text,
+                        const CQBNWCharString& delimiter, unsigned long ulLine,
+                        Body body)
+{
+    if (!text.isValid() || !delimiter.isValid())
+        return false;
+    return qbnGuard(false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, ulLine,
+                    body);
+}
+
+} // namespace
+
 bool CQBNWCharString::getToken(CQBNWCharString& out,
                                const CQBNWCharString& delimiter,
                                unsigned long ulTokenNum,
@@ -701,25 +718,22 @@ bool CQBNWCharString::getToken(CQBNWCharString& out,
                                const CQBNFlags& partFlags,
                                const CQBNFlags& whitespaceFlags) const
 {
-    if (!isValid() || !delimiter.isValid())
-        return false;
-    return qbnGuard(
-        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
-            if (ulTokenNum == 0)
-                throw CQBNBadArgException(
-                    L"ulOccurrance", L"ulOccurrance must be greater than 0",
-                    QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
-            if (tokenMode != tmSeparated && tokenMode != tmEnclosed)
-                return false;
-            CQBNWCharString token;
-            if (!tokenAt(*this, token, delimiter, ulTokenNum, tokenMode))
-                return false;
-            // An empty token is a null string and has nothing to trim.
-            if (token.isValid() &&
-                !token.removeWhitespace(partFlags, whitespaceFlags))
-                return false;
-            return copyInto(out, token);
-        });
+    return guardWithDelimiter(*this, delimiter, __LINE__, [&]() {
+        if (ulTokenNum == 0)
+            throw CQBNBadArgException(L"ulOccurrance",
+                                      L"ulOccurrance must be greater than 0",
+                                      QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__);
+        if (tokenMode != tmSeparated && tokenMode != tmEnclosed)
+            return false;
+        CQBNWCharString token;
+        if (!tokenAt(*this, token, delimiter, ulTokenNum, tokenMode))
+            return false;
+        // An empty token is a null string and has nothing to trim.
+        if (token.isValid() &&
+            !token.removeWhitespace(partFlags, whitespaceFlags))
+            return false;
+        return copyInto(out, token);
+    });
 }
 
 bool CQBNWCharString::tokenize(CQBNWCharStringList& list,
@@ -728,27 +742,24 @@ bool CQBNWCharString::tokenize(CQBNWCharStringList& list,
                                const CQBNFlags& partFlags,
                                const CQBNFlags& whitespaceFlags) const
 {
-    if (!isValid() || !delimiter.isValid())
-        return false;
-    return qbnGuard(
-        false, esErrno, QBN_WCHAR_STRING_PARSE_SOURCE, __LINE__, [&]() {
-            list.clear();
-            // Enclosed tokens are every other one: the gaps between the pairs
-            // are not tokens.
-            const unsigned long ulStep = tokenMode == tmEnclosed ? 2 : 1;
-            CQBNWCharString token;
-            for (unsigned long ulTokenNum = 1;
-                 getToken(token, delimiter, ulTokenNum, tokenMode, partFlags,
-                          whitespaceFlags);
-                 ulTokenNum += ulStep) {
-                const long lKey = static_cast<long>((ulTokenNum - 1) / ulStep);
-                if (!list.add(token, lKey)) {
-                    list.clear();
-                    break;
-                }
+    return guardWithDelimiter(*this, delimiter, __LINE__, [&]() {
+        list.clear();
+        // Enclosed tokens are every other one: the gaps between the pairs
+        // are not tokens.
+        const unsigned long ulStep = tokenMode == tmEnclosed ? 2 : 1;
+        CQBNWCharString token;
+        for (unsigned long ulTokenNum = 1;
+             getToken(token, delimiter, ulTokenNum, tokenMode, partFlags,
+                      whitespaceFlags);
+             ulTokenNum += ulStep) {
+            const long lKey = static_cast<long>((ulTokenNum - 1) / ulStep);
+            if (!list.add(token, lKey)) {
+                list.clear();
+                break;
             }
-            return list.getCount() > 0;
-        });
+        }
+        return list.getCount() > 0;
+    });
 }
 
 // ---- trimming ----

@@ -24,6 +24,17 @@ std::wstring resultOf(Operation operation)
     return out.isValid() ? textOf(out) : L"<null>";
 }
 
+// Token `k` of `text`, or "<failed>" / "<null>".
+std::wstring tokenOf(const CQBNWCharString& text, const wchar_t* szDelimiter,
+                     unsigned long k, unsigned long mode, unsigned long parts,
+                     unsigned long whitespace)
+{
+    return resultOf([&](CQBNWCharString& out) {
+        return text.getToken(out, CQBNWCharString(szDelimiter), k, mode, parts,
+                             whitespace);
+    });
+}
+
 bool convert(const wchar_t* szText, unsigned long numberSystem,
              unsigned long& ulValue)
 {
@@ -173,11 +184,8 @@ TEST(WCharStringParse, SubStringAtTakesTextBeforeOrAfterAnOccurrence)
 TEST(WCharStringParse, SeparatedTokensOfAVersion)
 {
     const CQBNWCharString version(L"6.0.10.0");
-    const CQBNWCharString dot(L".");
     auto token = [&](unsigned long k) {
-        return resultOf([&](CQBNWCharString& out) {
-            return version.getToken(out, dot, k, tmSeparated, 0x03, 0xFF);
-        });
+        return tokenOf(version, L".", k, tmSeparated, 0x03, 0xFF);
     };
     EXPECT_EQ(L"6", token(1));
     EXPECT_EQ(L"0", token(2));
@@ -185,19 +193,14 @@ TEST(WCharStringParse, SeparatedTokensOfAVersion)
     EXPECT_EQ(L"0", token(4));
     EXPECT_EQ(L"<failed>", token(5));
     EXPECT_EQ(L"<failed>", token(0));
-    EXPECT_EQ(L"<failed>", resultOf([&](CQBNWCharString& out) {
-                  return version.getToken(out, dot, 1, 3, 0x03, 0xFF);
-              }));
+    EXPECT_EQ(L"<failed>", tokenOf(version, L".", 1, 3, 0x03, 0xFF));
 }
 
 TEST(WCharStringParse, EmptyTokensAreNullAndWhitespaceIsRemoved)
 {
     const CQBNWCharString text(L".a..\t b c .");
-    const CQBNWCharString dot(L".");
     auto token = [&](unsigned long k, unsigned long parts) {
-        return resultOf([&](CQBNWCharString& out) {
-            return text.getToken(out, dot, k, tmSeparated, parts, 0x03);
-        });
+        return tokenOf(text, L".", k, tmSeparated, parts, 0x03);
     };
     EXPECT_EQ(L"<null>", token(1, 0x03));
     EXPECT_EQ(L"a", token(2, 0x03));
@@ -212,11 +215,8 @@ TEST(WCharStringParse, EmptyTokensAreNullAndWhitespaceIsRemoved)
 TEST(WCharStringParse, EnclosedTokensAndTheirKeys)
 {
     const CQBNWCharString text(L"\"a\" \"b\"");
-    const CQBNWCharString quote(L"\"");
     auto token = [&](unsigned long k) {
-        return resultOf([&](CQBNWCharString& out) {
-            return text.getToken(out, quote, k, tmEnclosed, 0x03, 0xFF);
-        });
+        return tokenOf(text, L"\"", k, tmEnclosed, 0x03, 0xFF);
     };
     EXPECT_EQ(L"a", token(1));
     EXPECT_EQ(L"<null>", token(2)); // the space between the pairs
@@ -225,7 +225,7 @@ TEST(WCharStringParse, EnclosedTokensAndTheirKeys)
     EXPECT_EQ(L"<failed>", token(5));
 
     CQBNWCharStringList list;
-    ASSERT_TRUE(text.tokenize(list, quote, tmEnclosed, 0x03, 0xFF));
+    ASSERT_TRUE(text.tokenize(list, CQBNWCharString(L"\""), tmEnclosed, 0x03, 0xFF));
     ASSERT_EQ(2u, list.getCount());
     CQBNWCharString value;
     ASSERT_TRUE(list.findKey(0));
