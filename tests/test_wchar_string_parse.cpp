@@ -225,7 +225,8 @@ TEST(WCharStringParse, EnclosedTokensAndTheirKeys)
     EXPECT_EQ(L"<failed>", token(5));
 
     CQBNWCharStringList list;
-    ASSERT_TRUE(text.tokenize(list, CQBNWCharString(L"\""), tmEnclosed, 0x03, 0xFF));
+    ASSERT_TRUE(
+        text.tokenize(list, CQBNWCharString(L"\""), tmEnclosed, 0x03, 0xFF));
     ASSERT_EQ(2u, list.getCount());
     CQBNWCharString value;
     ASSERT_TRUE(list.findKey(0));
