@@ -258,9 +258,6 @@ bool CPatchInstallJournal::refuse(const wchar_t* szReason,
 
 void CPatchInstallJournal::warnUnrestored(const wchar_t* szMethodName)
 {
-    logPatchWarning(
-        kClassName, szMethodName,
-        CQBNWCharString(L"Unable to put back ") + m_unrestored +
-            CQBNWCharString(L"; the journal is kept for the next run"),
-        PATCH_INSTALL_JOURNAL_SOURCE, __LINE__);
+    warnJournalKept(kClassName, szMethodName, m_unrestored,
+                    PATCH_INSTALL_JOURNAL_SOURCE, __LINE__);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "patch_file_bytes.h"
+#include "patch_warning.h"
 
 namespace {
 
@@ -72,4 +73,15 @@ bool CPatchJournalLines::readLines(std::vector<std::wstring>& lines) const
 bool CPatchJournalLines::remove()
 {
     return DeleteFileW(m_path.getText()) || !exists();
+}
+
+void warnJournalKept(const wchar_t* szClassName, const wchar_t* szMethodName,
+                     const CQBNWCharString& unrestored,
+                     const wchar_t* szSourceFile, unsigned long ulLine)
+{
+    logPatchWarning(
+        szClassName, szMethodName,
+        CQBNWCharString(L"Unable to put back ") + unrestored +
+            CQBNWCharString(L"; the journal is kept for the next run"),
+        szSourceFile, ulLine);
 }

@@ -31,4 +31,10 @@ private:
     CQBNWCharString m_path;
 };
 
+// The warning of a journal that could not be fully undone: the library
+// (or the journal) named is not back, and the journal stays.
+void warnJournalKept(const wchar_t* szClassName, const wchar_t* szMethodName,
+                     const CQBNWCharString& unrestored,
+                     const wchar_t* szSourceFile, unsigned long ulLine);
+
 #endif

@@ -2,7 +2,6 @@
 
 #include "patch_paths.h"
 #include "patch_record.h"
-#include "patch_warning.h"
 #include "qbn_catch.h"
 
 #define PATCH_REMOVAL_JOURNAL_SOURCE L".\\patch_removal_journal.cpp"
@@ -68,11 +67,8 @@ bool CPatchRemovalJournal::undo()
         return true;
     if (m_unrestored.getLength() == 0)
         m_unrestored = m_file.getPath();
-    logPatchWarning(
-        kClassName, L"undo",
-        CQBNWCharString(L"Unable to put back ") + m_unrestored +
-            CQBNWCharString(L"; the journal is kept for the next run"),
-        PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__);
+    warnJournalKept(kClassName, L"undo", m_unrestored,
+                    PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__);
     return false;
 }
 

@@ -111,7 +111,6 @@ private:
 bool CPatchStoppedProcess::keep(HANDLE hProcess,
                                 const CQBNWCharString& imagePath)
 {
-    m_bStopped = true;
     m_imagePath = imagePath;
     CQBNScopedHandle processToken;
     // A failed call may leave anything in the handle it was given: that is
@@ -132,19 +131,19 @@ bool CPatchStoppedProcess::keep(HANDLE hProcess,
 
 void CPatchStoppedProcess::forget()
 {
-    m_bStopped = false;
     m_userToken.reset();
 }
 
 void CPatchStoppedProcess::startAgain()
 {
-    if (!m_bStopped || !m_userToken.isValid())
+    // The token goes with the one start it is kept for.
+    const CQBNScopedHandle userToken(m_userToken.release());
+    if (!userToken.isValid())
         return;
-    m_bStopped = false;
-    const CUserEnvironment environment(m_userToken.get());
+    const CUserEnvironment environment(userToken.get());
     PROCESS_INFORMATION started = {};
     if (environment.get() == nullptr ||
-        !startWithToken(environment.get(), started)) {
+        !startWithToken(userToken.get(), environment.get(), started)) {
         warn(L"startAgain", L"Not started again as its own user: ", m_imagePath,
              __LINE__);
         return;
@@ -154,7 +153,7 @@ void CPatchStoppedProcess::startAgain()
     WaitForInputIdle(process.get(), kReadyWaitMs);
 }
 
-bool CPatchStoppedProcess::startWithToken(void* pEnvironment,
+bool CPatchStoppedProcess::startWithToken(HANDLE hUserToken, void* pEnvironment,
                                           PROCESS_INFORMATION& started)
 {
     std::vector<wchar_t> commandLine;
@@ -170,11 +169,11 @@ bool CPatchStoppedProcess::startWithToken(void* pEnvironment,
     const CQBNWCharString folder = folderOf(m_imagePath);
     const DWORD dwFlags = CREATE_UNICODE_ENVIRONMENT;
     if (canCreateAsUser())
-        return CreateProcessAsUserW(m_userToken.get(), m_imagePath.getText(),
+        return CreateProcessAsUserW(hUserToken, m_imagePath.getText(),
                                     commandLine.data(), nullptr, nullptr, FALSE,
                                     dwFlags, pEnvironment, folder.getText(),
                                     &startup, &started) != FALSE;
-    return CreateProcessWithTokenW(m_userToken.get(), 0, m_imagePath.getText(),
+    return CreateProcessWithTokenW(hUserToken, 0, m_imagePath.getText(),
                                    commandLine.data(), dwFlags, pEnvironment,
                                    folder.getText(), &startup,
                                    &started) != FALSE;

@@ -36,11 +36,11 @@ private:
     CPatchStoppedProcess(const CPatchStoppedProcess&) = delete;
     CPatchStoppedProcess& operator=(const CPatchStoppedProcess&) = delete;
 
-    bool startWithToken(void* pEnvironment, PROCESS_INFORMATION& started);
+    bool startWithToken(HANDLE hUserToken, void* pEnvironment,
+                        PROCESS_INFORMATION& started);
 
     CQBNScopedHandle m_userToken;
     CQBNWCharString m_imagePath;
-    bool m_bStopped = false;
 };
 
 #endif
