@@ -118,35 +118,11 @@ CQBNLogException1::CQBNLogException1(const wchar_t* szMessage,
                                      unsigned long ulLine,
                                      unsigned short usOutputs, bool bLogNow,
                                      bool bLogOnDestroy)
-    : CQBNDetailedLog(llExceptionBad, ulResult, rtErrorCode, nullptr, nullptr,
-                      szSourceFile, ulLine, usOutputs, bLogOnDestroy)
+    : CQBNDetailedLogAt(ulResult, rtErrorCode, nullptr, nullptr, szSourceFile,
+                        ulLine, usOutputs, bLogOnDestroy)
 {
     CQBNLogRecord::setText(m_record.message, szMessage);
     finishConstruction(bLogNow);
-}
-
-CQBNLogException1::CQBNLogException1(
-    unsigned long ulResult, unsigned long ulResultType,
-    const wchar_t* szClassName, const wchar_t* szMethodName,
-    const wchar_t* szSourceFile, unsigned long ulLine, unsigned short usOutputs,
-    bool bLogOnDestroy)
-    : CQBNDetailedLog(llExceptionBad, ulResult, ulResultType, szClassName,
-                      szMethodName, szSourceFile, ulLine, usOutputs,
-                      bLogOnDestroy)
-{
-}
-
-CQBNLogWarning::CQBNLogWarning(unsigned long ulResult,
-                               unsigned long ulResultType,
-                               const wchar_t* szClassName,
-                               const wchar_t* szMethodName,
-                               const wchar_t* szSourceFile,
-                               unsigned long ulLine, unsigned short usOutputs,
-                               bool bLogOnDestroy)
-    : CQBNDetailedLog(llWarning, ulResult, ulResultType, szClassName,
-                      szMethodName, szSourceFile, ulLine, usOutputs,
-                      bLogOnDestroy)
-{
 }
 
 CQBNLogDebug::CQBNLogDebug(const wchar_t* szMessage, unsigned short usOutputs,

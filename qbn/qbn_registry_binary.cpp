@@ -8,15 +8,6 @@ const wchar_t kClassName[] = L"CQBNRegistryBinary";
 
 } // namespace
 
-CQBNRegistryBinary::CQBNRegistryBinary(HKEY hRoot, const CQBNWCharString& path,
-                                       const CQBNWCharString& valueName,
-                                       REGSAM access, bool bCreateIfMissing,
-                                       DWORD dwOptions)
-    : CQBNRegistryValue(hRoot, path, valueName, access, bCreateIfMissing,
-                        dwOptions)
-{
-}
-
 // The size is asked first (an error there just means no room), then the
 // bytes are read into exactly that room; a value that grew in between makes
 // the read fail instead of overrunning.

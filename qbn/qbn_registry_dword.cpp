@@ -9,16 +9,6 @@ const unsigned long kDwordBytes = 4;
 
 } // namespace
 
-CQBNRegistryDword::CQBNRegistryDword(HKEY hRoot, const CQBNWCharString& path,
-                                     const CQBNWCharString& valueName,
-                                     REGSAM access, bool bCreateIfMissing,
-                                     DWORD dwOptions)
-    : CQBNRegistryValue(hRoot, path, valueName, access, bCreateIfMissing,
-                        dwOptions),
-      m_ulRegDwordCache(0)
-{
-}
-
 unsigned long CQBNRegistryDword::numberFromBytes(const unsigned char* pBytes,
                                                  unsigned long ulCount)
 {

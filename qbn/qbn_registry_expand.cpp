@@ -18,14 +18,6 @@ bool hasPairedMarks(const CQBNWCharString& text)
 
 } // namespace
 
-CQBNRegistryStringExpand::CQBNRegistryStringExpand(
-    HKEY hRoot, const CQBNWCharString& path, const CQBNWCharString& valueName,
-    REGSAM access, bool bCreateIfMissing, DWORD dwOptions)
-    : CQBNRegistryString(hRoot, path, valueName, access, bCreateIfMissing,
-                         dwOptions)
-{
-}
-
 // Checked before the key is opened, so a refused text leaves the registry
 // exactly as it was (a missing key is not even created).
 bool CQBNRegistryStringExpand::writeRegistry()

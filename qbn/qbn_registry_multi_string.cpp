@@ -30,14 +30,6 @@ bool appendUnits(CQBNWCharStringList& list, const unsigned short* pUnits,
 
 } // namespace
 
-CQBNRegistryMultiString::CQBNRegistryMultiString(
-    HKEY hRoot, const CQBNWCharString& path, const CQBNWCharString& valueName,
-    REGSAM access, bool bCreateIfMissing, DWORD dwOptions)
-    : CQBNRegistryValue(hRoot, path, valueName, access, bCreateIfMissing,
-                        dwOptions)
-{
-}
-
 // The registry does not enforce the closing double 0, so data may end
 // anywhere: the walk never leaves the data, and a last text that runs to the
 // end of the data without its 0 is kept rather than dropped.

@@ -15,15 +15,6 @@ const DWORD kReadBytes = kReadChars * sizeof(wchar_t);
 
 } // namespace
 
-CQBNRegistryString::CQBNRegistryString(HKEY hRoot, const CQBNWCharString& path,
-                                       const CQBNWCharString& valueName,
-                                       REGSAM access, bool bCreateIfMissing,
-                                       DWORD dwOptions)
-    : CQBNRegistryValue(hRoot, path, valueName, access, bCreateIfMissing,
-                        dwOptions)
-{
-}
-
 bool CQBNRegistryString::textFromBytes(const CQBNBuffer<unsigned char>& bytes,
                                        CQBNWCharString& out)
 {

@@ -165,18 +165,23 @@ void requireOccurrences(unsigned long ulOccurrance, unsigned long ulFound,
         throwBadArg(L"ulOccurrance", szTooFew, __LINE__);
 }
 
-// How many passes an edit makes and which occurrence its first pass takes,
-// after refusing what the mode cannot serve. Only the complaint about too
+// How many passes an edit of `subString` in `text` makes and which
+// occurrence its first pass takes, after refusing what the mode cannot
+// serve; false when there is nothing to edit. Only the complaint about too
 // few occurrences in ssmOccur mode differs between the edits.
-void planPasses(unsigned long subStringMode, unsigned long ulOccurrance,
-                unsigned long ulFound, const wchar_t* szTooFewForOccur,
-                unsigned long& ulFirst, unsigned long& ulPasses)
+bool planPasses(const CQBNWCharString& text, const CQBNWCharString& subString,
+                unsigned long subStringMode, unsigned long ulOccurrance,
+                const wchar_t* szTooFewForOccur, unsigned long& ulFirst,
+                unsigned long& ulPasses)
 {
+    const unsigned long ulFound = text.countOccurrences(subString);
+    if (ulFound == 0)
+        return false;
     switch (subStringMode) {
     case ssmAll:
         ulFirst = 1;
         ulPasses = ulFound;
-        return;
+        return true;
     case ssmOccur:
         requireOccurrences(ulOccurrance, ulFound,
                            L"ssmOccur mode requires ulOccurrance to be "
@@ -184,7 +189,7 @@ void planPasses(unsigned long subStringMode, unsigned long ulOccurrance,
                            szTooFewForOccur);
         ulFirst = ulOccurrance;
         ulPasses = 1;
-        return;
+        return true;
     case ssmNum:
         requireOccurrences(
             ulOccurrance, ulFound,
@@ -192,10 +197,11 @@ void planPasses(unsigned long subStringMode, unsigned long ulOccurrance,
             L"there aren't enough strings to accommodate ulOccurrance");
         ulFirst = 1;
         ulPasses = ulOccurrance;
-        return;
+        return true;
     default:
         throwBadArg(L"subStringMode", L"invalid mode", __LINE__);
     }
+    return false;
 }
 
 // One removal pass: occurrence ulOccurrance is cut out and the text behind
@@ -609,14 +615,13 @@ bool CQBNWCharString::removeSubString(const CQBNWCharString& subString,
     return qbnGuard(false, esErrno, QBN_WCHAR_STRING_SOURCE, __LINE__, [&]() {
         if (!isValid())
             return false;
-        const unsigned long ulFound = countOccurrences(subString);
-        if (ulFound == 0)
-            return false;
         unsigned long ulTarget = 0;
         unsigned long ulPasses = 0;
-        planPasses(subStringMode, ulOccurrance, ulFound,
-                   L"there aren't enough strings to accommodate ulOccurrance",
-                   ulTarget, ulPasses);
+        if (!planPasses(*this, subString, subStringMode, ulOccurrance,
+                        L"there aren't enough strings to accommodate "
+                        L"ulOccurrance",
+                        ulTarget, ulPasses))
+            return false;
         for (unsigned long ulPass = 0; ulPass < ulPasses; ++ulPass)
             cutOccurrence(*this, subString, ulTarget);
         return fitToLength();
@@ -640,13 +645,11 @@ bool CQBNWCharString::replace(const CQBNWCharString& oldString,
             return false;
         if (!oldString.isValid())
             throwBadArg(L"oldString", L"string is invalid", __LINE__);
-        const unsigned long ulFound = countOccurrences(oldString);
-        if (ulFound == 0)
-            return false;
         unsigned long ulTarget = 0;
         unsigned long ulPasses = 0;
-        planPasses(subStringMode, ulOccurrance, ulFound,
-                   L"occurrance is out of bounds", ulTarget, ulPasses);
+        if (!planPasses(*this, oldString, subStringMode, ulOccurrance,
+                        L"occurrance is out of bounds", ulTarget, ulPasses))
+            return false;
         const unsigned long ulSkip = occurrencesToSkip(oldString, newString);
         for (unsigned long ulPass = 0; ulPass < ulPasses; ++ulPass) {
             unsigned long ulPos = 0;

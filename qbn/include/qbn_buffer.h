@@ -60,6 +60,11 @@ public:
     CQBNBuffer<unsigned short> toWideBuffer() const;
 
 protected:
+    // These bytes in a buffer of U, the last element padded with zeros when
+    // the bytes do not fill it.
+    template <class U>
+    CQBNBuffer<U> copyBytesAs() const;
+
     // Raw copy into this buffer's storage; the caller has checked the bounds.
     void copyIn(unsigned long ulOffset, const T* pSource, unsigned long ulCount)
     {
@@ -373,19 +378,30 @@ bool CQBNBuffer<T>::zero()
 // ---- conversions between the two instances ----
 
 template <class T>
+template <class U>
+CQBNBuffer<U> CQBNBuffer<T>::copyBytesAs() const
+{
+    CQBNBuffer<U> copy;
+    qbnGuardAction(esErrno, QBN_BUFFER_SOURCE, __LINE__, [&]() {
+        if (m_ulNumElems >
+            std::numeric_limits<unsigned long>::max() / sizeof(T))
+            throw CQBNMemAllocException(L"m_pBuffer", QBN_BUFFER_SOURCE,
+                                        __LINE__);
+        const unsigned long ulBytes = m_ulNumElems * sizeof(T);
+        const unsigned long ulCount =
+            ulBytes / sizeof(U) + (ulBytes % sizeof(U) != 0 ? 1 : 0);
+        if (ulCount != 0 && copy.allocate(ulCount))
+            std::memcpy(copy.getBuffer(), m_pBuffer, ulBytes);
+    });
+    return copy;
+}
+
+template <class T>
 template <class U, typename std::enable_if<
                        std::is_same<U, unsigned short>::value, int>::type>
 CQBNBuffer<unsigned char> CQBNBuffer<T>::toByteBuffer() const
 {
-    CQBNBuffer<unsigned char> bytes;
-    qbnGuardAction(esErrno, QBN_BUFFER_SOURCE, __LINE__, [&]() {
-        if (m_ulNumElems > std::numeric_limits<unsigned long>::max() / 2)
-            throw CQBNMemAllocException(L"m_pBuffer", QBN_BUFFER_SOURCE,
-                                        __LINE__);
-        if (m_ulNumElems != 0 && bytes.allocate(m_ulNumElems * 2))
-            std::memcpy(bytes.getBuffer(), m_pBuffer, m_ulNumElems * 2);
-    });
-    return bytes;
+    return copyBytesAs<unsigned char>();
 }
 
 template <class T>
@@ -393,13 +409,7 @@ template <class U, typename std::enable_if<
                        std::is_same<U, unsigned char>::value, int>::type>
 CQBNBuffer<unsigned short> CQBNBuffer<T>::toWideBuffer() const
 {
-    CQBNBuffer<unsigned short> wide;
-    qbnGuardAction(esErrno, QBN_BUFFER_SOURCE, __LINE__, [&]() {
-        const unsigned long ulWideCount = m_ulNumElems / 2 + m_ulNumElems % 2;
-        if (ulWideCount != 0 && wide.allocate(ulWideCount))
-            std::memcpy(wide.getBuffer(), m_pBuffer, m_ulNumElems);
-    });
-    return wide;
+    return copyBytesAs<unsigned short>();
 }
 
 #endif

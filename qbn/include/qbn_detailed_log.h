@@ -49,7 +49,22 @@ private:
 // An absent format argument prints as "Unknown".
 const wchar_t* qbnOrUnknown(const wchar_t* szText);
 
-class CQBNLogException1 : public CQBNDetailedLog {
+// An entry of one fixed level, for the classes whose level is their kind.
+template <unsigned long Level>
+class CQBNDetailedLogAt : public CQBNDetailedLog {
+protected:
+    CQBNDetailedLogAt(unsigned long ulResult, unsigned long ulResultType,
+                      const wchar_t* szClassName, const wchar_t* szMethodName,
+                      const wchar_t* szSourceFile, unsigned long ulLine,
+                      unsigned short usOutputs, bool bLogOnDestroy)
+        : CQBNDetailedLog(Level, ulResult, ulResultType, szClassName,
+                          szMethodName, szSourceFile, ulLine, usOutputs,
+                          bLogOnDestroy)
+    {
+    }
+};
+
+class CQBNLogException1 : public CQBNDetailedLogAt<llExceptionBad> {
 public:
     // Thrown directly with a fixed message.
     CQBNLogException1(const wchar_t* szMessage, unsigned long ulResult,
@@ -58,18 +73,12 @@ public:
                       bool bLogOnDestroy = false);
 
 protected:
-    CQBNLogException1(unsigned long ulResult, unsigned long ulResultType,
-                      const wchar_t* szClassName, const wchar_t* szMethodName,
-                      const wchar_t* szSourceFile, unsigned long ulLine,
-                      unsigned short usOutputs, bool bLogOnDestroy);
+    using CQBNDetailedLogAt::CQBNDetailedLogAt;
 };
 
-class CQBNLogWarning : public CQBNDetailedLog {
+class CQBNLogWarning : public CQBNDetailedLogAt<llWarning> {
 protected:
-    CQBNLogWarning(unsigned long ulResult, unsigned long ulResultType,
-                   const wchar_t* szClassName, const wchar_t* szMethodName,
-                   const wchar_t* szSourceFile, unsigned long ulLine,
-                   unsigned short usOutputs, bool bLogOnDestroy);
+    using CQBNDetailedLogAt::CQBNDetailedLogAt;
 };
 
 // Never thrown: built on the stack to note something and destroyed.

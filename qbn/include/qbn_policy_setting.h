@@ -117,6 +117,9 @@ protected:
 
 private:
     void copyFrom(const CQBNPolicySetting& other);
+    // A traced text assignment; the trace says whether the copy took.
+    static void assignText(CQBNWCharString& member, const CQBNWCharString& text,
+                           const wchar_t* szMethodName);
     // Logs the refusal when the source is not the registry.
     bool requireRegistrySource() const;
     bool replacePlaceholders(CQBNWCharString& path) const;
@@ -247,19 +250,24 @@ void CQBNPolicySetting<T>::setValue(const T& value)
 template <class T>
 void CQBNPolicySetting<T>::setSubKey(const CQBNWCharString& subKey)
 {
-    CQBNTraceScope trace(QBN_POLICY_SETTING_CLASS, L"setSubKey",
-                         QBN_POLICY_SETTING_SOURCE, __LINE__);
-    m_subKey = subKey;
-    trace.finish(m_subKey == subKey);
+    assignText(m_subKey, subKey, L"setSubKey");
 }
 
 template <class T>
 void CQBNPolicySetting<T>::setValueName(const CQBNWCharString& valueName)
 {
-    CQBNTraceScope trace(QBN_POLICY_SETTING_CLASS, L"setValueName",
+    assignText(m_valueName, valueName, L"setValueName");
+}
+
+template <class T>
+void CQBNPolicySetting<T>::assignText(CQBNWCharString& member,
+                                      const CQBNWCharString& text,
+                                      const wchar_t* szMethodName)
+{
+    CQBNTraceScope trace(QBN_POLICY_SETTING_CLASS, szMethodName,
                          QBN_POLICY_SETTING_SOURCE, __LINE__);
-    m_valueName = valueName;
-    trace.finish(m_valueName == valueName);
+    member = text;
+    trace.finish(member == text);
 }
 
 // ---- value name and key path ----

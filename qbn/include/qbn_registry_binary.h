@@ -7,9 +7,7 @@
 
 class CQBNRegistryBinary : public CQBNRegistryValue {
 public:
-    CQBNRegistryBinary(HKEY hRoot, const CQBNWCharString& path,
-                       const CQBNWCharString& valueName, REGSAM access,
-                       bool bCreateIfMissing, DWORD dwOptions);
+    using CQBNRegistryValue::CQBNRegistryValue;
 
     bool readRegistry() override;
     bool writeRegistry() override;

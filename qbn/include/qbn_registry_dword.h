@@ -7,9 +7,7 @@
 
 class CQBNRegistryDword : public CQBNRegistryValue {
 public:
-    CQBNRegistryDword(HKEY hRoot, const CQBNWCharString& path,
-                      const CQBNWCharString& valueName, REGSAM access,
-                      bool bCreateIfMissing, DWORD dwOptions);
+    using CQBNRegistryValue::CQBNRegistryValue;
 
     bool readRegistry() override;
     bool writeRegistry() override;
@@ -23,7 +21,7 @@ public:
                                          unsigned long ulCount);
 
 private:
-    unsigned long m_ulRegDwordCache;
+    unsigned long m_ulRegDwordCache = 0;
 };
 
 class CQBNRegistryDwordValue {

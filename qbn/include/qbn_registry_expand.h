@@ -7,9 +7,7 @@
 
 class CQBNRegistryStringExpand : public CQBNRegistryString {
 public:
-    CQBNRegistryStringExpand(HKEY hRoot, const CQBNWCharString& path,
-                             const CQBNWCharString& valueName, REGSAM access,
-                             bool bCreateIfMissing, DWORD dwOptions);
+    using CQBNRegistryString::CQBNRegistryString;
 
     bool writeRegistry() override;
 
