@@ -140,41 +140,28 @@ TEST_F(LogPipeline, NothingWithoutTheMasterSwitch)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_logPath.c_str()));
 }
 
-TEST_F(LogPipeline, DetailedLineMatchesTheLayoutExactly)
+TEST_F(LogPipeline, DetailedLinesMatchTheLayoutByResultType)
 {
     enableTextLog();
     raiseCreateFailure();
-    const std::vector<std::wstring> written = lines();
-    ASSERT_EQ(1u, written.size());
-    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
-                  L"> <CQBNRegistryKey::create> \"Unable to create registry "
-                  L"key ( \"SOFTWARE\\Ostrel\\X\" )\" <qbn_registry_key.cpp, "
-                  L"410> ",
-              written[0]);
-}
-
-TEST_F(LogPipeline, ResultPartsByResultType)
-{
-    enableTextLog();
     CQBNRegEnumKeyException(L"K", 0x103, L"CQBNRegistrykey", L"enumSubKeys",
                             kSource, 7);
     CQBNRegKeyInitException(kSource, 0);
     CQBNRegCloseKeyWarning(L"K", 6, nullptr, L"close", nullptr, 9);
-    const std::vector<std::wstring> written = lines();
-    ASSERT_EQ(3u, written.size());
-    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
-                  L"> <CQBNRegistrykey::enumSubKeys> \"Unable to enumerate "
-                  L"subkeys from key ( \"K\" )\" <Error: 0x00000103> "
-                  L"<qbn_registry_key.cpp, 7> ",
-              written[0]);
-    EXPECT_EQ(std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule +
-                  L"> \"CQBNRegistryKey object failed to initialize\" "
-                  L"<qbn_registry_key.cpp>",
-              written[1]);
-    EXPECT_EQ(std::wstring(L"<TS>: <WARNING> <") + kModule +
-                  L"> <::close> \"Unable to close registry key ( K )\" "
-                  L"<Error: 0x00000006> <9> ",
-              written[2]);
+    const std::wstring bad = std::wstring(L"<TS>: <EXCEPTION_BAD> <") + kModule;
+    const std::vector<std::wstring> expected = {
+        bad + L"> <CQBNRegistryKey::create> \"Unable to create registry key ( "
+              L"\"SOFTWARE\\Ostrel\\X\" )\" <qbn_registry_key.cpp, 410> ",
+        bad + L"> <CQBNRegistrykey::enumSubKeys> \"Unable to enumerate subkeys "
+              L"from key ( \"K\" )\" <Error: 0x00000103> "
+              L"<qbn_registry_key.cpp, 7> ",
+        bad + L"> \"CQBNRegistryKey object failed to initialize\" "
+              L"<qbn_registry_key.cpp>",
+        std::wstring(L"<TS>: <WARNING> <") + kModule +
+            L"> <::close> \"Unable to close registry key ( K )\" "
+            L"<Error: 0x00000006> <9> ",
+    };
+    EXPECT_EQ(expected, lines());
 }
 
 TEST_F(LogPipeline, NotificationUsesTheSimpleLine)
@@ -299,20 +286,25 @@ TEST_F(LogPipeline, AllowAndExcludeListsMatchClassNamesAsSubstrings)
     EXPECT_TRUE(classless.isLogged());
     EXPECT_EQ(1u, lines().size());
 
-    setText(L"AllowObjects", L"CQBNIni, CQBNRegistryKey");
-    raiseCreateFailure();
-    EXPECT_EQ(2u, lines().size());
-    setText(L"AllowObjects", L"CQBNRegistry");
-    raiseCreateFailure();
-    EXPECT_EQ(3u, lines().size());
-
-    qbntest::deleteValue(HKEY_LOCAL_MACHINE, kLogsKey, L"AllowObjects");
-    setText(L"ExcludeObjects", L"CQBNRegistry");
-    raiseCreateFailure();
-    EXPECT_EQ(3u, lines().size());
-    setText(L"ExcludeObjects", L"CQBNIni");
-    raiseCreateFailure();
-    EXPECT_EQ(4u, lines().size());
+    // Each list alone in turn; the key's class name is CQBNRegistryKey.
+    const struct {
+        const wchar_t* list;
+        const wchar_t* classes;
+        bool written;
+    } steps[] = {{L"AllowObjects", L"CQBNIni, CQBNRegistryKey", true},
+                 {L"AllowObjects", L"CQBNRegistry", true},
+                 {L"ExcludeObjects", L"CQBNRegistry", false},
+                 {L"ExcludeObjects", L"CQBNIni", true}};
+    size_t expected = lines().size();
+    for (const auto& step : steps) {
+        for (const wchar_t* list : {L"AllowObjects", L"ExcludeObjects"})
+            qbntest::deleteValue(HKEY_LOCAL_MACHINE, kLogsKey, list);
+        setText(step.list, step.classes);
+        raiseCreateFailure();
+        expected += step.written ? 1 : 0;
+        EXPECT_EQ(expected, lines().size())
+            << step.list << L"=" << step.classes;
+    }
 }
 
 TEST_F(LogPipeline, ProgramOverrideLetsEverythingThrough)

@@ -223,33 +223,39 @@ TEST(WCharStringBasics, Reverse)
 
 // ---- comparison ----
 
-TEST(WCharStringCompare, DifferentLengthsAreBothLessAndGreater)
+// The ordering operators that hold from `left` to `right`.
+std::wstring orderings(const CQBNWCharString& left,
+                       const CQBNWCharString& right)
 {
-    const CQBNWCharString ab(L"ab");
-    const CQBNWCharString abc(L"abc");
-    EXPECT_TRUE(ab < abc);
-    EXPECT_TRUE(ab > abc);
-    EXPECT_FALSE(ab <= abc);
-    EXPECT_FALSE(ab >= abc);
-    EXPECT_TRUE(ab != abc);
+    std::wstring held;
+    held += left < right ? L"<" : L"";
+    held += left > right ? L">" : L"";
+    held += left <= right ? L" <=" : L"";
+    held += left >= right ? L" >=" : L"";
+    return held;
 }
 
-TEST(WCharStringCompare, EqualLengthsOrderByCodeUnitValue)
+TEST(WCharStringCompare, LengthFirstThenCodeUnitValues)
 {
-    const CQBNWCharString abc(L"abc");
-    const CQBNWCharString abd(L"abd");
-    EXPECT_TRUE(abc < abd);
-    EXPECT_FALSE(abc > abd);
-    EXPECT_TRUE(abc <= abc);
-    EXPECT_TRUE(abc >= abc);
-    EXPECT_FALSE(abc < abc);
-    // Ordered as numbers, not by their bytes in memory.
-    EXPECT_TRUE(CQBNWCharString(L"\u0100") > CQBNWCharString(L"\u00ff"));
-    EXPECT_TRUE(CQBNWCharString(L"B") < CQBNWCharString(L"a"));
-    // Null strings never order.
-    EXPECT_FALSE(CQBNWCharString() <= CQBNWCharString());
-    EXPECT_FALSE(ValidEmpty() <= CQBNWCharString());
-    EXPECT_TRUE(ValidEmpty() <= ValidEmpty());
+    // Different lengths are both less and greater; equal lengths order by
+    // code unit value as numbers, not by bytes; a null string has no length
+    // to share, so it is never <= or >= anything.
+    const struct {
+        CQBNWCharString left, right;
+        const wchar_t* held;
+    } cases[] = {
+        {L"ab", L"abc", L"<>"},
+        {L"abc", L"abd", L"< <="},
+        {L"abc", L"abc", L" <= >="},
+        {L"\u0100", L"\u00ff", L"> >="},
+        {L"B", L"a", L"< <="},
+        {CQBNWCharString(), CQBNWCharString(), L"<>"},
+        {ValidEmpty(), CQBNWCharString(), L"<>"},
+        {ValidEmpty(), ValidEmpty(), L" <= >="},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.held, orderings(c.left, c.right)) << &c - cases;
+    EXPECT_TRUE(CQBNWCharString(L"ab") != CQBNWCharString(L"abc"));
 }
 
 TEST(WCharStringCompare, EqualityLooksOnlyAtTheText)

@@ -132,6 +132,13 @@ expect_patch_log() {
   fi
 }
 
+# The log of a patched product whose password manager was stopped, after
+# "No" to the restart question (or a silent run), in the product folder $1.
+expect_patched_log() {
+  expect_patch_log "${1}patchlog8104.txt" \
+    "$(line en 1122 "${1}password_manager.exe")" "$(entry en 1160 $NO)"
+}
+
 # The patch log as UTF-8 text without its byte-order mark; each entry's
 # CR LF and 0 unit are kept. Read as little-endian whether or not the mark
 # is there (iconv's "UTF-16" would take a log without one as big-endian).

@@ -50,9 +50,7 @@ scenario_interactive_restart_no() {
   expect_exit_code 0
   expect_boxes "$(box en 1160 $NO)"
   expect_record32
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
   expect_restart_calls
   expect_password_manager_restarted
 }

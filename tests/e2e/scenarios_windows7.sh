@@ -13,9 +13,7 @@ scenario_win7_64_four_libraries() {
   expect_report_lines libraries64 "$dir" "$dir64" payload installed
   expect_record64
   expect_password_manager_restarted
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
   expect_restart_calls
   step "the 5000 ms pause after the termination"
   expect_run_took_at_least 5
@@ -33,9 +31,7 @@ scenario_win7_64_no_64bit_install_path() {
   expect_report_lacks "folder C:\\Program Files\\Ostrel"
   expect_record64
   expect_password_manager_restarted
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
 }
 
 scenario_win7_64_only_64bit_view() {
@@ -48,9 +44,7 @@ scenario_win7_64_only_64bit_view() {
   step "the record goes to the view a 32-bit program sees, beside no product values"
   expect_report_has "registry 32-bit view Software\\Ostrel\\Vaultrion: Version=(absent) InstallPath=(absent)"
   expect_record64
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
 }
 
 scenario_win7_32_two_libraries() {
@@ -64,9 +58,7 @@ scenario_win7_32_two_libraries() {
   expect_report_lacks "${dir}qbnpwm_windows_hook_x64" "${dir}qbnpwm_keyboard_hook_x64"
   expect_record32
   expect_password_manager_restarted
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
   expect_restart_calls
 }
 
@@ -78,9 +70,7 @@ scenario_installed_library_without_version() {
   expect_boxes
   expect_report_lines libraries64 "$dir" "$dir64" payload noversion
   expect_record64
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
 }
 
 scenario_password_manager_copies() {
@@ -96,9 +86,7 @@ scenario_password_manager_copies() {
   step "the first copy found is stopped and started again; the others run on"
   expect_report_has "process ${dir}password_manager.exe" "process $other_case"
   expect_eq "password managers running" 3 "$(grep -c '^process ' "$MACHINE_RUN_DIR/report.txt")"
-  expect_patch_log "${dir}patchlog8104.txt" \
-    "$(line en 1122 "${dir}password_manager.exe")" \
-    "$(entry en 1160 $NO)"
+  expect_patched_log "$dir"
 }
 
 # One that refuses to close is ended after the wait; without its user's
