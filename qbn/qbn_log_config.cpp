@@ -26,9 +26,9 @@ class LogsKey {
 public:
     LogsKey()
     {
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLogsKeyPath, 0, kReadAccess,
-                          m_key.receive()) != ERROR_SUCCESS)
-            m_key.release(); // whatever a failed open left there is no key
+        m_key.received(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLogsKeyPath, 0,
+                                     kReadAccess,
+                                     m_key.receive()) == ERROR_SUCCESS);
     }
 
     bool readDword(const wchar_t* szName, DWORD& dwValue) const

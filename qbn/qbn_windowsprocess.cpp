@@ -52,13 +52,12 @@ bool CQBNWindowsProcess::setPrivilege(const CQBNWCharString& privilegeName,
 // Only the right to adjust is asked for: nothing here reads the token.
 void CQBNWindowsProcess::openOwnToken(CQBNScopedHandle& token)
 {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES,
-                          token.receive())) {
-        token.release();
+    if (!token.received(OpenProcessToken(GetCurrentProcess(),
+                                         TOKEN_ADJUST_PRIVILEGES,
+                                         token.receive()) != FALSE))
         throw CQBNOpenProcessTokenException(
             L"GetCurrentProcess()", GetLastError(), QBN_WINDOWSPROCESS_SOURCE,
             __LINE__);
-    }
 }
 
 LUID CQBNWindowsProcess::lookupPrivilege(const CQBNWCharString& privilegeName)

@@ -34,10 +34,9 @@ bool holdsPrivilege(const wchar_t* szName)
     DWORD dwSize = 0;
     if (!LookupPrivilegeValueW(nullptr, szName, &luid))
         return false;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) {
-        token.release();
+    if (!token.received(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY,
+                                         token.receive()) != FALSE))
         return false;
-    }
     GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &dwSize);
     std::vector<unsigned char> buffer(dwSize == 0 ? 1 : dwSize);
     if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(),
@@ -112,17 +111,15 @@ bool CPatchStoppedProcess::keep(HANDLE hProcess,
                                 const CQBNWCharString& imagePath)
 {
     m_imagePath = imagePath;
+    m_userToken.reset();
     CQBNScopedHandle processToken;
-    // A failed call may leave anything in the handle it was given: that is
-    // forgotten, never closed.
-    if (!OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
-                          processToken.receive()))
-        processToken.release();
-    else if (!DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, nullptr,
-                               SecurityImpersonation, TokenPrimary,
-                               m_userToken.receive()))
-        m_userToken.release();
-    if (m_userToken.isValid())
+    if (processToken.received(
+            OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_DUPLICATE,
+                             processToken.receive()) != FALSE) &&
+        m_userToken.received(
+            DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, nullptr,
+                             SecurityImpersonation, TokenPrimary,
+                             m_userToken.receive()) != FALSE))
         return true;
     warn(L"keep", L"No token of its user, so it will not be started again: ",
          imagePath, __LINE__);

@@ -125,12 +125,10 @@ bool makeProgramCopyFolder(const CQBNWCharString& productFolder)
 bool writeUninstallEntry(const CQBNWCharString& productFolder)
 {
     CQBNUniqueRegKey key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, key.receive(),
-                        nullptr) != ERROR_SUCCESS) {
-        key.release();
+    if (!key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr,
+                                      0, KEY_SET_VALUE, nullptr, key.receive(),
+                                      nullptr) == ERROR_SUCCESS))
         return false;
-    }
     return writeValues(key.get(), productFolder);
 }
 

@@ -52,6 +52,15 @@ public:
         reset();
         return &m_hHandle;
     }
+    // After the call that `receive()` served: keeps what it handed back when
+    // it succeeded; a failed call may leave anything in the handle, and that
+    // is forgotten, never closed. Answers bSucceeded.
+    bool received(bool bSucceeded)
+    {
+        if (!bSucceeded)
+            m_hHandle = Traits::empty();
+        return bSucceeded;
+    }
 
 private:
     Handle m_hHandle;

@@ -14,8 +14,7 @@ CQBNUniqueRegKey openKey(HKEY hRoot, const std::wstring& path, REGSAM access,
         bCreate ? RegCreateKeyExW(hRoot, path.c_str(), 0, nullptr, 0, access,
                                   nullptr, key.receive(), nullptr)
                 : RegOpenKeyExW(hRoot, path.c_str(), 0, access, key.receive());
-    if (lResult != ERROR_SUCCESS)
-        key.release(); // whatever a failed call left there is no key
+    key.received(lResult == ERROR_SUCCESS);
     return key;
 }
 
