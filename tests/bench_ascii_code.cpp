@@ -9,7 +9,6 @@
 #include <random>
 
 #include "qbn_wchar_string.h"
-#include "support/seconds_since.h"
 
 namespace {
 
@@ -24,7 +23,15 @@ CQBNWCharString makeText(unsigned long ulBytes)
     return CQBNWCharString(units);
 }
 
-using qbntest::secondsSince;
+double secondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now = {};
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
 
 // Seconds for one round trip; negative when the bytes did not come back.
 double timeRoundTrip(const CQBNWCharString& text)

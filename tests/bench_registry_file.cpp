@@ -31,7 +31,6 @@
 #include "qbn_registry_string.h"
 #include "support/pe_file.h"
 #include "support/registry_raw.h"
-#include "support/seconds_since.h"
 
 namespace {
 
@@ -42,7 +41,15 @@ const unsigned long kBigBinaryBytes = 64 * 1024;
 // the comparison with it is only made where that takes seconds, not hours.
 const unsigned long kLargestComparedTree = 10000;
 
-using qbntest::secondsSince;
+double secondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now = {};
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
 
 template <class Body>
 double timed(Body body)

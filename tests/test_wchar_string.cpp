@@ -223,38 +223,30 @@ TEST(WCharStringBasics, Reverse)
 
 // ---- comparison ----
 
-// The ordering operators that hold from `left` to `right`.
-std::wstring orderings(const CQBNWCharString& left,
-                       const CQBNWCharString& right)
-{
-    std::wstring held;
-    held += left < right ? L"<" : L"";
-    held += left > right ? L">" : L"";
-    held += left <= right ? L" <=" : L"";
-    held += left >= right ? L" >=" : L"";
-    return held;
-}
-
 TEST(WCharStringCompare, LengthFirstThenCodeUnitValues)
 {
-    // Different lengths are both less and greater; equal lengths order by
-    // code unit value as numbers, not by bytes; a null string has no length
-    // to share, so it is never <= or >= anything.
+    // Which of <, >, <=, >= hold. Different lengths are both less and
+    // greater; equal lengths order by code unit value as numbers, not by
+    // bytes; a null string is never <= or >= anything.
     const struct {
         CQBNWCharString left, right;
-        const wchar_t* held;
+        const char* held;
     } cases[] = {
-        {L"ab", L"abc", L"<>"},
-        {L"abc", L"abd", L"< <="},
-        {L"abc", L"abc", L" <= >="},
-        {L"\u0100", L"\u00ff", L"> >="},
-        {L"B", L"a", L"< <="},
-        {CQBNWCharString(), CQBNWCharString(), L"<>"},
-        {ValidEmpty(), CQBNWCharString(), L"<>"},
-        {ValidEmpty(), ValidEmpty(), L" <= >="},
+        {L"ab", L"abc", "1100"},
+        {L"abc", L"abd", "1010"},
+        {L"abc", L"abc", "0011"},
+        {L"\u0100", L"\u00ff", "0101"},
+        {L"B", L"a", "1010"},
+        {CQBNWCharString(), CQBNWCharString(), "1100"},
+        {ValidEmpty(), CQBNWCharString(), "1100"},
+        {ValidEmpty(), ValidEmpty(), "0011"},
     };
+    auto bit = [](bool bHolds) { return bHolds ? '1' : '0'; };
     for (const auto& c : cases)
-        EXPECT_EQ(c.held, orderings(c.left, c.right)) << &c - cases;
+        EXPECT_EQ(c.held,
+                  std::string({bit(c.left < c.right), bit(c.left > c.right),
+                               bit(c.left <= c.right), bit(c.left >= c.right)}))
+            << &c - cases;
     EXPECT_TRUE(CQBNWCharString(L"ab") != CQBNWCharString(L"abc"));
 }
 

@@ -141,22 +141,20 @@ TEST(WCharStringParse, EmptyDelimiterIsRefused)
 
 TEST(WCharStringParse, CutAtKeepsOneSideOfTheOccurrence)
 {
-    auto cut = [](unsigned long n, unsigned long mode, bool bExclude) {
-        CQBNWCharString text(L"a\\b\\c");
-        if (!text.cutAt(CQBNWCharString(L"\\"), n, mode, bExclude))
-            return std::wstring(L"<failed>");
-        return text.isValid() ? textOf(text) : std::wstring(L"<null>");
+    auto cut = [](const wchar_t* szText, unsigned long n, unsigned long mode,
+                  bool bExclude) {
+        return resultOf([&](CQBNWCharString& out) {
+            out = CQBNWCharString(szText);
+            return out.cutAt(CQBNWCharString(L"\\"), n, mode, bExclude);
+        });
     };
-    EXPECT_EQ(L"\\b\\c", cut(1, pmForward, false));
-    EXPECT_EQ(L"c", cut(2, pmForward, true));
-    EXPECT_EQ(L"a\\b\\", cut(1, pmBackward, false));
-    EXPECT_EQ(L"a", cut(2, pmBackward, true));
-    EXPECT_EQ(L"<failed>", cut(3, pmForward, true));
-    EXPECT_EQ(L"<failed>", cut(1, 3, true));
-
-    CQBNWCharString leading(L"\\x");
-    ASSERT_TRUE(leading.cutAt(CQBNWCharString(L"\\"), 1, pmBackward, true));
-    EXPECT_FALSE(leading.isValid());
+    EXPECT_EQ(L"\\b\\c", cut(L"a\\b\\c", 1, pmForward, false));
+    EXPECT_EQ(L"c", cut(L"a\\b\\c", 2, pmForward, true));
+    EXPECT_EQ(L"a\\b\\", cut(L"a\\b\\c", 1, pmBackward, false));
+    EXPECT_EQ(L"a", cut(L"a\\b\\c", 2, pmBackward, true));
+    EXPECT_EQ(L"<failed>", cut(L"a\\b\\c", 3, pmForward, true));
+    EXPECT_EQ(L"<failed>", cut(L"a\\b\\c", 1, 3, true));
+    EXPECT_EQ(L"<null>", cut(L"\\x", 1, pmBackward, true));
 }
 
 TEST(WCharStringParse, SubStringAtTakesTextBeforeOrAfterAnOccurrence)
