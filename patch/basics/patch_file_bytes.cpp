@@ -123,3 +123,22 @@ bool fileHolds(const CQBNWCharString& path,
             std::memcmp(current.getBuffer(), bytes.getBuffer(),
                         bytes.getNumElems()) == 0);
 }
+
+bool moveOntoFreeName(const CQBNWCharString& from, const CQBNWCharString& to)
+{
+    return MoveFileExW(from.getText(), to.getText(), 0) != FALSE;
+}
+
+bool moveFileChecked(const CQBNWCharString& from, const CQBNWCharString& to,
+                     DWORD dwFlags)
+{
+    CQBNBuffer<unsigned char> bytes;
+    return readFileBytes(from, bytes) &&
+           MoveFileExW(from.getText(), to.getText(), dwFlags) &&
+           fileHolds(to, bytes);
+}
+
+bool removeFileIfPresent(const CQBNWCharString& path)
+{
+    return DeleteFileW(path.getText()) || !fileExists(path);
+}

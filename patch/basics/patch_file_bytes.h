@@ -37,5 +37,15 @@ bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
 // True when the file can be read and holds exactly `bytes`.
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes);
+// A move that never replaces: false when anything is at `to`.
+bool moveOntoFreeName(const CQBNWCharString& from, const CQBNWCharString& to);
+// MoveFileExW with `dwFlags`, after which `to` must hold exactly the bytes
+// `from` held before: false when they cannot be read first, or the move
+// failed, lost or changed them.
+bool moveFileChecked(const CQBNWCharString& from, const CQBNWCharString& to,
+                     DWORD dwFlags);
+// True when no file is left at `path`, whether it was deleted now or was
+// never there.
+bool removeFileIfPresent(const CQBNWCharString& path);
 
 #endif

@@ -44,16 +44,25 @@ struct HookTarget {
 // null for any other path.
 const HookTarget* findOwnTarget(const std::vector<HookTarget>& targets,
                                 const CQBNWCharString& path);
-// Whether a journal's `files` (anything with getTarget) already note the
-// target `path` names: each library is noted once per run.
+// A journal's note line read back: `noted` (anything with getTarget) joins
+// the journal's `files`, and its library `libraries`, only when it names one
+// of the run's own `targets` that no earlier line noted (each library is
+// noted once per run); false for anything else.
 template <class File>
-bool isNotedIn(const std::vector<File>& files, const CQBNWCharString& path)
+bool addOwnNote(const File& noted, const std::vector<HookTarget>& targets,
+                std::vector<File>& files,
+                std::vector<const HookFile*>& libraries)
 {
+    const HookTarget* pTarget = findOwnTarget(targets, noted.getTarget());
+    if (pTarget == nullptr)
+        return false;
     for (const File& file : files) {
-        if (isSameWindowsPath(file.getTarget(), path))
-            return true;
+        if (isSameWindowsPath(file.getTarget(), noted.getTarget()))
+            return false;
     }
-    return false;
+    files.push_back(noted);
+    libraries.push_back(pTarget->pFile);
+    return true;
 }
 // The library of that name, null for any other.
 const HookFile* findHookFile(const CQBNWCharString& name);

@@ -37,25 +37,17 @@ bool planStep(const HookTarget& target, DiskStep& step)
     return true;
 }
 
-bool moveChecked(const CQBNWCharString& from, const CQBNWCharString& to,
-                 DWORD dwFlags)
-{
-    CQBNBuffer<unsigned char> bytes;
-    return readFileBytes(from, bytes) &&
-           MoveFileExW(from.getText(), to.getText(), dwFlags) &&
-           fileHolds(to, bytes);
-}
-
 bool takeStep(const DiskStep& step)
 {
     const CPatchReplacedFile& names = step.names;
-    if (step.bBackupBack && !moveChecked(names.getBackup(), names.getTarget(),
-                                         MOVEFILE_REPLACE_EXISTING))
+    if (step.bBackupBack &&
+        !moveFileChecked(names.getBackup(), names.getTarget(),
+                         MOVEFILE_REPLACE_EXISTING))
         return false;
     if (step.bEmptyRemoved && !DeleteFileW(names.getTarget().getText()))
         return false;
     return !step.bPreviousBackupBack ||
-           moveChecked(names.getPreviousBackup(), names.getBackup(), 0);
+           moveFileChecked(names.getPreviousBackup(), names.getBackup(), 0);
 }
 
 } // namespace

@@ -126,10 +126,7 @@ bool CPatchInstallJournal::recover(const std::vector<HookTarget>& ownTargets,
     return rollBack();
 }
 
-// Without lines to follow, only the disk can tell what a killed run left.
-// A recorded patch was complete; otherwise the libraries are put back from
-// their backups where the disk shows this release half in place. Only a
-// product made whole lets the journal go.
+// A killed removal's journal is followed by the removal's own rules.
 bool CPatchInstallJournal::recoverRemoval(
     const std::vector<std::wstring>& lines,
     const std::vector<HookTarget>& ownTargets,
@@ -146,6 +143,10 @@ bool CPatchInstallJournal::recoverRemoval(
     return false;
 }
 
+// Without lines to follow, only the disk can tell what a killed run left.
+// A recorded patch was complete; otherwise the libraries are put back from
+// their backups where the disk shows this release half in place. Only a
+// product made whole lets the journal go.
 bool CPatchInstallJournal::recoverWithoutLines(
     const std::vector<HookTarget>& ownTargets,
     const std::function<void()>& beforeMoving)
@@ -210,15 +211,8 @@ bool CPatchInstallJournal::applyLine(const std::wstring& line,
         return true;
     }
     CPatchReplacedFile noted(CQBNWCharString(), false, false);
-    if (CPatchReplacedFile::fromNoteLine(line, noted)) {
-        const HookTarget* pTarget =
-            findOwnTarget(ownTargets, noted.getTarget());
-        if (pTarget == nullptr || isNotedIn(m_replaced, noted.getTarget()))
-            return false;
-        m_replaced.push_back(noted);
-        files.push_back(pTarget->pFile);
-        return true;
-    }
+    if (CPatchReplacedFile::fromNoteLine(line, noted))
+        return addOwnNote(noted, ownTargets, m_replaced, files);
     for (CPatchReplacedFile& file : m_replaced) {
         if (file.isBackedUpLine(line) && !file.isBackedUp()) {
             file.markBackedUp();

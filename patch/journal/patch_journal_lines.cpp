@@ -72,7 +72,7 @@ bool CPatchJournalLines::readLines(std::vector<std::wstring>& lines) const
 
 bool CPatchJournalLines::remove()
 {
-    return DeleteFileW(m_path.getText()) || !exists();
+    return removeFileIfPresent(m_path);
 }
 
 void warnJournalKept(const wchar_t* szClassName, const wchar_t* szMethodName,

@@ -137,15 +137,8 @@ bool CPatchRemovalJournal::applyLine(const std::wstring& line,
         return true;
     }
     CPatchRemovedFile noted(CQBNWCharString{});
-    if (CPatchRemovedFile::fromNoteLine(line, noted)) {
-        const HookTarget* pTarget =
-            findOwnTarget(ownTargets, noted.getTarget());
-        if (pTarget == nullptr || isNotedIn(m_removed, noted.getTarget()))
-            return false;
-        m_removed.push_back(noted);
-        files.push_back(pTarget->pFile);
-        return true;
-    }
+    if (CPatchRemovedFile::fromNoteLine(line, noted))
+        return addOwnNote(noted, ownTargets, m_removed, files);
     return !m_removed.empty() && m_removed.back().isDoneLine(line);
 }
 

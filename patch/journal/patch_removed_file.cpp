@@ -4,17 +4,11 @@
 
 #include "patch_file_bytes.h"
 #include "patch_recovery_evidence.h"
-#include "qbn_buffer.h"
 
 namespace {
 
 const wchar_t kNoteTag[] = L"removing|";
 const wchar_t kDoneTag[] = L"removed|";
-
-bool moveOntoFreeName(const CQBNWCharString& from, const CQBNWCharString& to)
-{
-    return MoveFileExW(from.getText(), to.getText(), 0) != FALSE;
-}
 
 } // namespace
 
@@ -51,11 +45,8 @@ bool CPatchRemovedFile::isDoneLine(const std::wstring& line) const
 
 bool CPatchRemovedFile::putBackupBack() const
 {
-    CQBNBuffer<unsigned char> original;
-    return readFileBytes(m_backup, original) &&
-           moveOntoFreeName(m_target, m_aside) &&
-           moveOntoFreeName(m_backup, m_target) &&
-           fileHolds(m_target, original);
+    return moveOntoFreeName(m_target, m_aside) &&
+           moveFileChecked(m_backup, m_target, 0);
 }
 
 bool CPatchRemovedFile::undo()
@@ -88,5 +79,5 @@ bool CPatchRemovedFile::isRemovedSafely(const HookFile& file) const
 
 bool CPatchRemovedFile::discardAside()
 {
-    return DeleteFileW(m_aside.getText()) || !fileExists(m_aside);
+    return removeFileIfPresent(m_aside);
 }

@@ -16,12 +16,6 @@ bool moveReplacing(const CQBNWCharString& from, const CQBNWCharString& to)
                        MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-// Never over anything: the older backup goes back only onto a free name.
-bool moveOnto(const CQBNWCharString& from, const CQBNWCharString& to)
-{
-    return MoveFileExW(from.getText(), to.getText(), 0) != FALSE;
-}
-
 bool isFlag(wchar_t wcUnit)
 {
     return wcUnit == L'0' || wcUnit == L'1';
@@ -111,14 +105,15 @@ bool CPatchReplacedFile::copyFrom(const CQBNWCharString& source,
 bool CPatchReplacedFile::restore()
 {
     if (!m_bTargetExisted)
-        return DeleteFileW(m_target.getText()) || !fileExists(m_target);
+        return removeFileIfPresent(m_target);
     // While the older backup is kept aside, ".bak" is this run's; once it
     // is back (or was never moved), the installed file is in place.
     if (m_bBackupExisted && !fileExists(m_previousBackup))
         return fileExists(m_target);
     if (!putInstalledFileBack())
         return false;
-    return !m_bBackupExisted || moveOnto(m_previousBackup, m_backup);
+    // Never over anything: the older backup goes back only onto a free name.
+    return !m_bBackupExisted || moveOntoFreeName(m_previousBackup, m_backup);
 }
 
 bool CPatchReplacedFile::canRestoreSafely(const HookFile& file) const
@@ -154,6 +149,5 @@ bool CPatchReplacedFile::discardPreviousBackup()
 {
     if (!m_bTargetExisted || !m_bBackupExisted)
         return true;
-    return DeleteFileW(m_previousBackup.getText()) ||
-           !fileExists(m_previousBackup);
+    return removeFileIfPresent(m_previousBackup);
 }

@@ -84,10 +84,7 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
     return false;
 }
 
-// The product is whole once the record is written and the journal gone:
-// a run waiting for this one may go on while the restart question waits
-// for its answer. When Windows restarts, the password manager starts with
-// the user's next log-on instead.
+// The product is whole once the record is written and the journal gone.
 void recordAndOfferRestart(int platform, CPatchInstallJournal& journal,
                            PatchRun& run)
 {
@@ -95,11 +92,7 @@ void recordAndOfferRestart(int platform, CPatchInstallJournal& journal,
     listReplacedFiles(platform, replaced);
     writePatchRecord(CQBNWCharString(kPatchDescription), replaced);
     journal.finish();
-    run.lock.release();
-    if (isRestartChosen()) {
-        run.stoppedProcess.forget();
-        restartWindows();
-    }
+    releaseLockAndAskRestart(run, IDS_PATCH_COMPLETED);
 }
 
 // A folder (or anything else that is not a plain file) under a name the
@@ -186,6 +179,15 @@ int restartWindows()
                    ? 1
                    : 0;
     });
+}
+
+void releaseLockAndAskRestart(PatchRun& run, int questionId)
+{
+    run.lock.release();
+    if (showMessage(questionId, MB_YESNO, IDNO) != IDYES)
+        return;
+    run.stoppedProcess.forget();
+    restartWindows();
 }
 
 int offerRestart()

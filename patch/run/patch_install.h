@@ -30,6 +30,11 @@ void stopPasswordManager(PatchRun& run);
 // whether the restart could be started. The question and the restart are
 // also there on their own.
 int offerRestart();
+// The end of a run that made the product whole: the lock goes first, so a
+// run waiting for this one may go on while the question `questionId`
+// waits for its answer. After Yes, Windows restarts and the password
+// manager starts with the user's next log-on instead of from this run.
+void releaseLockAndAskRestart(PatchRun& run, int questionId);
 bool isRestartChosen();
 int restartWindows();
 

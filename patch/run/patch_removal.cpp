@@ -114,11 +114,7 @@ void removeLibraries(PatchRun& run)
     CPatchRemovalJournal journal(CPatchInstallJournal::pathIn(productFolder));
     if (!putOriginalsBack(libraries, journal))
         return;
-    run.lock.release();
-    if (showMessage(IDS_PATCH_REMOVED, MB_YESNO, IDNO) == IDYES) {
-        run.stoppedProcess.forget();
-        restartWindows();
-    }
+    releaseLockAndAskRestart(run, IDS_PATCH_REMOVED);
 }
 
 } // namespace

@@ -39,15 +39,18 @@ bool setNumber(HKEY hKey, const wchar_t* szName, DWORD dwValue)
                           sizeof(dwValue)) == ERROR_SUCCESS;
 }
 
-// The version of the window hook now installed: this release's.
+// The version of the window hook now installed: this release's. The
+// 32-bit set's window hook is in the product folder on either platform.
 CQBNWCharString installedVersion(const CQBNWCharString& productFolder)
 {
+    HookFileSet files32 = {};
     DWORD dwMS = 0;
     DWORD dwLS = 0;
-    getFileVersion(
-        joinFolderAndName(productFolder,
-                          CQBNWCharString(L"qbnpwm_windows_hook.dll")),
-        dwMS, dwLS);
+    if (findHookFileSet(kPlatform32Bit, files32))
+        getFileVersion(
+            joinFolderAndName(productFolder,
+                              CQBNWCharString(files32.pFiles[0].szName)),
+            dwMS, dwLS);
     wchar_t szVersion[48] = {};
     wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
               HIWORD(dwLS), LOWORD(dwLS));
