@@ -166,6 +166,29 @@ TEST(PatchSilentSwitch, AnySwitchAnywhereAsASubstring)
     EXPECT_FALSE(isSilentCommandLine(CQBNWCharString()));
 }
 
+// The removal switch is a whole argument as Windows splits the line: a
+// quoted argument that only mentions it, escaped quotes and all, is not.
+TEST(PatchUninstallSwitch, WholeArgumentByWindowsRules)
+{
+    const struct {
+        const wchar_t* szLine;
+        bool bUninstall;
+    } cases[] = {{L"/uninstall", true},
+                 {L"-UNINSTALL /S", true},
+                 {L"\"/uninstall\"", true},
+                 {L"\"a\\\\\" /uninstall", true},
+                 {L"\"a\\\" /uninstall\"", false},
+                 {L"\"a\\\" -uninstall /S\"", false},
+                 {L"/uninstallx", false},
+                 {L"x/uninstall", false},
+                 {L"", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.bUninstall,
+                  isUninstallCommandLine(CQBNWCharString(c.szLine)))
+            << c.szLine;
+    }
+}
+
 // ---- the product version key ----
 
 // The first two fields side by side; text that is no number gives 0.

@@ -142,3 +142,19 @@ bool removeFileIfPresent(const CQBNWCharString& path)
 {
     return DeleteFileW(path.getText()) || !fileExists(path);
 }
+
+bool removeFileNowOrAtRestart(const CQBNWCharString& path)
+{
+    if (DeleteFileW(path.getText()))
+        return true;
+    const DWORD dwError = GetLastError();
+    if (!fileExists(path))
+        return true;
+    // A library that another program still has loaded cannot be deleted,
+    // only renamed; Windows deletes it at the next start, as an installer
+    // does with a file in use.
+    if (dwError != ERROR_ACCESS_DENIED && dwError != ERROR_SHARING_VIOLATION)
+        return false;
+    return MoveFileExW(path.getText(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) !=
+           FALSE;
+}

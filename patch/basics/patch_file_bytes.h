@@ -47,5 +47,9 @@ bool moveFileChecked(const CQBNWCharString& from, const CQBNWCharString& to,
 // True when no file is left at `path`, whether it was deleted now or was
 // never there.
 bool removeFileIfPresent(const CQBNWCharString& path);
+// The same, except that a file in use (a library another program has
+// loaded) is deleted when Windows next starts: true when it is gone or
+// scheduled to go.
+bool removeFileNowOrAtRestart(const CQBNWCharString& path);
 
 #endif

@@ -58,8 +58,13 @@ bool CPatchInstallJournal::markCommitting()
 void CPatchInstallJournal::finish()
 {
     qbnGuardAction(esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
-        for (CPatchReplacedFile& file : m_replaced)
+        const CQBNWCharString copy = programCopyPath(productFolder());
+        for (CPatchReplacedFile& file : m_replaced) {
             file.discardPreviousBackup();
+            // An earlier copy of this program is no original to keep.
+            if (isSameWindowsPath(file.getTarget(), copy))
+                file.discardBackup();
+        }
         m_replaced.clear();
         m_file.remove();
     });
@@ -78,7 +83,7 @@ bool CPatchInstallJournal::rollBack()
                 m_unrestored = it->getTarget();
             }
             // Never an entry without the patch: it goes with the files.
-            return bAll && deleteUninstallEntry(productFolder()) &&
+            return bAll && withdrawUninstallEntry(productFolder()) &&
                    m_file.remove();
         });
     if (!bAllRestored && m_unrestored.getLength() == 0)
@@ -134,8 +139,10 @@ bool CPatchInstallJournal::recoverRemoval(
 {
     CPatchRemovalJournal removal(m_file.getPath());
     std::wstring refused;
-    if (removal.recover(lines, ownTargets, beforeMoving, refused))
+    if (removal.recover(lines, ownTargets, beforeMoving, refused)) {
+        m_bFinishedRemoval = removal.isCommitted();
         return true;
+    }
     if (!refused.empty())
         return refuse(L"names what no removal does, or the disk contradicts: ",
                       refused);

@@ -58,6 +58,9 @@ public:
     // nothing to do or it is done.
     bool recover(const std::vector<HookTarget>& ownTargets,
                  const std::function<void()>& beforeMoving = nullptr);
+    // The journal recover followed was a removal's, committed, and the
+    // removal is now finished: the libraries put back wait for a restart.
+    bool hasFinishedRemoval() const { return m_bFinishedRemoval; }
 
 private:
     CPatchInstallJournal(const CPatchInstallJournal&) = delete;
@@ -95,6 +98,7 @@ private:
     CPatchJournalLines m_file;
     std::vector<CPatchReplacedFile> m_replaced;
     CQBNWCharString m_unrestored;
+    bool m_bFinishedRemoval = false;
 };
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "patch_paths.h"
 #include "patch_record.h"
+#include "patch_recovery_evidence.h"
+#include "patch_uninstall_entry.h"
 #include "qbn_catch.h"
 
 #define PATCH_REMOVAL_JOURNAL_SOURCE L".\\patch_removal_journal.cpp"
@@ -99,6 +101,13 @@ bool CPatchRemovalJournal::recover(const std::vector<std::wstring>& lines,
         m_bCommitted = false;
         return false;
     }
+    if (m_bCommitted && isAnyLibraryPatched(ownTargets)) {
+        m_removed.clear();
+        m_bCommitted = false;
+        warnJournalKept(kClassName, L"recover", m_unrestored,
+                        PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__);
+        return false;
+    }
     if (m_bCommitted)
         return finish();
     if (beforeMoving)
@@ -140,6 +149,22 @@ bool CPatchRemovalJournal::applyLine(const std::wstring& line,
     if (CPatchRemovedFile::fromNoteLine(line, noted))
         return addOwnNote(noted, ownTargets, m_removed, files);
     return !m_removed.empty() && m_removed.back().isDoneLine(line);
+}
+
+// A journal may name fewer libraries than the run had to put back (it may
+// have been written by hand): the disk alone says whether the patch is
+// gone.
+bool CPatchRemovalJournal::isAnyLibraryPatched(
+    const std::vector<HookTarget>& ownTargets)
+{
+    for (const HookTarget& target : ownTargets) {
+        if (isProgramCopy(*target.pFile) ||
+            !holdsReleaseLibrary(target.path, *target.pFile))
+            continue;
+        m_unrestored = target.path;
+        return true;
+    }
+    return false;
 }
 
 std::wstring CPatchRemovalJournal::contradictedLine(

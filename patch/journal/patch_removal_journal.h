@@ -33,13 +33,16 @@ public:
     // the library.
     bool undo();
     const CQBNWCharString& getUnrestored() const { return m_unrestored; }
+    bool isCommitted() const { return m_bCommitted; }
 
     // Whether a journal's lines are a removal's.
     static bool isRemovalJournal(const std::vector<std::wstring>& lines);
     // Finishes a committed removal or undoes one that was not, as the
     // journal's `lines` (untrusted, as CPatchInstallJournal::recover says)
     // and the disk agree; `refused` names the line otherwise, and nothing
-    // changes.
+    // changes. A committed removal is finished only when no library of
+    // `ownTargets` holds this release's bytes, whatever the lines name;
+    // otherwise getUnrestored names the first that does.
     bool recover(const std::vector<std::wstring>& lines,
                  const std::vector<HookTarget>& ownTargets,
                  const std::function<void()>& beforeMoving,
@@ -57,6 +60,7 @@ private:
                    std::vector<const HookFile*>& files);
     std::wstring contradictedLine(
         const std::vector<const HookFile*>& files) const;
+    bool isAnyLibraryPatched(const std::vector<HookTarget>& ownTargets);
 
     CPatchJournalLines m_file;
     std::vector<CPatchRemovedFile> m_removed;

@@ -79,5 +79,5 @@ bool CPatchRemovedFile::isRemovedSafely(const HookFile& file) const
 
 bool CPatchRemovedFile::discardAside()
 {
-    return removeFileIfPresent(m_aside);
+    return removeFileNowOrAtRestart(m_aside);
 }

@@ -149,5 +149,10 @@ bool CPatchReplacedFile::discardPreviousBackup()
 {
     if (!m_bTargetExisted || !m_bBackupExisted)
         return true;
-    return removeFileIfPresent(m_previousBackup);
+    return removeFileNowOrAtRestart(m_previousBackup);
+}
+
+bool CPatchReplacedFile::discardBackup()
+{
+    return !m_bTargetExisted || removeFileNowOrAtRestart(m_backup);
 }

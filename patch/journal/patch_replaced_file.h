@@ -57,6 +57,9 @@ public:
     bool canRestoreSafely(const HookFile& file) const;
     // The replacement stays: the older backup kept aside is not needed.
     bool discardPreviousBackup();
+    // The installed file was not worth keeping (an earlier copy of this
+    // program, say): its backup goes as well.
+    bool discardBackup();
 
 private:
     bool movesBackupBack() const;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
+#include "qbn_unique_handle.h"
 #include "qbn_windows_os_info.h"
 
 #define PATCH_CHECKS_SOURCE L".\\patch_checks.cpp"
@@ -23,31 +26,21 @@ namespace {
 const wchar_t* const kSilentSwitches[] = {L"/s", L"/S", L"-s", L"-S"};
 const wchar_t* const kUninstallSwitches[] = {L"/uninstall", L"-uninstall"};
 
-// The arguments as Windows splits a command line: blanks separate them
-// outside quotes, and the quotes themselves are taken off.
+// The arguments as the program's own runtime would see them: Windows'
+// rules, backslash-escaped quotes included, so that a quoted argument that
+// merely mentions a switch never counts as one. The line here holds no
+// program name, and Windows reads the first word of a line by other rules,
+// so a stand-in name goes first and is dropped again.
 std::vector<std::wstring> argumentsOf(const wchar_t* szCommandLine)
 {
     std::vector<std::wstring> arguments;
-    std::wstring current;
-    bool bQuoted = false;
-    bool bInArgument = false;
-    for (const wchar_t* pUnit = szCommandLine; pUnit != nullptr && *pUnit != 0;
-         ++pUnit) {
-        if (*pUnit == L'"') {
-            bQuoted = !bQuoted;
-            bInArgument = true;
-        } else if ((*pUnit == L' ' || *pUnit == L'\t') && !bQuoted) {
-            if (bInArgument)
-                arguments.push_back(current);
-            current.clear();
-            bInArgument = false;
-        } else {
-            current += *pUnit;
-            bInArgument = true;
-        }
-    }
-    if (bInArgument)
-        arguments.push_back(current);
+    const std::wstring line =
+        std::wstring(L"patch ") + (szCommandLine ? szCommandLine : L"");
+    int nCount = 0;
+    LPWSTR* pArguments = CommandLineToArgvW(line.c_str(), &nCount);
+    const CQBNUniqueLocalMemory owner(pArguments);
+    for (int nIndex = 1; pArguments != nullptr && nIndex < nCount; ++nIndex)
+        arguments.push_back(pArguments[nIndex]);
     return arguments;
 }
 
@@ -196,7 +189,8 @@ void runPatch(const wchar_t* szCommandLine)
         CQBNWCharString productFolder;
         if (readProductFolder(productFolder) &&
             !run.lock.acquire(productFolder, kRunLockWaitMs))
-            return stopWith(InstallFailed);
+            return run.lock.isRefused() ? reportFailedUpdate(run.lock.getPath())
+                                        : stopWith(InstallFailed);
         if (recoverInterruptedRun(run)) {
             if (isUninstallCommandLine(CQBNWCharString(szCommandLine)))
                 runRemoval(run);

@@ -5,6 +5,7 @@
 #include "patch_file_version.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
+#include "patch_pending_renames.h"
 #include "patch_process.h"
 #include "patch_record.h"
 #include "patch_target_folder.h"
@@ -43,6 +44,7 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
 // The copy of this program that the Installed Updates entry runs, placed
 // and verified like a library.
 bool placeProgramCopy(const CQBNWCharString& productFolder,
+                      CPatchPendingRenames& renames,
                       CPatchInstallJournal& journal)
 {
     PreparedLibrary copy;
@@ -53,7 +55,10 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
                           return GetModuleFileNameW(nullptr, szBuffer, dwSize);
                       }) ||
         !readFileBytes(copy.source, copy.bytes) ||
-        !makeProgramCopyFolder(productFolder)) {
+        !makeProgramCopyFolder(productFolder) ||
+        // An earlier removal from the copy scheduled it (and its folder)
+        // for deletion by name: the restart would take this copy instead.
+        !renames.takeOutUnder(programCopyFolder(productFolder))) {
         reportFailedUpdate(copy.target);
         return false;
     }
@@ -65,6 +70,7 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
 // far, and the entry goes with it.
 bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
                       const CQBNWCharString& productFolder,
+                      CPatchPendingRenames& renames,
                       CPatchInstallJournal& journal)
 {
     for (const PreparedLibrary& library : libraries) {
@@ -73,7 +79,7 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
             return false;
         }
     }
-    if (!placeProgramCopy(productFolder, journal)) {
+    if (!placeProgramCopy(productFolder, renames, journal)) {
         journal.rollBack();
         return false;
     }
@@ -95,19 +101,30 @@ void recordAndOfferRestart(int platform, CPatchInstallJournal& journal,
     releaseLockAndAskRestart(run, IDS_PATCH_COMPLETED);
 }
 
+void addBackupNames(const CQBNWCharString& target,
+                    std::vector<CQBNWCharString>& names)
+{
+    const CPatchReplacedFile file(target, false, false);
+    names.push_back(file.getBackup());
+    names.push_back(file.getPreviousBackup());
+}
+
 // A folder (or anything else that is not a plain file) under a name the
-// run must replace or create would stop it half-way: refused before the
-// password manager is stopped.
+// run must replace or create would stop it half-way, and a program copy
+// folder the patch did not make may not be the administrators' alone:
+// refused before the password manager is stopped.
 bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
                            const CQBNWCharString& productFolder)
 {
+    if (!isProgramCopyFolderUsable(productFolder)) {
+        reportFailedUpdate(programCopyFolder(productFolder));
+        return false;
+    }
     std::vector<CQBNWCharString> names(
         1, CPatchInstallJournal::pathIn(productFolder));
-    for (const PreparedLibrary& library : libraries) {
-        const CPatchReplacedFile file(library.target, false, false);
-        names.push_back(file.getBackup());
-        names.push_back(file.getPreviousBackup());
-    }
+    for (const PreparedLibrary& library : libraries)
+        addBackupNames(library.target, names);
+    addBackupNames(programCopyPath(productFolder), names);
     for (const CQBNWCharString& name : names) {
         if (pathKindOf(name) == pkOther) {
             reportFailedUpdate(name);
@@ -117,7 +134,35 @@ bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
     return true;
 }
 
+std::vector<CQBNWCharString>
+targetsOf(const std::vector<PreparedLibrary>& libraries)
+{
+    std::vector<CQBNWCharString> targets;
+    for (const PreparedLibrary& library : libraries)
+        targets.push_back(library.target);
+    return targets;
+}
+
 } // namespace
+
+bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
+                         CPatchPendingRenames& renames)
+{
+    if (!renames.read()) {
+        reportFailedUpdate(CPatchPendingRenames::location());
+        return false;
+    }
+    std::vector<CQBNWCharString> names;
+    for (const CQBNWCharString& target : targets) {
+        names.push_back(target);
+        names.push_back(target + CQBNWCharString(L".bak"));
+    }
+    const CQBNWCharString named = renames.findNamed(names);
+    if (named.getLength() == 0)
+        return true;
+    reportFailedUpdate(named);
+    return false;
+}
 
 void applyPatch(int platform)
 {
@@ -135,14 +180,16 @@ void applyPatch(int platform, PatchRun& run)
         }
         std::vector<PreparedLibrary> libraries;
         CQBNWCharString productFolder;
+        CPatchPendingRenames renames;
         if (!resolveTargets(files, libraries, productFolder) ||
             !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
-            !checkReplaceableNames(libraries, productFolder))
+            !checkReplaceableNames(libraries, productFolder) ||
+            !checkPendingRenames(targetsOf(libraries), renames))
             return;
         stopPasswordManager(run);
         CPatchInstallJournal journal(
             CPatchInstallJournal::pathIn(productFolder));
-        if (replaceHookFiles(libraries, productFolder, journal))
+        if (replaceHookFiles(libraries, productFolder, renames, journal))
             recordAndOfferRestart(platform, journal, run);
     });
 }
@@ -214,8 +261,10 @@ bool recoverInterruptedRun(PatchRun& run)
             // is stopped, as politely as for the patch, before any moves.
             CPatchInstallJournal journal(
                 CPatchInstallJournal::pathIn(productFolder));
-            if (journal.recover(ownTargets,
-                                [&]() { stopPasswordManager(run); }))
+            const bool bRecovered = journal.recover(
+                ownTargets, [&]() { stopPasswordManager(run); });
+            run.bRemovalFinished = journal.hasFinishedRemoval();
+            if (bRecovered)
                 return true;
             unrestored = journal.getUnrestored();
             return false;

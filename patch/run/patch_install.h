@@ -7,6 +7,7 @@
 
 #include "patch_hook_files.h"
 #include "patch_install_journal.h"
+#include "patch_pending_renames.h"
 #include "patch_prepare.h"
 #include "patch_run.h"
 #include "qbn_wchar_string.h"
@@ -23,6 +24,12 @@ void applyPatch(int platform, PatchRun& run);
 // in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
 int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal);
+// Reads the renames pending for the next start into `renames`; false,
+// after 1200 and the line naming it, when one names a library of
+// `targets` or its backup (the restart would undo the run's work), or the
+// list cannot be read.
+bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
+                         CPatchPendingRenames& renames);
 // Stops the password manager as politely as it allows, keeping what
 // starting it again takes, and pauses while it lets go of its files.
 void stopPasswordManager(PatchRun& run);

@@ -14,11 +14,21 @@
 #include "patch_recovery_evidence.h"
 #include "patch_removal_journal.h"
 #include "patch_target_folder.h"
+#include "patch_uninstall_entry.h"
 #include "qbn_catch.h"
 
 #define PATCH_REMOVAL_SOURCE L".\\patch_removal.cpp"
 
 namespace {
+
+std::vector<CQBNWCharString>
+pathsOf(const std::vector<HookTarget>& libraries)
+{
+    std::vector<CQBNWCharString> paths;
+    for (const HookTarget& library : libraries)
+        paths.push_back(library.path);
+    return paths;
+}
 
 unsigned long long versionOf(const CQBNWCharString& path)
 {
@@ -29,60 +39,92 @@ unsigned long long versionOf(const CQBNWCharString& path)
     return (static_cast<unsigned long long>(dwMS) << 32) | dwLS;
 }
 
-// The libraries the record lists, where the install put them. False, after
-// 1200 naming it, for a name the patch never installs or a folder that is
-// not usable.
-bool locateRecordedLibraries(std::vector<HookTarget>& libraries,
+// What the disk shows of the platform's set: the libraries that hold this
+// release's bytes go back to their backups; the others hold an original
+// already (put back by a repair of the product, or by hand).
+struct RemovalPlan {
+    std::vector<HookTarget> patched;
+    std::vector<HookTarget> originals;
+};
+
+// Where the install put each library of the platform's set. False, after
+// 1200 naming it, for a folder that is not usable.
+bool locatePlatformLibraries(int platform, std::vector<HookTarget>& libraries,
                              CQBNWCharString& productFolder)
 {
-    std::vector<HookTarget> targets;
+    HookFileSet files = {nullptr, 0};
     CQBNWCharString unusable;
-    CQBNWCharStringList names;
-    if (!locateTargets(everyHookFile(), targets, productFolder, unusable) ||
-        !readUpdatedFiles(names) || !names.moveFirst()) {
+    if (!findHookFileSet(platform, files) ||
+        !locateTargets(files, libraries, productFolder, unusable)) {
         reportFailedUpdate(unusable);
         return false;
     }
-    do {
-        CQBNWCharString name;
-        names.getCurrent(name);
-        const HookFile* pFile = findHookFile(name);
-        const HookTarget* pTarget = nullptr;
-        for (const HookTarget& target : targets)
-            pTarget = target.pFile == pFile ? &target : pTarget;
-        if (pTarget == nullptr) {
-            reportFailedUpdate(name);
-            return false;
-        }
-        libraries.push_back(*pTarget);
-    } while (names.moveNext());
     return true;
 }
 
-// Each library must be the patch's own (else the product was updated or
-// repaired since: 1130), its backup a whole, older library for the same
-// machine and the aside name free (else 1200); the first that is not is
-// named, and nothing has changed.
-bool prepareRemoval(const std::vector<HookTarget>& libraries)
+// A library of this release goes back only to a whole, older library for
+// the same machine, and only when the aside name is free (else 1200).
+bool canPutBack(const CPatchRemovedFile& file, const HookFile& library)
+{
+    if (!holdsWholeLibraryFor(file.getBackup(), library) ||
+        versionOf(file.getBackup()) >= versionOf(file.getTarget())) {
+        reportFailedUpdate(file.getBackup());
+        return false;
+    }
+    if (pathKindOf(file.getAside()) != pkMissing) {
+        reportFailedUpdate(file.getAside());
+        return false;
+    }
+    return true;
+}
+
+// A library that is no longer this release's counts as an original unless
+// it is newer than its backup: then the product was updated since, and the
+// patch is not taken back from under it (1130).
+bool isOriginal(const CPatchRemovedFile& file, const HookFile& library)
+{
+    if (!holdsWholeLibraryFor(file.getTarget(), library)) {
+        reportFailedUpdate(file.getTarget());
+        return false;
+    }
+    if (pathKindOf(file.getBackup()) != pkMissing &&
+        versionOf(file.getTarget()) > versionOf(file.getBackup())) {
+        showMessage(IDS_WRONG_PRODUCT_VERSION, MB_OK, IDOK);
+        appendPatchLogLine(IDS_UPDATE_FILE_FAILED, file.getTarget());
+        return false;
+    }
+    return true;
+}
+
+// Every library of the set, whatever the record lists: the first that can
+// be neither put back nor left is named, and nothing has changed.
+bool planRemoval(const std::vector<HookTarget>& libraries, RemovalPlan& plan)
 {
     for (const HookTarget& library : libraries) {
         const CPatchRemovedFile file(library.path);
-        if (!holdsReleaseLibrary(file.getTarget(), *library.pFile)) {
-            showMessage(IDS_WRONG_PRODUCT_VERSION, MB_OK, IDOK);
-            appendPatchLogLine(IDS_UPDATE_FILE_FAILED, file.getTarget());
-            return false;
-        }
-        if (!holdsWholeLibraryFor(file.getBackup(), *library.pFile) ||
-            versionOf(file.getBackup()) >= versionOf(file.getTarget())) {
-            reportFailedUpdate(file.getBackup());
-            return false;
-        }
-        if (pathKindOf(file.getAside()) != pkMissing) {
-            reportFailedUpdate(file.getAside());
-            return false;
+        if (holdsReleaseLibrary(file.getTarget(), *library.pFile)) {
+            if (!canPutBack(file, *library.pFile))
+                return false;
+            plan.patched.push_back(library);
+        } else {
+            if (!isOriginal(file, *library.pFile))
+                return false;
+            plan.originals.push_back(library);
         }
     }
     return true;
+}
+
+// A backup with the very bytes of the original beside it keeps nothing.
+void discardIdenticalBackups(const std::vector<HookTarget>& originals)
+{
+    for (const HookTarget& library : originals) {
+        const CPatchRemovedFile file(library.path);
+        CQBNBuffer<unsigned char> bytes;
+        if (readFileBytes(file.getTarget(), bytes) &&
+            fileHolds(file.getBackup(), bytes))
+            removeFileNowOrAtRestart(file.getBackup());
+    }
 }
 
 // All libraries back or none: the first failed step puts the patched
@@ -103,17 +145,40 @@ bool putOriginalsBack(const std::vector<HookTarget>& libraries,
     return false;
 }
 
-void removeLibraries(PatchRun& run)
+// Nothing of this release left on the disk (the product was repaired): the
+// record and the entry go, so that the next install applies the patch
+// again.
+bool forgetRepairedPatch()
+{
+    if (forgetPatch())
+        return true;
+    CQBNWCharString productFolder;
+    readProductFolder(productFolder);
+    reportFailedUpdate(programCopyPath(productFolder));
+    return false;
+}
+
+void removeLibraries(int platform, PatchRun& run)
 {
     std::vector<HookTarget> libraries;
     CQBNWCharString productFolder;
-    if (!locateRecordedLibraries(libraries, productFolder) ||
-        !prepareRemoval(libraries))
+    RemovalPlan plan;
+    CPatchPendingRenames renames;
+    if (!locatePlatformLibraries(platform, libraries, productFolder) ||
+        !planRemoval(libraries, plan) ||
+        !checkPendingRenames(pathsOf(libraries), renames))
         return;
-    stopPasswordManager(run);
-    CPatchRemovalJournal journal(CPatchInstallJournal::pathIn(productFolder));
-    if (!putOriginalsBack(libraries, journal))
-        return;
+    if (plan.patched.empty()) {
+        if (!forgetRepairedPatch())
+            return;
+    } else {
+        stopPasswordManager(run);
+        CPatchRemovalJournal journal(
+            CPatchInstallJournal::pathIn(productFolder));
+        if (!putOriginalsBack(plan.patched, journal))
+            return;
+    }
+    discardIdenticalBackups(plan.originals);
     releaseLockAndAskRestart(run, IDS_PATCH_REMOVED);
 }
 
@@ -125,6 +190,10 @@ void runRemoval(PatchRun& run)
         if (!isProductInstalled())
             return static_cast<void>(
                 showResultMessage(ProductNotInstalled, MB_OK, IDOK));
+        // A removal that recovery finished has just put the originals
+        // back: they are loaded only after a restart.
+        if (!isPatchInstalled() && run.bRemovalFinished)
+            return releaseLockAndAskRestart(run, IDS_PATCH_REMOVED);
         if (!isPatchInstalled())
             return static_cast<void>(
                 showMessage(IDS_PATCH_NOT_INSTALLED, MB_OK, IDOK));
@@ -135,6 +204,6 @@ void runRemoval(PatchRun& run)
         if (os.osType != kOsWindows7)
             return static_cast<void>(
                 showResultMessage(WrongOperatingSystem, MB_OK, IDOK));
-        removeLibraries(run);
+        removeLibraries(os.platform, run);
     });
 }

@@ -10,6 +10,8 @@
 struct PatchRun {
     CPatchRunLock lock;
     CPatchStoppedProcess stoppedProcess;
+    // Recovery finished a removal that a killed run had committed.
+    bool bRemovalFinished = false;
 };
 
 #endif

@@ -1,10 +1,8 @@
 #include "patch_run_lock.h"
 
-#include <sddl.h>
-
+#include "patch_access_list.h"
 #include "patch_file_bytes.h"
 #include "patch_paths.h"
-#include "qbn_unique_handle.h"
 
 namespace {
 
@@ -12,17 +10,19 @@ namespace {
 const wchar_t kLockAccessList[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 const DWORD kRetryMs = 100;
 
-// Another run holds the lock, or has just let go of it: a file whose last
-// handle closed is refused until Windows has removed it. A folder under the
-// lock's name is refused as well, but no run will ever let go of it.
-bool isHeldByAnotherRun(const CQBNWCharString& path, DWORD dwError)
+// How long a name that cannot be made for any other reason is tried again:
+// a lock that another run has just let go of is refused for a moment, until
+// Windows has removed it.
+const DWORD kRefusedGraceMs = 3 * 1000;
+
+// Only a lock held open by another run is worth the long wait: the name
+// is taken without sharing. A file whose last handle closed is refused
+// until Windows removes it (asking for its attributes is refused too), which
+// the short grace covers; anything else (a read-only folder, a file system
+// that refuses the name, a folder under the lock's name) is never let go.
+bool isHeldByAnotherRun(DWORD dwError)
 {
-    if (dwError == ERROR_SHARING_VIOLATION)
-        return true;
-    const DWORD dwAttributes = GetFileAttributesW(path.getText());
-    return dwError == ERROR_ACCESS_DENIED &&
-           (dwAttributes == INVALID_FILE_ATTRIBUTES ||
-            (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
+    return dwError == ERROR_SHARING_VIOLATION;
 }
 
 } // namespace
@@ -30,17 +30,21 @@ bool isHeldByAnotherRun(const CQBNWCharString& path, DWORD dwError)
 bool CPatchRunLock::acquire(const CQBNWCharString& productFolder,
                             DWORD dwWaitMs)
 {
+    m_bRefused = false;
     if (isHeld())
         return true;
-    const CQBNWCharString path =
-        joinFolderAndName(productFolder, CQBNWCharString(kRunLockName));
-    const ULONGLONG ullDeadline = GetTickCount64() + dwWaitMs;
+    m_path = joinFolderAndName(productFolder, CQBNWCharString(kRunLockName));
+    const ULONGLONG ullStart = GetTickCount64();
     for (;;) {
         DWORD dwError = ERROR_SUCCESS;
-        if (tryCreate(path, dwError))
+        if (tryCreate(m_path, dwError))
             return true;
-        if (!isHeldByAnotherRun(path, dwError) ||
-            GetTickCount64() >= ullDeadline)
+        const ULONGLONG ullWaited = GetTickCount64() - ullStart;
+        if (!isHeldByAnotherRun(dwError) && ullWaited >= kRefusedGraceMs) {
+            m_bRefused = true;
+            return false;
+        }
+        if (ullWaited >= dwWaitMs)
             return false;
         Sleep(kRetryMs);
     }
@@ -56,17 +60,14 @@ void CPatchRunLock::release()
 // a file of the run's own.
 bool CPatchRunLock::tryCreate(const CQBNWCharString& path, DWORD& dwError)
 {
-    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            kLockAccessList, SDDL_REVISION_1, &pDescriptor, nullptr)) {
+    CPatchAccessList accessList(kLockAccessList);
+    if (!accessList.isValid()) {
         dwError = GetLastError();
         return false;
     }
-    const CQBNUniqueLocalMemory descriptor(pDescriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), pDescriptor, FALSE};
     m_file.reset(CreateFileW(path.getText(),
                              GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                             &attributes, OPEN_ALWAYS,
+                             accessList.attributes(), OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
                                  FILE_FLAG_OPEN_REPARSE_POINT,
                              nullptr));

@@ -34,8 +34,13 @@ public:
     CPatchRunLock() = default;
 
     // Waits up to `dwWaitMs` for every other run on the product in
-    // `productFolder` to end; true when this run now holds the lock.
+    // `productFolder` to end; true when this run now holds the lock. A
+    // name that cannot be made for any other reason gives up within
+    // seconds, and isRefused says so.
     bool acquire(const CQBNWCharString& productFolder, DWORD dwWaitMs);
+    // The lock's name could not be made, and no run holds it.
+    bool isRefused() const { return m_bRefused; }
+    const CQBNWCharString& getPath() const { return m_path; }
     // The product is whole: a run waiting may go on. Also on destruction.
     void release();
     bool isHeld() const { return m_file.isValid(); }
@@ -47,6 +52,8 @@ private:
     bool tryCreate(const CQBNWCharString& path, DWORD& dwError);
 
     CQBNScopedHandle m_file;
+    CQBNWCharString m_path;
+    bool m_bRefused = false;
 };
 
 #endif

@@ -89,16 +89,3 @@ bool forgetPatch()
                deleteUninstallEntry(productFolder);
     });
 }
-
-bool readUpdatedFiles(CQBNWCharStringList& names)
-{
-    return qbnGuard(false, esLastError, PATCH_RECORD_SOURCE, __LINE__, [&]() {
-        CQBNWCharString path;
-        if (!getPatchRecordKeyPath(path))
-            return false;
-        CQBNRegistryMultiString value(HKEY_LOCAL_MACHINE, path,
-                                      CQBNWCharString(L"updated"), kQbnKeyRead,
-                                      false, 0);
-        return value.getValue(names, false);
-    });
-}

@@ -18,8 +18,5 @@ int writePatchRecord(const CQBNWCharString& description,
 // program copy go. True when they are gone (or the copy is to go when
 // Windows next starts).
 bool forgetPatch();
-// The names the record's "updated" value lists; false when it cannot be
-// read.
-bool readUpdatedFiles(CQBNWCharStringList& names);
 
 #endif

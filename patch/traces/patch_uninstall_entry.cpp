@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "patch_access_list.h"
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
 #include "patch_paths.h"
@@ -12,6 +13,11 @@ namespace {
 const HookFile kProgramCopy = {L"patch8104.exe", false,
                                IMAGE_FILE_MACHINE_I386};
 const wchar_t kCopyFolder[] = L"Patch8104";
+// Administrators and SYSTEM may change the copy, users only run it; nothing
+// comes from the product's folder, whose list an administrator may have
+// opened to users.
+const wchar_t kCopyFolderAccessList[] =
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 const wchar_t kEntryKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     L"Vaultrion_Patch8104";
@@ -87,17 +93,64 @@ bool writeValues(HKEY hKey, const CQBNWCharString& productFolder)
            setText(hKey, L"ReleaseType", CQBNWCharString(L"Hotfix"));
 }
 
+// The copy that is running (the Uninstall button started it) cannot go
+// before Windows next starts; its folder goes with it.
 bool deleteProgramCopy(const CQBNWCharString& productFolder)
 {
-    const CQBNWCharString copy = programCopyPath(productFolder);
     const CQBNWCharString folder = copyFolderOf(productFolder);
-    const bool bCopyGone =
-        DeleteFileW(copy.getText()) || pathKindOf(copy) == pkMissing ||
-        MoveFileExW(copy.getText(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!removeFileNowOrAtRestart(programCopyPath(productFolder)))
+        return false;
     if (RemoveDirectoryW(folder.getText()) || pathKindOf(folder) == pkMissing)
-        return bCopyGone;
-    return bCopyGone &&
-           MoveFileExW(folder.getText(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return true;
+    return MoveFileExW(folder.getText(), nullptr,
+                       MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+bool deleteEntryKey()
+{
+    const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEntryKey);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+// The names a run of the patch leaves in the copy's folder: the copy and
+// the backups the journal makes of an earlier one.
+const wchar_t* const kCopyFolderNames[] = {
+    L"patch8104.exe", L"patch8104.exe.bak", L"patch8104.exe.bak.old"};
+
+bool isOwnCopyName(const wchar_t* szName)
+{
+    for (const wchar_t* szOwn : kCopyFolderNames) {
+        if (CompareStringOrdinal(szName, -1, szOwn, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+bool isCopyFolderEntry(const CQBNWCharString& folder, const wchar_t* szName)
+{
+    if (wcscmp(szName, L".") == 0 || wcscmp(szName, L"..") == 0)
+        return true;
+    return isOwnCopyName(szName) &&
+           pathKindOf(joinFolderAndName(folder, CQBNWCharString(szName))) ==
+               pkFile;
+}
+
+bool removeCopyFolder(const CQBNWCharString& folder)
+{
+    for (const wchar_t* szOwn : kCopyFolderNames) {
+        if (!removeFileIfPresent(
+                joinFolderAndName(folder, CQBNWCharString(szOwn))))
+            return false;
+    }
+    return RemoveDirectoryW(folder.getText()) != FALSE;
+}
+
+bool isFolder(const CQBNWCharString& path)
+{
+    const DWORD dwAttributes = GetFileAttributesW(path.getText());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
 } // namespace
@@ -118,11 +171,46 @@ CQBNWCharString programCopyPath(const CQBNWCharString& productFolder)
                              CQBNWCharString(kProgramCopy.szName));
 }
 
+CQBNWCharString programCopyFolder(const CQBNWCharString& productFolder)
+{
+    return copyFolderOf(productFolder);
+}
+
+bool isProgramCopyFolderUsable(const CQBNWCharString& productFolder)
+{
+    const CQBNWCharString folder = copyFolderOf(productFolder);
+    if (pathKindOf(folder) == pkMissing)
+        return true;
+    if (!isFolder(folder))
+        return false;
+    WIN32_FIND_DATAW found = {};
+    const CQBNUniqueFind search(FindFirstFileW(
+        joinFolderAndName(folder, CQBNWCharString(L"*")).getText(), &found));
+    if (!search.isValid())
+        return false;
+    do {
+        found.cFileName[MAX_PATH - 1] = L'\0';
+        if (!isCopyFolderEntry(folder, found.cFileName))
+            return false;
+    } while (FindNextFileW(search.get(), &found));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
 bool makeProgramCopyFolder(const CQBNWCharString& productFolder)
 {
     const CQBNWCharString folder = copyFolderOf(productFolder);
-    return CreateDirectoryW(folder.getText(), nullptr) ||
-           GetLastError() == ERROR_ALREADY_EXISTS;
+    CPatchAccessList accessList(kCopyFolderAccessList);
+    if (!accessList.isValid() || !isProgramCopyFolderUsable(productFolder))
+        return false;
+    if (accessList.isOn(folder))
+        return true;
+    // Made with another access list (by hand, or by a system that does not
+    // keep the patch's): only the patch's own files can be in it, and they
+    // go with it, so that nobody else's copy is ever run from there.
+    if (pathKindOf(folder) != pkMissing && !removeCopyFolder(folder))
+        return false;
+    return CreateDirectoryW(folder.getText(), accessList.attributes()) !=
+           FALSE;
 }
 
 bool writeUninstallEntry(const CQBNWCharString& productFolder)
@@ -137,8 +225,14 @@ bool writeUninstallEntry(const CQBNWCharString& productFolder)
 
 bool deleteUninstallEntry(const CQBNWCharString& productFolder)
 {
-    const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEntryKey);
-    const bool bEntryGone =
-        status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    return deleteProgramCopy(productFolder) && bEntryGone;
+    return deleteProgramCopy(productFolder) && deleteEntryKey();
+}
+
+bool withdrawUninstallEntry(const CQBNWCharString& productFolder)
+{
+    const bool bCopyGone = removeFileIfPresent(programCopyPath(productFolder));
+    // The prepare step let the run go on only with a folder that holds
+    // nothing but the patch's own files: empty now, it is the patch's.
+    RemoveDirectoryW(copyFolderOf(productFolder).getText());
+    return deleteEntryKey() && bCopyGone;
 }

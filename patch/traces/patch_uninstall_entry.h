@@ -15,15 +15,29 @@ const HookFile& programCopyFile();
 bool isProgramCopy(const HookFile& file);
 // Where the copy goes for the product in `productFolder`.
 CQBNWCharString programCopyPath(const CQBNWCharString& productFolder);
-// Its folder, made when missing; false when there is none after.
+// The copy's folder, and whether a run may put the copy there: nothing
+// under its name yet, or a plain folder holding nothing but the patch's own
+// copy and its backups (anything else there was not put there by the
+// patch, and might be loaded by the copy).
+CQBNWCharString programCopyFolder(const CQBNWCharString& productFolder);
+bool isProgramCopyFolderUsable(const CQBNWCharString& productFolder);
+// The folder with an access list of its own: Administrators and SYSTEM
+// may change it, users only read and run it, nothing inherited from the
+// product's folder (whose list an administrator may have opened). A usable
+// folder that carries another list is made again. False when there is no
+// such folder after.
 bool makeProgramCopyFolder(const CQBNWCharString& productFolder);
 
 // Writes the entry (in the registry view a 32-bit program sees, which
 // Programs and Features reads as well); false when any value was refused.
 bool writeUninstallEntry(const CQBNWCharString& productFolder);
-// The entry and the program copy go; a copy that is running (the
-// Uninstall button started it) is deleted when Windows next starts. True
-// when nothing of either is left or scheduled to go.
+// The patch is removed: the entry and the program copy go; a copy that is
+// running (the Uninstall button started it) is deleted when Windows next
+// starts. True when nothing of either is left or scheduled to go.
 bool deleteUninstallEntry(const CQBNWCharString& productFolder);
+// An install is undone: the entry and the copy go now, and the folder when
+// it is left empty. Nothing is left scheduled for the next start. True
+// when the entry and the copy are gone.
+bool withdrawUninstallEntry(const CQBNWCharString& productFolder);
 
 #endif

@@ -45,6 +45,8 @@
 #                                     32-bit program sees)
 #   machine_hold_file WINPATH         another process opens the file without
 #                                     sharing it, until machine_release_files
+#   machine_hold_library WINPATH      another process loads the library, as
+#                                     above
 #   machine_run_patch [--answer BUTTON]... [--box-delay MS] [--lang LOCALE]
 #         [--from WINDIR] [--cwd WINDIR] [--] [ARGUMENTS...]
 #                                     runs the package's patch8104.exe (or
@@ -239,6 +241,11 @@ machine_set_language() {
 
 machine_hold_file() {
   _machine_hold hold-file "${1:?machine_hold_file: Windows path required}"
+}
+
+# machine_hold_library PATH: another program has the library loaded.
+machine_hold_library() {
+  _machine_hold hold-library "${1:?machine_hold_library: Windows path required}"
 }
 
 # machine_hold_object mutex|event|mutex-no-access NAME: another program

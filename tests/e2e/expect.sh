@@ -146,6 +146,15 @@ patch_log_text() {
   iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | sed '1s/^\xef\xbb\xbf//'
 }
 
+# expect_log_ends LOG ENTRY...: the patch log's last entries are these.
+expect_log_ends() {
+  local log=$1 actual
+  shift
+  actual=$(patch_log_text "$(machine_unix_path "$log")" | tr -d '\r' |
+    tr '\0' '\n' | sed '/^$/d' | tail -n $#)
+  expect_eq "last entries of $log" "$(printf '%s\n' "$@")" "$actual"
+}
+
 # A log made readable: each 0 unit as <NUL>, CR and LF as \r and \n.
 _expect_show_log() {
   patch_log_text "$1" | tr '\0\r\n' '\036\035\034' |

@@ -138,22 +138,53 @@ expect_refused_before_stopping() {
   expect_password_manager_running
 }
 
-# A folder under a name the run must replace or create: refused before the
-# password manager is stopped, naming it.
+# Names a run must replace or create that it cannot use: refused before the
+# password manager is stopped, naming the name, and nothing scheduled for
+# the next start but what was there. One row each (HOW NAME):
+#   folder     a folder under a backup's, the journal's or the lock's name
+#   file       a file where the program copy's folder goes
+#   planted    a file the patch does not make, in the program copy's folder
+#   at-restart a rename Windows will carry out at its next start names a
+#              library or its backup: the restart would undo the patch
+#   refused    the lock file cannot be made (access denied, nobody holds
+#              it): refused within seconds instead of waited for
 scenario_refused_backup_names() {
   installed_machine win64
-  local dir=$MACHINE_PRODUCT_DIR name refusals=()
-  for name in qbnpwm_windows_hook.dll.bak qbnpwm_keyboard_hook.dll.bak.old patch8104.journal; do
-    step "a folder named $name"
-    mkdir "$(machine_unix_path "$dir")/$name"
-    machine_run_patch --answer $OK
+  local dir=$MACHINE_PRODUCT_DIR how name path refusals=() renames
+  while read -r how name; do
+    step "$how $name"
+    path=$(machine_unix_path "$dir")/$name
+    case $how in
+      folder) mkdir "$path" ;;
+      file) echo foreign >"$path" ;;
+      planted) mkdir "$path" && echo foreign >"$path/version.dll" ;;
+      at-restart) machine_tool at-restart "${dir}$name" ;;
+      refused) copy_fault_package ;;
+    esac
+    renames=$(pending_renames)
+    PATCH8104_FAULT=$([[ $how == refused ]] && echo CreateFileW:1:fail) \
+      machine_run_patch --answer $OK
     expect_boxes "$(box en 1200 $OK)"
     expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
     expect_password_manager_running
+    expect_eq "renames at the next start" "$renames" "$(pending_renames)"
     refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "${dir}$name")")
     expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
-    rmdir "$(machine_unix_path "$dir")/$name"
-  done
+    rm -rf "$path"
+    machine_reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+      /v PendingFileRenameOperations /f >/dev/null 2>&1 || true
+    machine_copy_package
+  done <<EOT
+folder qbnpwm_windows_hook.dll.bak
+folder qbnpwm_keyboard_hook.dll.bak.old
+folder patch8104.journal
+folder patch8104.lock
+file Patch8104
+planted Patch8104
+at-restart qbnpwm_keyboard_hook.dll
+at-restart qbnpwm_windows_hook.dll.bak
+refused patch8104.lock
+EOT
 }
 
 # A patch log hard-linked to a file elsewhere (product folder, current

@@ -51,6 +51,7 @@ win32 silent record-only"
 
 # Installed Updates: Wine's own list shows the entry after an install, and
 # its quiet uninstall command (the program copy, running) removes the patch.
+# An install before the restart keeps its own copy through the restart.
 scenario_removal_from_installed_updates() {
   installed_machine win64
   machine_run_patch /S
@@ -63,6 +64,16 @@ scenario_removal_from_installed_updates() {
   machine_report >"$MACHINE_RUN_DIR/report.txt"
   expect_original win64
   expect_eq "listed" 0 "$(wine uninstaller --list </dev/null 2>/dev/null | grep -c "$listed")"
+  step "installed again before the restart, then the restart"
+  copy_fault_package
+  PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
+  expect_eq "the copy's folder made again, administrators' alone" \
+    "CreateDirectoryW ${MACHINE_PRODUCT_DIR}Patch8104 D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" \
+    "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" | tr -d '\r' | grep CreateDirectoryW)"
+  wine wineboot -r </dev/null >/dev/null 2>&1
+  machine_report >"$MACHINE_RUN_DIR/report.txt"
+  expect_patched_whole win64
+  expect_no_file "${MACHINE_PRODUCT_DIR}Patch8104\patch8104.exe.bak"
 }
 
 # Nothing changes when the patch is not installed (1195), when the product
@@ -137,4 +148,71 @@ scenario_removal_killed_second_half() {
   removal_killed "MoveFileExW:5:kill-after removal" "MoveFileExW:6:kill-after removal" \
     "MoveFileExW:7:kill-after removal" "MoveFileExW:8:kill-after install" \
     "DeleteFileW:2:kill-after removal"
+}
+
+# The removal and its recovery judge the platform's whole set by what the
+# disk holds, never by a journal's or the record's list alone. One row each,
+# on a patched machine:
+#   partial-journal  a committed removal journal names one library, put back
+#                    by hand: refused (1200 naming the next patched library)
+#                    by a removal and by an install, every original kept
+#   partial-record   the record names one library: all four go back (1190)
+#   repaired         the product put its own libraries back: the record goes
+#                    (1190), and an install patches again
+#   held             another program has a library loaded: the removal ends
+#                    (1190), the aside copy goes at the next start
+#   recovered        a removal killed after its commit, finished by the next
+#                    removal: 1190, not 1195
+scenario_removal_decides_from_disk() {
+  local row dir dir64 unix hook64 keyboard64 f
+  while read -r row; do
+    step "win64: $row"
+    installed_machine win64
+    dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64
+    unix=$(machine_unix_path "$dir") hook64=${dir64}qbnpwm_windows_hook_x64.dll
+    keyboard64=${dir64}qbnpwm_keyboard_hook_x64.dll
+    machine_run_patch /S
+    case $row in
+      partial-journal)
+        cp "$(machine_unix_path "$hook64").bak" "$(machine_unix_path "$hook64")"
+        write_journal "${dir}$JOURNAL_NAME" "removing|$hook64" "removed|$hook64" removal-committing
+        machine_run_patch /S
+        machine_run_patch /uninstall /S
+        expect_log_ends "${dir}patchlog8104.txt" "$(entry en 1200 $OK)" \
+          "$(line en 1121 "$keyboard64")" "$(entry en 1200 $OK)" "$(line en 1121 "$keyboard64")"
+        expect_report_has "file ${dir}$JOURNAL_NAME" "patch record: present" \
+          "$(library "$dir" qbnpwm_windows_hook.dll.bak installed)" \
+          "$(library "$dir64" qbnpwm_keyboard_hook_x64.dll.bak installed)"
+        continue ;;
+      partial-record)
+        machine_reg add 'HKLM\Software\Ostrel\Vaultrion\Patch\8104' /v updated \
+          /t REG_MULTI_SZ /d qbnpwm_windows_hook_x64.dll /f /reg:32 ;;
+      repaired)
+        for f in "$hook64" "$keyboard64" "${dir}qbnpwm_windows_hook.dll" "${dir}qbnpwm_keyboard_hook.dll"; do
+          cp "$(machine_unix_path "$f").bak" "$(machine_unix_path "$f")"
+        done ;;
+      held) machine_hold_library "${dir}qbnpwm_windows_hook.dll" ;;
+      recovered)
+        copy_fault_package
+        PATCH8104_FAULT=DeleteFileW:2:kill-after machine_run_patch /uninstall /S
+        machine_copy_package ;;
+    esac
+    machine_run_patch /uninstall /S
+    expect_log_ends "${dir}patchlog8104.txt" "$(entry en 1190 $NO)"
+    if [[ $row == held ]]; then
+      expect_password_manager_running
+      expect_report_lacks "$JOURNAL_NAME"
+      expect_that "the aside copy goes at the next start" \
+        grep -Fqi 'qbnpwm_windows_hook.dll.removed' <(pending_renames)
+      machine_release_files
+      wine wineboot -r </dev/null >/dev/null 2>&1
+      machine_report >"$MACHINE_RUN_DIR/report.txt"
+    fi
+    expect_original win64
+    [[ $row != repaired ]] || { machine_run_patch /S; expect_patched_whole win64; }
+  done <<<"partial-journal
+partial-record
+repaired
+held
+recovered"
 }

@@ -100,9 +100,14 @@ expect_no_record() {
 # running) to be deleted when Windows next starts.
 program_copy_gone() {
   [[ ! -e $(machine_unix_path "${MACHINE_PRODUCT_DIR}Patch8104") ]] ||
-    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-      /v PendingFileRenameOperations </dev/null 2>/dev/null |
-    grep -Fqi 'Patch8104\patch8104.exe'
+    pending_renames | grep -Fqi 'Patch8104\patch8104.exe'
+}
+
+# The renames Windows carries out at its next start, one name a line.
+pending_renames() {
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations </dev/null 2>/dev/null | tr -d '\r' |
+    sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d'
 }
 
 # The Installed Updates entry of an install, and the program copy it runs.

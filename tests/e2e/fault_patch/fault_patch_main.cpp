@@ -4,8 +4,9 @@
 // program has no such switch; this one is never shipped.
 //
 //   PATCH8104_FAULT=<call>:<n>:<action>[,<call>:<n>:<action>...]
-//     call    MoveFileExW, CopyFileW, DeleteFileW, RegCreateKeyExW,
-//             RegSetValueExW, RegDeleteKeyW or OpenProcessToken
+//     call    MoveFileExW, CopyFileW, DeleteFileW, CreateFileW,
+//             RegCreateKeyExW, RegSetValueExW, RegDeleteKeyW or
+//             OpenProcessToken
 //     n       which call of the run (1 = the first)
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
 //                                      a power cut ends it) around the call
@@ -22,8 +23,11 @@
 //
 //   PATCH8104_CALLS=<file>   each start of the password manager is noted in
 //     the file: "<call> desktop=<desktop> folder=<folder> environment=the
-//     user's", or "...=the patch's" when the block holds this variable.
+//     user's", or "...=the patch's" when the block holds this variable; so
+//     is each folder made: "CreateDirectoryW <path> <access list>".
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -99,6 +103,12 @@ BOOL refused<BOOL>()
 {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
+}
+template <>
+HANDLE refused<HANDLE>()
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
 }
 template <>
 LSTATUS refused<LSTATUS>()
@@ -190,6 +200,19 @@ LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
 }
 
 void* g_pDeleteFileW = nullptr;
+void* g_pCreateFileW = nullptr;
+
+HANDLE WINAPI steeredCreateFileW(LPCWSTR szPath, DWORD dwAccess, DWORD dwShare,
+                                 LPSECURITY_ATTRIBUTES pSecurity,
+                                 DWORD dwDisposition, DWORD dwFlags,
+                                 HANDLE hTemplate)
+{
+    return steer<HANDLE>(actionFor("CreateFileW"), [&]() {
+        return reinterpret_cast<decltype(&CreateFileW)>(g_pCreateFileW)(
+            szPath, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags,
+            hTemplate);
+    });
+}
 void* g_pRegDeleteKeyW = nullptr;
 
 BOOL WINAPI steeredDeleteFileW(LPCWSTR szPath)
@@ -230,25 +253,54 @@ bool blockNames(const void* pBlock, const wchar_t* szName)
     return false;
 }
 
-void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
-               const wchar_t* szFolder, const void* pEnvironment)
+void noteCall(const std::wstring& line)
 {
     wchar_t szFile[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"PATCH8104_CALLS", szFile, MAX_PATH))
         return;
-    const std::wstring line =
-        std::wstring(szCall) + L" desktop=" + pStartup->lpDesktop +
-        L" folder=" + szFolder + L" environment=" +
-        (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"
-                                                       : L"the user's") +
-        L"\r\n";
     const CQBNScopedHandle file(CreateFileW(szFile, FILE_APPEND_DATA, 0,
                                             nullptr, OPEN_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring text = line + L"\r\n";
     DWORD dwWritten = 0;
-    WriteFile(file.get(), line.c_str(),
-              static_cast<DWORD>(line.size() * sizeof(wchar_t)), &dwWritten,
+    WriteFile(file.get(), text.c_str(),
+              static_cast<DWORD>(text.size() * sizeof(wchar_t)), &dwWritten,
               nullptr);
+}
+
+void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
+               const wchar_t* szFolder, const void* pEnvironment)
+{
+    noteCall(std::wstring(szCall) + L" desktop=" + pStartup->lpDesktop +
+             L" folder=" + szFolder + L" environment=" +
+             (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"
+                                                            : L"the user's"));
+}
+
+// The access list a folder is made with, as security descriptor text:
+// Wine keeps none, so the call itself is what can be shown.
+std::wstring accessListText(const SECURITY_ATTRIBUTES* pAttributes)
+{
+    LPWSTR szText = nullptr;
+    if (pAttributes == nullptr || pAttributes->lpSecurityDescriptor == nullptr ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            pAttributes->lpSecurityDescriptor, SDDL_REVISION_1,
+            DACL_SECURITY_INFORMATION, &szText, nullptr))
+        return L"inherited";
+    const std::wstring text = szText;
+    LocalFree(szText);
+    return text;
+}
+
+void* g_pCreateDirectoryW = nullptr;
+
+BOOL WINAPI notedCreateDirectoryW(LPCWSTR szPath,
+                                  LPSECURITY_ATTRIBUTES pAttributes)
+{
+    noteCall(std::wstring(L"CreateDirectoryW ") + szPath + L" " +
+             accessListText(pAttributes));
+    return reinterpret_cast<decltype(&CreateDirectoryW)>(g_pCreateDirectoryW)(
+        szPath, pAttributes);
 }
 
 BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
@@ -285,6 +337,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
                           reinterpret_cast<void*>(&skippedSleep));
     CImportRedirect remove("kernel32.dll", "DeleteFileW",
                            reinterpret_cast<void*>(&steeredDeleteFileW));
+    CImportRedirect openFile("kernel32.dll", "CreateFileW",
+                         reinterpret_cast<void*>(&steeredCreateFileW));
+    CImportRedirect makeFolder(
+        "kernel32.dll", "CreateDirectoryW",
+        reinterpret_cast<void*>(&notedCreateDirectoryW));
     CImportRedirect forget("advapi32.dll", "RegDeleteKeyW",
                            reinterpret_cast<void*>(&steeredRegDeleteKeyW));
     CImportRedirect token("advapi32.dll", "OpenProcessToken",
@@ -298,11 +355,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     g_pRegSetValueExW = set.original();
     g_pOpenProcessToken = token.original();
     g_pDeleteFileW = remove.original();
+    g_pCreateFileW = openFile.original();
+    g_pCreateDirectoryW = makeFolder.original();
     g_pRegDeleteKeyW = forget.original();
     g_pCreateProcessWithTokenW = start.original();
     if (!move.isActive() || !copy.isActive() || !create.isActive() ||
         !set.isActive() || !sleep.isActive() || !token.isActive() ||
-        !start.isActive() || !remove.isActive() || !forget.isActive())
+        !start.isActive() || !remove.isActive() || !forget.isActive() ||
+        !openFile.isActive() || !makeFolder.isActive())
         return 3;
     runPatch(commandLine);
     return 0;

@@ -13,6 +13,8 @@
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
+//   machine.exe hold-library PATH READY-FILE STOP-FILE
+//   machine.exe at-restart PATH [NEW-PATH]
 //   machine.exe answer-boxes RECORD STOP-FILE [--answer BUTTON]...
 //               [--delay MS]
 //   machine.exe report --standins DIR [--folder DIR]...
@@ -128,10 +130,10 @@ void writeTextFile(const std::wstring& path, const std::wstring& text)
 
 // Reports in the ready file whether the handle is held ("held", or why
 // not), then keeps it until the stop file appears.
-int holdUntilStopped(const CQBNScopedHandle& held, const std::wstring& ready,
+int holdUntilStopped(bool bHeld, const std::wstring& ready,
                      const std::wstring& stop)
 {
-    if (!held.isValid()) {
+    if (!bHeld) {
         writeTextFile(ready, L"failed " + std::to_wstring(GetLastError()));
         return kRefused;
     }
@@ -151,7 +153,31 @@ int holdFile(const machine::CArguments& args)
     const CQBNScopedHandle file(
         CreateFileW(p[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return holdUntilStopped(file, p[1], p[2]);
+    return holdUntilStopped(file.isValid(), p[1], p[2]);
+}
+
+// Another program that has the library loaded, as any desktop program has
+// a hook library: it can be renamed, not deleted.
+int holdLibrary(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.size() != 3)
+        return kUsage;
+    const CQBNUniqueModule library(LoadLibraryW(p[0].c_str()));
+    return holdUntilStopped(library.isValid(), p[1], p[2]);
+}
+
+// A rename (or, without NEW-PATH, a deletion) for Windows' next start, as
+// a setup schedules one for a file in use.
+int atRestart(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.empty() || p.size() > 2)
+        return kUsage;
+    return MoveFileExW(p[0].c_str(), p.size() == 2 ? p[1].c_str() : nullptr,
+                       MOVEFILE_DELAY_UNTIL_REBOOT)
+               ? kDone
+               : refuse(L"cannot schedule " + p[0]);
 }
 
 // A named object as any user may make one in the global namespace: a mutex
@@ -178,7 +204,7 @@ int holdObject(const machine::CArguments& args)
     if (p.size() != 4)
         return kUsage;
     const CQBNScopedHandle object(createNamedObject(p[0], p[1]));
-    return holdUntilStopped(object, p[2], p[3]);
+    return holdUntilStopped(object.isValid(), p[2], p[3]);
 }
 
 int answerBoxes(const machine::CArguments& args)
@@ -230,6 +256,10 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return holdFile(args);
     if (command == L"hold-object")
         return holdObject(args);
+    if (command == L"hold-library")
+        return holdLibrary(args);
+    if (command == L"at-restart")
+        return atRestart(args);
     if (command == L"answer-boxes")
         return answerBoxes(args);
     if (command == L"report")
