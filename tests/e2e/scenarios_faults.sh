@@ -162,7 +162,7 @@ scenario_refused_backup_names() {
       refused) copy_fault_package ;;
     esac
     renames=$(pending_renames)
-    PATCH8104_FAULT=$([[ $how == refused ]] && echo CreateFileW:1:fail) \
+    PATCH8104_FAULT=$([[ $how == refused ]] && echo CreateFileW:patch8104.lock:fail) \
       machine_run_patch --answer $OK
     expect_boxes "$(box en 1200 $OK)"
     expect_report_lines libraries64 "$dir" "$MACHINE_PRODUCT_DIR64" installed
@@ -170,7 +170,7 @@ scenario_refused_backup_names() {
     expect_eq "renames at the next start" "$renames" "$(pending_renames)"
     refusals+=("$(entry en 1200 $OK)" "$(line en 1121 "${dir}$name")")
     expect_patch_log "${dir}patchlog8104.txt" "${refusals[@]}"
-    rm -rf "$path"
+    [[ $how == at-restart ]] || rm -rf "$path"
     machine_reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' \
       /v PendingFileRenameOperations /f >/dev/null 2>&1 || true
     machine_copy_package

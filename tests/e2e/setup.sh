@@ -107,7 +107,7 @@ program_copy_gone() {
 pending_renames() {
   wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
     /v PendingFileRenameOperations </dev/null 2>/dev/null | tr -d '\r' |
-    sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d'
+    sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d' || true
 }
 
 # The Installed Updates entry of an install, and the program copy it runs.

@@ -7,7 +7,8 @@
 //     call    MoveFileExW, CopyFileW, DeleteFileW, CreateFileW,
 //             RegCreateKeyExW, RegSetValueExW, RegDeleteKeyW or
 //             OpenProcessToken
-//     n       which call of the run (1 = the first)
+//     n       which call of the run (1 = the first); for CreateFileW also
+//             the end of a file name (patch8104.lock): every call on it
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
 //                                      a power cut ends it) around the call
 //             kill-empty   CopyFileW only: the target is created empty,
@@ -44,6 +45,7 @@ namespace {
 struct Fault {
     std::string call;
     int n = 0;
+    std::wstring nameEnd;
     std::string action;
 };
 
@@ -57,7 +59,10 @@ bool parseFault(const std::string& text, Fault& fault)
     if (first == std::string::npos || second == std::string::npos)
         return false;
     fault.call = text.substr(0, first);
-    fault.n = std::atoi(text.substr(first + 1, second - first - 1).c_str());
+    const std::string which = text.substr(first + 1, second - first - 1);
+    fault.n = std::atoi(which.c_str());
+    if (fault.n == 0)
+        fault.nameEnd.assign(which.begin(), which.end());
     fault.action = text.substr(second + 1);
     return true;
 }
@@ -87,6 +92,21 @@ std::string actionFor(const char* szCall)
             return fault.action;
     }
     return std::string();
+}
+
+// The action for a call on `szPath`: a fault naming the end of that path
+// first, else the one for this call's number.
+std::string actionForPath(const char* szCall, const wchar_t* szPath)
+{
+    const std::wstring path = szPath == nullptr ? L"" : szPath;
+    for (const Fault& fault : g_faults) {
+        const std::size_t ulEnd = fault.nameEnd.size();
+        if (fault.call == szCall && ulEnd != 0 && path.size() >= ulEnd &&
+            _wcsicmp(path.c_str() + path.size() - ulEnd,
+                     fault.nameEnd.c_str()) == 0)
+            return fault.action;
+    }
+    return actionFor(szCall);
 }
 
 void endProcessNow()
@@ -207,7 +227,7 @@ HANDLE WINAPI steeredCreateFileW(LPCWSTR szPath, DWORD dwAccess, DWORD dwShare,
                                  DWORD dwDisposition, DWORD dwFlags,
                                  HANDLE hTemplate)
 {
-    return steer<HANDLE>(actionFor("CreateFileW"), [&]() {
+    return steer<HANDLE>(actionForPath("CreateFileW", szPath), [&]() {
         return reinterpret_cast<decltype(&CreateFileW)>(g_pCreateFileW)(
             szPath, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags,
             hTemplate);
