@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 
@@ -16,7 +14,6 @@
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
-#include "qbn_unique_handle.h"
 #include "qbn_windows_os_info.h"
 
 #define PATCH_CHECKS_SOURCE L".\\patch_checks.cpp"
@@ -26,21 +23,56 @@ namespace {
 const wchar_t* const kSilentSwitches[] = {L"/s", L"/S", L"-s", L"-S"};
 const wchar_t* const kUninstallSwitches[] = {L"/uninstall", L"-uninstall"};
 
-// The arguments as the program's own runtime would see them: Windows'
-// rules, backslash-escaped quotes included, so that a quoted argument that
-// merely mentions a switch never counts as one. The line here holds no
-// program name, and Windows reads the first word of a line by other rules,
-// so a stand-in name goes first and is dropped again.
+// The arguments as Windows splits a command line for a program's runtime:
+// blanks separate them outside quotes, quotes are taken off, and
+// backslashes count only before a quote: 2n of them and a quote give n
+// backslashes and open or close a quoted part, 2n+1 give n and a quote
+// that is text. So a quoted argument that merely mentions a switch, escaped
+// quotes and all, never counts as one.
+const wchar_t* takeQuotesAndBackslashes(const wchar_t* pUnit,
+                                        std::wstring& current, bool& bQuoted)
+{
+    std::wstring::size_type ulBackslashes = 0;
+    while (*pUnit == L'\\') {
+        ++ulBackslashes;
+        ++pUnit;
+    }
+    if (*pUnit != L'"') {
+        current.append(ulBackslashes, L'\\');
+        return pUnit;
+    }
+    current.append(ulBackslashes / 2, L'\\');
+    if (ulBackslashes % 2 == 1)
+        current += L'"';
+    else
+        bQuoted = !bQuoted;
+    return pUnit + 1;
+}
+
 std::vector<std::wstring> argumentsOf(const wchar_t* szCommandLine)
 {
     std::vector<std::wstring> arguments;
-    const std::wstring line =
-        std::wstring(L"patch ") + (szCommandLine ? szCommandLine : L"");
-    int nCount = 0;
-    LPWSTR* pArguments = CommandLineToArgvW(line.c_str(), &nCount);
-    const CQBNUniqueLocalMemory owner(pArguments);
-    for (int nIndex = 1; pArguments != nullptr && nIndex < nCount; ++nIndex)
-        arguments.push_back(pArguments[nIndex]);
+    std::wstring current;
+    bool bQuoted = false;
+    bool bInArgument = false;
+    const wchar_t* pUnit = szCommandLine;
+    while (pUnit != nullptr && *pUnit != 0) {
+        if ((*pUnit == L' ' || *pUnit == L'\t') && !bQuoted) {
+            if (bInArgument)
+                arguments.push_back(current);
+            current.clear();
+            bInArgument = false;
+            ++pUnit;
+            continue;
+        }
+        bInArgument = true;
+        if (*pUnit == L'\\' || *pUnit == L'"')
+            pUnit = takeQuotesAndBackslashes(pUnit, current, bQuoted);
+        else
+            current += *pUnit++;
+    }
+    if (bInArgument)
+        arguments.push_back(current);
     return arguments;
 }
 
