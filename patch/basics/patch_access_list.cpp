@@ -28,7 +28,8 @@ bool readDacl(PSECURITY_DESCRIPTOR pDescriptor, DaclOf& dacl)
 // Only allow entries are ever written here; anything else differs.
 bool isSameAllowEntry(const void* pFirst, const void* pSecond)
 {
-    const ACCESS_ALLOWED_ACE* pA = static_cast<const ACCESS_ALLOWED_ACE*>(pFirst);
+    const ACCESS_ALLOWED_ACE* pA =
+        static_cast<const ACCESS_ALLOWED_ACE*>(pFirst);
     const ACCESS_ALLOWED_ACE* pB =
         static_cast<const ACCESS_ALLOWED_ACE*>(pSecond);
     if (pA->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||

@@ -64,6 +64,17 @@ bool addOwnNote(const File& noted, const std::vector<HookTarget>& targets,
     libraries.push_back(pTarget->pFile);
     return true;
 }
+// The path each of a run's `libraries` names through its member `pPath`,
+// in their order.
+template <class Library>
+std::vector<CQBNWCharString> pathsOf(const std::vector<Library>& libraries,
+                                     CQBNWCharString Library::*pPath)
+{
+    std::vector<CQBNWCharString> paths;
+    for (const Library& library : libraries)
+        paths.push_back(library.*pPath);
+    return paths;
+}
 // The library of that name, null for any other.
 const HookFile* findHookFile(const CQBNWCharString& name);
 

@@ -134,15 +134,6 @@ bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
     return true;
 }
 
-std::vector<CQBNWCharString>
-targetsOf(const std::vector<PreparedLibrary>& libraries)
-{
-    std::vector<CQBNWCharString> targets;
-    for (const PreparedLibrary& library : libraries)
-        targets.push_back(library.target);
-    return targets;
-}
-
 } // namespace
 
 bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
@@ -184,7 +175,8 @@ void applyPatch(int platform, PatchRun& run)
         if (!resolveTargets(files, libraries, productFolder) ||
             !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
             !checkReplaceableNames(libraries, productFolder) ||
-            !checkPendingRenames(targetsOf(libraries), renames))
+            !checkPendingRenames(pathsOf(libraries, &PreparedLibrary::target),
+                                 renames))
             return;
         stopPasswordManager(run);
         CPatchInstallJournal journal(

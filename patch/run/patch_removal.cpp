@@ -21,15 +21,6 @@
 
 namespace {
 
-std::vector<CQBNWCharString>
-pathsOf(const std::vector<HookTarget>& libraries)
-{
-    std::vector<CQBNWCharString> paths;
-    for (const HookTarget& library : libraries)
-        paths.push_back(library.path);
-    return paths;
-}
-
 unsigned long long versionOf(const CQBNWCharString& path)
 {
     DWORD dwMS = 0;
@@ -166,7 +157,7 @@ void removeLibraries(int platform, PatchRun& run)
     CPatchPendingRenames renames;
     if (!locatePlatformLibraries(platform, libraries, productFolder) ||
         !planRemoval(libraries, plan) ||
-        !checkPendingRenames(pathsOf(libraries), renames))
+        !checkPendingRenames(pathsOf(libraries, &HookTarget::path), renames))
         return;
     if (plan.patched.empty()) {
         if (!forgetRepairedPatch())

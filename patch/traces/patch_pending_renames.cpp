@@ -85,9 +85,8 @@ bool CPatchPendingRenames::read()
 {
     m_names.clear();
     CQBNUniqueRegKey key;
-    const LSTATUS status =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0,
-                      KEY_QUERY_VALUE, key.receive());
+    const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                                         0, KEY_QUERY_VALUE, key.receive());
     if (!key.received(status == ERROR_SUCCESS))
         return status == ERROR_FILE_NOT_FOUND;
     std::vector<wchar_t> units;

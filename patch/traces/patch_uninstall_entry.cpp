@@ -209,8 +209,7 @@ bool makeProgramCopyFolder(const CQBNWCharString& productFolder)
     // go with it, so that nobody else's copy is ever run from there.
     if (pathKindOf(folder) != pkMissing && !removeCopyFolder(folder))
         return false;
-    return CreateDirectoryW(folder.getText(), accessList.attributes()) !=
-           FALSE;
+    return CreateDirectoryW(folder.getText(), accessList.attributes()) != FALSE;
 }
 
 bool writeUninstallEntry(const CQBNWCharString& productFolder)

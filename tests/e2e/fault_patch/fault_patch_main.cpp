@@ -302,7 +302,8 @@ void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
 std::wstring accessListText(const SECURITY_ATTRIBUTES* pAttributes)
 {
     LPWSTR szText = nullptr;
-    if (pAttributes == nullptr || pAttributes->lpSecurityDescriptor == nullptr ||
+    if (pAttributes == nullptr ||
+        pAttributes->lpSecurityDescriptor == nullptr ||
         !ConvertSecurityDescriptorToStringSecurityDescriptorW(
             pAttributes->lpSecurityDescriptor, SDDL_REVISION_1,
             DACL_SECURITY_INFORMATION, &szText, nullptr))
@@ -358,10 +359,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     CImportRedirect remove("kernel32.dll", "DeleteFileW",
                            reinterpret_cast<void*>(&steeredDeleteFileW));
     CImportRedirect openFile("kernel32.dll", "CreateFileW",
-                         reinterpret_cast<void*>(&steeredCreateFileW));
-    CImportRedirect makeFolder(
-        "kernel32.dll", "CreateDirectoryW",
-        reinterpret_cast<void*>(&notedCreateDirectoryW));
+                             reinterpret_cast<void*>(&steeredCreateFileW));
+    CImportRedirect makeFolder("kernel32.dll", "CreateDirectoryW",
+                               reinterpret_cast<void*>(&notedCreateDirectoryW));
     CImportRedirect forget("advapi32.dll", "RegDeleteKeyW",
                            reinterpret_cast<void*>(&steeredRegDeleteKeyW));
     CImportRedirect token("advapi32.dll", "OpenProcessToken",
