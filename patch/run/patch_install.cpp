@@ -17,7 +17,6 @@
 
 namespace {
 
-const wchar_t kProductProcess[] = L"password_manager.exe";
 const DWORD kPauseAfterTerminationMs = 5000;
 
 const wchar_t kPatchDescription[] =
@@ -48,10 +47,7 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
     PreparedLibrary copy;
     copy.pFile = &programCopyFile();
     copy.target = programCopyPath(productFolder);
-    if (!readPathText(copy.source,
-                      [](wchar_t* szBuffer, DWORD dwSize) {
-                          return GetModuleFileNameW(nullptr, szBuffer, dwSize);
-                      }) ||
+    if (!getProgramPath(copy.source) ||
         !readFileBytes(copy.source, copy.bytes) ||
         !makeProgramCopyFolder(productFolder)) {
         reportFailedUpdate(copy.target);
@@ -160,7 +156,7 @@ int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal)
 
 void stopPasswordManager(PatchRun& run)
 {
-    if (terminateProductProcess(CQBNWCharString(kProductProcess),
+    if (terminateProductProcess(CQBNWCharString(kProductProcessName),
                                 run.stoppedProcess))
         Sleep(kPauseAfterTerminationMs);
 }

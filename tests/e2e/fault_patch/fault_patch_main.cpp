@@ -20,9 +20,14 @@
 // table of kill points runs in seconds; nothing of the journal depends on
 // it.
 //
-//   PATCH8104_CALLS=<file>   each start of the password manager is noted in
-//     the file: "<call> desktop=<desktop> folder=<folder> environment=the
-//     user's", or "...=the patch's" when the block holds this variable.
+//   PATCH8104_CALLS=<file>   each start of a program as another user is
+//     noted in the file: "<call> <program> token=<whose> desktop=<desktop>
+//     folder=<folder> environment=the user's" ("...=the patch's" when the
+//     block holds this variable); <whose> is the file name of the process
+//     whose token was opened and duplicated for it.
+//
+//   PATCH8104_OTHER_SESSION=1   every other process is reported to run in
+//     another session than this one (Wine has a single session).
 #include <windows.h>
 
 #include <cstdlib>
@@ -31,7 +36,7 @@
 #include <string>
 #include <vector>
 
-#include "patch_checks.h"
+#include "patch_program.h"
 #include "qbn_scoped_handle.h"
 #include "support/import_redirect.h"
 
@@ -210,13 +215,54 @@ LSTATUS WINAPI steeredRegDeleteKeyW(HKEY hKey, LPCWSTR szSubKey)
 void* g_pOpenProcessToken = nullptr;
 void* g_pCreateProcessWithTokenW = nullptr;
 
+void* g_pDuplicateTokenEx = nullptr;
+void* g_pProcessIdToSessionId = nullptr;
+// Whose token each token handle is: the file name of the process it was
+// opened from, kept through duplicates.
+std::map<HANDLE, std::wstring> g_tokenOwners;
+
+std::wstring imageNameOf(HANDLE hProcess)
+{
+    wchar_t szPath[MAX_PATH] = {};
+    DWORD dwSize = MAX_PATH;
+    if (!QueryFullProcessImageNameW(hProcess, 0, szPath, &dwSize))
+        return L"unknown";
+    const std::wstring path(szPath, dwSize);
+    return path.substr(path.find_last_of(L'\\') + 1);
+}
+
 BOOL WINAPI steeredOpenProcessToken(HANDLE hProcess, DWORD dwAccess,
                                     PHANDLE phToken)
 {
-    return steer<BOOL>(actionFor("OpenProcessToken"), [&]() {
+    const BOOL bOpened = steer<BOOL>(actionFor("OpenProcessToken"), [&]() {
         return reinterpret_cast<decltype(&OpenProcessToken)>(
             g_pOpenProcessToken)(hProcess, dwAccess, phToken);
     });
+    if (bOpened)
+        g_tokenOwners[*phToken] = imageNameOf(hProcess);
+    return bOpened;
+}
+
+BOOL WINAPI notedDuplicateTokenEx(HANDLE hToken, DWORD dwAccess,
+                                  LPSECURITY_ATTRIBUTES pAttributes,
+                                  SECURITY_IMPERSONATION_LEVEL level,
+                                  TOKEN_TYPE type, PHANDLE phNew)
+{
+    const BOOL bDuplicated = reinterpret_cast<decltype(&DuplicateTokenEx)>(
+        g_pDuplicateTokenEx)(hToken, dwAccess, pAttributes, level, type, phNew);
+    if (bDuplicated)
+        g_tokenOwners[*phNew] = g_tokenOwners[hToken];
+    return bDuplicated;
+}
+
+BOOL WINAPI steeredProcessIdToSessionId(DWORD dwProcessId, DWORD* pdwSession)
+{
+    const BOOL bRead = reinterpret_cast<decltype(&ProcessIdToSessionId)>(
+        g_pProcessIdToSessionId)(dwProcessId, pdwSession);
+    if (bRead && dwProcessId != GetCurrentProcessId() &&
+        GetEnvironmentVariableW(L"PATCH8104_OTHER_SESSION", nullptr, 0) > 1)
+        *pdwSession += 1;
+    return bRead;
 }
 
 // Whether a UTF-16 environment block holds a variable of this name.
@@ -230,14 +276,18 @@ bool blockNames(const void* pBlock, const wchar_t* szName)
     return false;
 }
 
-void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
-               const wchar_t* szFolder, const void* pEnvironment)
+void noteStart(const wchar_t* szCall, HANDLE hToken, const wchar_t* szProgram,
+               const STARTUPINFOW* pStartup, const wchar_t* szFolder,
+               const void* pEnvironment)
 {
     wchar_t szFile[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"PATCH8104_CALLS", szFile, MAX_PATH))
         return;
+    const std::wstring program(szProgram);
     const std::wstring line =
-        std::wstring(szCall) + L" desktop=" + pStartup->lpDesktop +
+        std::wstring(szCall) + L" " +
+        program.substr(program.find_last_of(L'\\') + 1) + L" token=" +
+        g_tokenOwners[hToken] + L" desktop=" + pStartup->lpDesktop +
         L" folder=" + szFolder + L" environment=" +
         (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"
                                                        : L"the user's") +
@@ -258,7 +308,8 @@ BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
                                          LPSTARTUPINFOW pStartup,
                                          LPPROCESS_INFORMATION pStarted)
 {
-    noteStart(L"CreateProcessWithTokenW", pStartup, szFolder, pEnvironment);
+    noteStart(L"CreateProcessWithTokenW", hToken, szApplication, pStartup,
+              szFolder, pEnvironment);
     return reinterpret_cast<decltype(&CreateProcessWithTokenW)>(
         g_pCreateProcessWithTokenW)(hToken, dwLogon, szApplication,
                                     szCommandLine, dwFlags, pEnvironment,
@@ -292,6 +343,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     CImportRedirect start(
         "advapi32.dll", "CreateProcessWithTokenW",
         reinterpret_cast<void*>(&notedCreateProcessWithTokenW));
+    CImportRedirect duplicate("advapi32.dll", "DuplicateTokenEx",
+                              reinterpret_cast<void*>(&notedDuplicateTokenEx));
+    CImportRedirect session(
+        "kernel32.dll", "ProcessIdToSessionId",
+        reinterpret_cast<void*>(&steeredProcessIdToSessionId));
+    g_pDuplicateTokenEx = duplicate.original();
+    g_pProcessIdToSessionId = session.original();
     g_pMoveFileExW = move.original();
     g_pCopyFileW = copy.original();
     g_pRegCreateKeyExW = create.original();
@@ -302,8 +360,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     g_pCreateProcessWithTokenW = start.original();
     if (!move.isActive() || !copy.isActive() || !create.isActive() ||
         !set.isActive() || !sleep.isActive() || !token.isActive() ||
-        !start.isActive() || !remove.isActive() || !forget.isActive())
+        !start.isActive() || !remove.isActive() || !forget.isActive() ||
+        !duplicate.isActive() || !session.isActive())
         return 3;
-    runPatch(commandLine);
-    return 0;
+    return runProgram(commandLine);
 }

@@ -10,6 +10,7 @@
 //               [--dlls installed|noversion|newer|payload|none]
 //               [--policy N|none]
 //   machine.exe start PATH [ARGUMENT]
+//   machine.exe run-on-station PATH [ARGUMENT]...   exits with its exit code
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -120,6 +121,22 @@ int start(const machine::CArguments& args)
     return kDone;
 }
 
+// The program's own exit code, so that the caller sees the run as if it
+// had started the program itself.
+int runOnStation(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    if (p.empty())
+        return kUsage;
+    std::wstring arguments;
+    for (size_t i = 1; i < p.size(); ++i)
+        arguments += (i == 1 ? L"" : L" ") + p[i];
+    DWORD dwExitCode = 0;
+    if (!machine::runOnOwnStation(p[0], arguments, dwExitCode))
+        return refuse(L"cannot run " + p[0] + L" on a window station");
+    return static_cast<int>(dwExitCode);
+}
+
 void writeTextFile(const std::wstring& path, const std::wstring& text)
 {
     DeleteFileW(path.c_str());
@@ -226,6 +243,8 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return installProduct(args);
     if (command == L"start")
         return start(args);
+    if (command == L"run-on-station")
+        return runOnStation(args);
     if (command == L"hold-file")
         return holdFile(args);
     if (command == L"hold-object")

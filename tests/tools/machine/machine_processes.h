@@ -14,6 +14,12 @@ namespace machine {
 // ready for input; it keeps running after the tool ends.
 bool startProgram(const std::wstring& path, const std::wstring& arguments,
                   DWORD& dwProcessId);
+// Runs `path` with `arguments` in the current folder on a window station
+// the tool creates, as a distribution tool's service runs a program: no
+// person sees its desktop. Waits for it to end; false when it could not
+// be started.
+bool runOnOwnStation(const std::wstring& path, const std::wstring& arguments,
+                     DWORD& dwExitCode);
 // The image paths, as the processes were started, of every running process
 // whose file name is `fileName` in any letter case; sorted.
 std::vector<std::wstring> runningImagePaths(const std::wstring& fileName);
