@@ -168,19 +168,17 @@ TEST(PatchSilentSwitch, AnySwitchAnywhereAsASubstring)
 }
 
 // The copy that asks the password manager to close answers only its own
-// exact command line, which is never silent, and asks no other process.
+// exact command line, and asks no process but the password manager.
 TEST(PatchCloseRequest, OnlyItsWholeCommandLineAndOnlyThePasswordManager)
 {
     DWORD dwId = 0;
     ASSERT_TRUE(
         readCloseRequest(closeRequestArguments(MAXDWORD).getText(), dwId));
     EXPECT_EQ(MAXDWORD, dwId);
-    EXPECT_FALSE(isSilentCommandLine(closeRequestArguments(1234)));
     for (const wchar_t* szLine :
-         {L"", L"/S", L"/polite-close:", L"/polite-close:0",
-          L"/polite-close:12 /S", L"/S /polite-close:12", L"/POLITE-CLOSE:12",
-          L" /polite-close:12", L"/polite-close:4294967296",
-          L"/polite-close:-1", L"/polite-close:00000000012"})
+         {L"/S", L"/polite-close:", L"/polite-close:0", L"/polite-close:12 /S",
+          L"/S /polite-close:12", L"/POLITE-CLOSE:12", L" /polite-close:12",
+          L"/polite-close:4294967296", L"/polite-close:1x"})
         EXPECT_FALSE(readCloseRequest(szLine, dwId)) << szLine;
     EXPECT_EQ(kCloseNotAllowed, answerCloseRequest(GetCurrentProcessId()));
 }

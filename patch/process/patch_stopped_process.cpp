@@ -91,13 +91,17 @@ public:
         if (create != nullptr && !create(&m_pBlock, hToken, FALSE))
             m_pBlock = nullptr;
     }
+    // Keeps the last error: the reason a start with the block failed is
+    // what the library's log must show.
     ~CUserEnvironment()
     {
         typedef BOOL(WINAPI * Destroy)(void*);
+        const DWORD dwError = GetLastError();
         const Destroy destroy =
             m_userenv.findFunction<Destroy>("DestroyEnvironmentBlock");
         if (m_pBlock != nullptr && destroy != nullptr)
             destroy(m_pBlock);
+        SetLastError(dwError);
     }
     CUserEnvironment(const CUserEnvironment&) = delete;
     CUserEnvironment& operator=(const CUserEnvironment&) = delete;

@@ -8,10 +8,10 @@ scenario_silent_switches() {
   local dir=$MACHINE_PRODUCT_DIR args expected=()
   # A refusal by the record shows one box, or none when silent; the log
   # gets the entry either way, with OK as the answer.
-  for args in "/S" "/s" "-S" "-s" "-x /sfoo" "/silent" "/q -Silent"; do
+  for args in "/S" "/s" "-S" "-s" "-x /sfoo" "/silent" "/q -Silent" --station; do
     step "silent: $args"
     # shellcheck disable=SC2086
-    machine_run_patch --answer $OK -- $args
+    machine_run_patch --answer $OK $args
     expect_boxes
     expected+=("$(entry en 1170 $OK)")
   done
@@ -53,31 +53,4 @@ scenario_interactive_restart_no() {
   expect_patched_log "$dir"
   expect_restart_calls
   expect_password_manager_restarted
-}
-
-# As a distribution tool's service starts it: on a window station nobody
-# sees (the machine tool's own), without /S. No box, each message in the
-# patch log with its silent answer, and the run ends by itself. The
-# password manager runs on the visible desktop, whose windows cannot be
-# seen from there: a copy of the patch started there as its user asks it
-# to close, and it saves its pending changes.
-scenario_no_visible_desktop() {
-  installed_machine win64
-  local dir=$MACHINE_PRODUCT_DIR args id answer saved state set expected=()
-  while read -r args id answer saved state set; do
-    [[ $args != - ]] || args=
-    step "no visible desktop: '$args' ends with $id"
-    machine_run_patch --station $args
-    expect_exit_code 0
-    expect_boxes
-    [[ $id == 1170 ]] || expected+=("$(line en 1122 "${dir}password_manager.exe")")
-    expected+=("$(entry en "$id" "$answer")")
-    expect_patch_log "${dir}patchlog8104.txt" "${expected[@]}"
-    "expect_$state" win64
-    expect_password_manager_restarted "$set" "$saved"
-  done <<EOT
-- 1160 $NO 1 patched_whole payload
-- 1170 $OK 1 patched_whole payload
-/uninstall 1190 $NO 2 original installed
-EOT
 }

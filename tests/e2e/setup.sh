@@ -139,10 +139,7 @@ expect_password_manager_restarted() {
   expect_saved_changes "${2:-1}"
 }
 
-# expect_saved_changes N: the password managers stopped so far saved their
-# pending changes N times.
+# The stopped password managers saved their pending changes $1 times.
 expect_saved_changes() {
-  local state
-  state=$(machine_unix_path "$MACHINE_PRODUCT_DIR")/password_manager.state
-  expect_eq "pending changes saved" "$1" "$(cat "$state" 2>/dev/null | grep -c saved)"
+  expect_eq "pending changes saved" "$1" "$(cat "$(machine_unix_path "$MACHINE_PRODUCT_DIR")/password_manager.state" 2>/dev/null | grep -c saved)"
 }

@@ -20,14 +20,10 @@
 // table of kill points runs in seconds; nothing of the journal depends on
 // it.
 //
-//   PATCH8104_CALLS=<file>   each start of a program as another user is
-//     noted in the file: "<call> <program> token=<whose> desktop=<desktop>
-//     folder=<folder> environment=the user's" ("...=the patch's" when the
-//     block holds this variable); <whose> is the file name of the process
-//     whose token was opened and duplicated for it.
-//
-//   PATCH8104_OTHER_SESSION=1   every other process is reported to run in
-//     another session than this one (Wine has a single session).
+//   PATCH8104_CALLS=<file>   each start as a user is noted in the file:
+//     "<call> <program> token=<process it came from> desktop=<desktop>
+//     folder=<folder> environment=the user's" (or the patch's, by its block).
+//   PATCH8104_OTHER_SESSION=1   other processes run in another session.
 #include <windows.h>
 
 #include <cstdlib>
@@ -217,17 +213,12 @@ void* g_pCreateProcessWithTokenW = nullptr;
 
 void* g_pDuplicateTokenEx = nullptr;
 void* g_pProcessIdToSessionId = nullptr;
-// Whose token each token handle is: the file name of the process it was
-// opened from, kept through duplicates.
+// The file name of the process each token handle came from, kept through
+// duplicates.
 std::map<HANDLE, std::wstring> g_tokenOwners;
 
-std::wstring imageNameOf(HANDLE hProcess)
+std::wstring fileNameOf(const std::wstring& path)
 {
-    wchar_t szPath[MAX_PATH] = {};
-    DWORD dwSize = MAX_PATH;
-    if (!QueryFullProcessImageNameW(hProcess, 0, szPath, &dwSize))
-        return L"unknown";
-    const std::wstring path(szPath, dwSize);
     return path.substr(path.find_last_of(L'\\') + 1);
 }
 
@@ -238,8 +229,10 @@ BOOL WINAPI steeredOpenProcessToken(HANDLE hProcess, DWORD dwAccess,
         return reinterpret_cast<decltype(&OpenProcessToken)>(
             g_pOpenProcessToken)(hProcess, dwAccess, phToken);
     });
-    if (bOpened)
-        g_tokenOwners[*phToken] = imageNameOf(hProcess);
+    wchar_t szPath[MAX_PATH] = {};
+    DWORD dwSize = MAX_PATH;
+    if (bOpened && QueryFullProcessImageNameW(hProcess, 0, szPath, &dwSize))
+        g_tokenOwners[*phToken] = fileNameOf(std::wstring(szPath, dwSize));
     return bOpened;
 }
 
@@ -283,10 +276,8 @@ void noteStart(const wchar_t* szCall, HANDLE hToken, const wchar_t* szProgram,
     wchar_t szFile[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"PATCH8104_CALLS", szFile, MAX_PATH))
         return;
-    const std::wstring program(szProgram);
     const std::wstring line =
-        std::wstring(szCall) + L" " +
-        program.substr(program.find_last_of(L'\\') + 1) + L" token=" +
+        std::wstring(szCall) + L" " + fileNameOf(szProgram) + L" token=" +
         g_tokenOwners[hToken] + L" desktop=" + pStartup->lpDesktop +
         L" folder=" + szFolder + L" environment=" +
         (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"

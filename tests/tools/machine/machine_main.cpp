@@ -10,7 +10,7 @@
 //               [--dlls installed|noversion|newer|payload|none]
 //               [--policy N|none]
 //   machine.exe start PATH [ARGUMENT]
-//   machine.exe run-on-station PATH [ARGUMENT]...   exits with its exit code
+//   machine.exe run-on-station PATH [ARGUMENT]   exits with its exit code
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -121,19 +121,21 @@ int start(const machine::CArguments& args)
     return kDone;
 }
 
-// The program's own exit code, so that the caller sees the run as if it
-// had started the program itself.
+// As a distribution tool's service runs a program: on a window station of
+// its own, which nobody sees. The program's exit code is the tool's.
 int runOnStation(const machine::CArguments& args)
 {
     const std::vector<std::wstring>& p = args.positional();
-    if (p.empty())
-        return kUsage;
-    std::wstring arguments;
-    for (size_t i = 1; i < p.size(); ++i)
-        arguments += (i == 1 ? L"" : L" ") + p[i];
-    DWORD dwExitCode = 0;
-    if (!machine::runOnOwnStation(p[0], arguments, dwExitCode))
-        return refuse(L"cannot run " + p[0] + L" on a window station");
+    const HWINSTA hStation =
+        CreateWindowStationW(L"unattended", 0, WINSTA_ALL_ACCESS, nullptr);
+    DWORD dwProcessId = 0;
+    DWORD dwExitCode = kRefused;
+    if (p.empty() || p.size() > 2 || hStation == nullptr ||
+        !machine::startProgram(p[0], p.size() == 2 ? p[1] : L"", dwProcessId,
+                               L"unattended\\default", &dwExitCode))
+        refuse(L"cannot run the program on a window station of its own");
+    if (hStation != nullptr)
+        CloseWindowStation(hStation);
     return static_cast<int>(dwExitCode);
 }
 

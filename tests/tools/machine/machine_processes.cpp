@@ -80,59 +80,31 @@ void addLibrariesFrom(const CQBNScopedHandle& process,
     }
 }
 
-// `path` started with `arguments` on `desktop` (null: this one), in
-// `folder` (null: this one).
-bool createProcess(const std::wstring& path, const std::wstring& arguments,
-                   wchar_t* szDesktop, const wchar_t* szFolder,
-                   PROCESS_INFORMATION& process)
-{
-    std::wstring commandLine =
-        L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = szDesktop;
-    return CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr,
-                          FALSE, 0, nullptr, szFolder, &startup,
-                          &process) != FALSE;
-}
-
 } // namespace
 
 bool startProgram(const std::wstring& path, const std::wstring& arguments,
-                  DWORD& dwProcessId)
+                  DWORD& dwProcessId, std::wstring desktop, DWORD* pdwExitCode)
 {
+    std::wstring commandLine =
+        L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    const std::wstring folder = folderOf(path);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktop.empty() ? nullptr : &desktop[0];
     PROCESS_INFORMATION process = {};
-    if (!createProcess(path, arguments, nullptr, folderOf(path).c_str(),
-                       process))
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        0, nullptr, folder.c_str(), &startup, &process))
         return false;
     const CQBNUniqueKernelHandle thread(process.hThread);
     const CQBNUniqueKernelHandle started(process.hProcess);
     // A windowed program is up once it waits for input, as a user sees it.
-    WaitForInputIdle(started.get(), 10 * 1000);
+    if (pdwExitCode == nullptr)
+        WaitForInputIdle(started.get(), 10 * 1000);
+    else if (WaitForSingleObject(started.get(), INFINITE) != WAIT_OBJECT_0 ||
+             !GetExitCodeProcess(started.get(), pdwExitCode))
+        return false;
     dwProcessId = process.dwProcessId;
     return true;
-}
-
-bool runOnOwnStation(const std::wstring& path, const std::wstring& arguments,
-                     DWORD& dwExitCode)
-{
-    const wchar_t kStation[] = L"patch8104-unattended";
-    const HWINSTA hStation =
-        CreateWindowStationW(kStation, 0, WINSTA_ALL_ACCESS, nullptr);
-    if (hStation == nullptr)
-        return false;
-    std::wstring desktop = std::wstring(kStation) + L"\\default";
-    PROCESS_INFORMATION process = {};
-    const bool bStarted =
-        createProcess(path, arguments, &desktop[0], nullptr, process);
-    if (bStarted) {
-        const CQBNUniqueKernelHandle thread(process.hThread);
-        const CQBNUniqueKernelHandle started(process.hProcess);
-        WaitForSingleObject(started.get(), INFINITE);
-        GetExitCodeProcess(started.get(), &dwExitCode);
-    }
-    CloseWindowStation(hStation);
-    return bStarted;
 }
 
 std::vector<std::wstring> runningImagePaths(const std::wstring& fileName)
