@@ -18,6 +18,7 @@
 
 #include "patch8104_ids.h"
 #include "patch_checks.h"
+#include "patch_close_request.h"
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
 #include "patch_hook_files.h"
@@ -187,6 +188,22 @@ TEST(PatchUninstallSwitch, WholeArgumentByWindowsRules)
                   isUninstallCommandLine(CQBNWCharString(c.szLine)))
             << c.szLine;
     }
+}
+
+// The copy that asks the password manager to close answers only its own
+// exact command line, and asks no process but the password manager.
+TEST(PatchCloseRequest, OnlyItsWholeCommandLineAndOnlyThePasswordManager)
+{
+    DWORD dwId = 0;
+    ASSERT_TRUE(
+        readCloseRequest(closeRequestArguments(MAXDWORD).getText(), dwId));
+    EXPECT_EQ(MAXDWORD, dwId);
+    for (const wchar_t* szLine :
+         {L"/S", L"/polite-close:", L"/polite-close:0", L"/polite-close:12 /S",
+          L"/S /polite-close:12", L"/POLITE-CLOSE:12", L" /polite-close:12",
+          L"/polite-close:4294967296", L"/polite-close:1x"})
+        EXPECT_FALSE(readCloseRequest(szLine, dwId)) << szLine;
+    EXPECT_EQ(kCloseNotAllowed, answerCloseRequest(GetCurrentProcessId()));
 }
 
 // ---- the product version key ----

@@ -17,9 +17,7 @@ namespace {
 bool getProgramFolder(CQBNWCharString& folder)
 {
     CQBNWCharString program;
-    if (!readPathText(program, [](wchar_t* szBuffer, DWORD dwSize) {
-            return GetModuleFileNameW(nullptr, szBuffer, dwSize);
-        }))
+    if (!getProgramPath(program))
         return false;
     const CQBNWCharString programFolder = folderOf(program);
     if (programFolder.getLength() != 0)
@@ -37,6 +35,13 @@ bool fullPathOf(const CQBNWCharString& path, CQBNWCharString& full)
 }
 
 } // namespace
+
+bool getProgramPath(CQBNWCharString& out)
+{
+    return readPathText(out, [](wchar_t* szBuffer, DWORD dwSize) {
+        return GetModuleFileNameW(nullptr, szBuffer, dwSize);
+    });
+}
 
 CQBNWCharString folderOf(const CQBNWCharString& path)
 {

@@ -12,6 +12,9 @@ const DWORD kPathBufferLength = 260;
 
 // A name holding ":\" is taken as a full path wherever a name is completed.
 bool isFullPath(const CQBNWCharString& name);
+// The full path of the running program. False when Windows cannot give it
+// in full.
+bool getProgramPath(CQBNWCharString& out);
 // `name` beside the patch program (names here begin with a backslash); a
 // full path (one holding ":\") is taken as it is. 0, with `out` emptied,
 // when the program's folder cannot be read in full: a guessed folder could

@@ -19,10 +19,11 @@ BOOL CALLBACK collectWindowOf(HWND hWindow, LPARAM lParam)
     return TRUE;
 }
 
-DWORD remainingMs(ULONGLONG ullDeadline)
+std::vector<HWND> windowsOf(DWORD dwProcessId)
 {
-    const ULONGLONG ullNow = GetTickCount64();
-    return ullNow >= ullDeadline ? 0 : static_cast<DWORD>(ullDeadline - ullNow);
+    WindowSearch search = {dwProcessId, std::vector<HWND>()};
+    EnumWindows(collectWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
 }
 
 // The window's answer, or FALSE when it gave none in time (hung, or gone).
@@ -32,27 +33,42 @@ LRESULT sendEndSession(HWND hWindow, UINT uMessage, WPARAM wParam,
     DWORD_PTR dwAnswer = FALSE;
     if (!SendMessageTimeoutW(hWindow, uMessage, wParam, ENDSESSION_CLOSEAPP,
                              SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                             remainingMs(ullDeadline), &dwAnswer))
+                             msUntil(ullDeadline), &dwAnswer))
         return FALSE;
     return static_cast<LRESULT>(dwAnswer);
 }
 
 } // namespace
 
-bool askProcessToClose(HANDLE hProcess, DWORD dwProcessId, DWORD dwWaitMs)
+DWORD msUntil(ULONGLONG ullDeadline)
 {
-    const ULONGLONG ullDeadline = GetTickCount64() + dwWaitMs;
-    WindowSearch search = {dwProcessId, std::vector<HWND>()};
-    EnumWindows(collectWindowOf, reinterpret_cast<LPARAM>(&search));
-    bool bAgreed = !search.windows.empty();
-    for (HWND hWindow : search.windows)
+    const ULONGLONG ullNow = GetTickCount64();
+    return ullNow >= ullDeadline ? 0 : static_cast<DWORD>(ullDeadline - ullNow);
+}
+
+bool hasWindowHere(DWORD dwProcessId)
+{
+    return !windowsOf(dwProcessId).empty();
+}
+
+bool askWindowsToClose(DWORD dwProcessId, ULONGLONG ullDeadline)
+{
+    const std::vector<HWND> windows = windowsOf(dwProcessId);
+    bool bAgreed = !windows.empty();
+    for (HWND hWindow : windows)
         bAgreed = sendEndSession(hWindow, WM_QUERYENDSESSION, 0, ullDeadline) !=
                       FALSE &&
                   bAgreed;
     if (bAgreed) {
-        for (HWND hWindow : search.windows)
+        for (HWND hWindow : windows)
             sendEndSession(hWindow, WM_ENDSESSION, TRUE, ullDeadline);
     }
-    return WaitForSingleObject(hProcess, remainingMs(ullDeadline)) ==
-           WAIT_OBJECT_0;
+    return bAgreed;
+}
+
+bool askProcessToClose(HANDLE hProcess, DWORD dwProcessId, DWORD dwWaitMs)
+{
+    const ULONGLONG ullDeadline = GetTickCount64() + dwWaitMs;
+    askWindowsToClose(dwProcessId, ullDeadline);
+    return WaitForSingleObject(hProcess, msUntil(ullDeadline)) == WAIT_OBJECT_0;
 }

@@ -8,6 +8,7 @@
 #include "patch_log.h"
 #include "patch_paths.h"
 #include "patch_polite_close.h"
+#include "patch_session.h"
 #include "qbn_buffer.h"
 #include "qbn_catch.h"
 #include "qbn_scoped_handle.h"
@@ -42,11 +43,19 @@ bool enumerateProcesses(CQBNBuffer<DWORD>& ids, unsigned long& ulCount)
     }
 }
 
-bool getImagePath(HANDLE hProcess, CQBNWCharString& path)
+// A process whose windows this run cannot see (another session, or this
+// run on a window station of its own) is asked from inside its user's
+// session; when that cannot be done, as before from here. Either way it is
+// given the same time to close.
+bool closesPolitely(HANDLE hProcess, DWORD dwProcessId,
+                    CPatchStoppedProcess& stopped)
 {
-    return readPathText(path, [&](wchar_t* szBuffer, DWORD dwSize) {
-        return GetModuleFileNameExW(hProcess, nullptr, szBuffer, dwSize);
-    });
+    const ULONGLONG ullDeadline = GetTickCount64() + kPoliteCloseWaitMs;
+    const bool bReachable =
+        isInThisSession(dwProcessId) && hasWindowHere(dwProcessId);
+    if (bReachable || !stopped.askToCloseAsItsUser(dwProcessId, ullDeadline))
+        askWindowsToClose(dwProcessId, ullDeadline);
+    return WaitForSingleObject(hProcess, msUntil(ullDeadline)) == WAIT_OBJECT_0;
 }
 
 // The first process started from `wanted` is logged, asked to close as at
@@ -57,12 +66,12 @@ bool stopIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
     const CQBNScopedHandle process(
         OpenProcess(kProcessAccess, FALSE, dwProcessId));
     CQBNWCharString imagePath;
-    if (!process.isValid() || !getImagePath(process.get(), imagePath) ||
+    if (!process.isValid() || !readImagePath(process.get(), imagePath) ||
         imagePath != wanted)
         return false;
     appendPatchLogLine(IDS_PROCESS_WILL_BE_TERMINATED, imagePath);
     stopped.keep(process.get(), imagePath);
-    if (askProcessToClose(process.get(), dwProcessId, kPoliteCloseWaitMs))
+    if (closesPolitely(process.get(), dwProcessId, stopped))
         result = 1;
     else
         result = TerminateProcess(process.get(), 0);
@@ -70,6 +79,13 @@ bool stopIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
 }
 
 } // namespace
+
+bool readImagePath(HANDLE hProcess, CQBNWCharString& imagePath)
+{
+    return readPathText(imagePath, [&](wchar_t* szBuffer, DWORD dwSize) {
+        return GetModuleFileNameExW(hProcess, nullptr, szBuffer, dwSize);
+    });
+}
 
 int terminateProductProcess(const CQBNWCharString& exeName)
 {

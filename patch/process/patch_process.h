@@ -2,13 +2,23 @@
 #ifndef PATCH_PROCESS_H
 #define PATCH_PROCESS_H
 
+#include <windows.h>
+
 #include "patch_stopped_process.h"
 #include "qbn_wchar_string.h"
 
+// The product's own process, in the product's folder.
+const wchar_t kProductProcessName[] = L"password_manager.exe";
+
+// The image path of `hProcess` (opened with PROCESS_QUERY_INFORMATION and
+// PROCESS_VM_READ) as it was started; false when it cannot be read in full.
+bool readImagePath(HANDLE hProcess, CQBNWCharString& imagePath);
+
 // Stops the first process whose image is `exeName` in the product's folder
 // (exact, case-sensitive path comparison) after noting it in the patch log:
-// asked to close as at log-off first, so that its user's work is saved,
-// and terminated when it is still running after kPoliteCloseWaitMs.
+// asked to close as at log-off first, so that its user's work is saved
+// (from inside its user's session when its windows cannot be reached from
+// here), and terminated when it is still running after kPoliteCloseWaitMs.
 // Non-zero when it was stopped (1 when it closed itself, otherwise the
 // result of TerminateProcess), 0 when no such process was found. `stopped`
 // keeps what starting it again takes.

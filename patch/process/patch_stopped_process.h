@@ -4,7 +4,9 @@
 // SYSTEM; a program it started with its own token would run with those
 // rights on the user's desktop, or in SYSTEM's session where nobody sees
 // it. So the user's own token is kept before the process is stopped, and
-// without it nothing is started.
+// without it nothing is started. The same token starts the copy of the
+// patch that asks the password manager to close from inside its user's
+// session (patch_close_request.h).
 #ifndef PATCH_STOPPED_PROCESS_H
 #define PATCH_STOPPED_PROCESS_H
 
@@ -31,13 +33,21 @@ public:
     // ready for input. Whatever keeps it from starting is written to the
     // library's log; nothing else changes.
     void startAgain();
+    // Starts a copy of this program as the kept user, on that user's
+    // desktop, which asks process `dwProcessId` to close from inside the
+    // user's session, and waits for its answer until `ullDeadline` (a copy
+    // still running then is ended). False, with the reason in the library's
+    // log, when no copy could be started: then nothing was asked.
+    bool askToCloseAsItsUser(DWORD dwProcessId, ULONGLONG ullDeadline);
 
 private:
     CPatchStoppedProcess(const CPatchStoppedProcess&) = delete;
     CPatchStoppedProcess& operator=(const CPatchStoppedProcess&) = delete;
 
-    bool startWithToken(HANDLE hUserToken, void* pEnvironment,
-                        PROCESS_INFORMATION& started);
+    bool startAsUser(HANDLE hUserToken, const CQBNWCharString& program,
+                     const CQBNWCharString& arguments,
+                     const wchar_t* szExtraVariable,
+                     PROCESS_INFORMATION& started);
 
     CQBNScopedHandle m_userToken;
     CQBNWCharString m_imagePath;

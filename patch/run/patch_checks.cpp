@@ -11,6 +11,7 @@
 #include "patch_record.h"
 #include "patch_removal.h"
 #include "patch_run_state.h"
+#include "patch_session.h"
 #include "patch_target_folder.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
@@ -211,8 +212,13 @@ int getProductVersionInfo(ProductVersionInfo& out)
 void runPatch(const wchar_t* szCommandLine)
 {
     qbnGuardAction(esLastError, PATCH_CHECKS_SOURCE, __LINE__, [&]() {
+        // Nobody could answer a box on a desktop nobody sees: such a run,
+        // as a distribution tool starts it, is as silent as one with /S.
         PatchRunState.silent =
-            isSilentCommandLine(CQBNWCharString(szCommandLine)) ? 1 : 0;
+            isSilentCommandLine(CQBNWCharString(szCommandLine)) ||
+                    !hasVisibleDesktop()
+                ? 1
+                : 0;
         // Held until the product is whole: a second run starts its checks
         // only once this one has recorded the patch (or changed nothing),
         // and then finds its record. Without a usable product folder there

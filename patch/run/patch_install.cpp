@@ -18,7 +18,6 @@
 
 namespace {
 
-const wchar_t kProductProcess[] = L"password_manager.exe";
 const DWORD kPauseAfterTerminationMs = 5000;
 
 const wchar_t kPatchDescription[] =
@@ -50,10 +49,7 @@ bool placeProgramCopy(const CQBNWCharString& productFolder,
     PreparedLibrary copy;
     copy.pFile = &programCopyFile();
     copy.target = programCopyPath(productFolder);
-    if (!readPathText(copy.source,
-                      [](wchar_t* szBuffer, DWORD dwSize) {
-                          return GetModuleFileNameW(nullptr, szBuffer, dwSize);
-                      }) ||
+    if (!getProgramPath(copy.source) ||
         !readFileBytes(copy.source, copy.bytes) ||
         !makeProgramCopyFolder(productFolder) ||
         // An earlier removal from the copy scheduled it (and its folder)
@@ -199,7 +195,7 @@ int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal)
 
 void stopPasswordManager(PatchRun& run)
 {
-    if (terminateProductProcess(CQBNWCharString(kProductProcess),
+    if (terminateProductProcess(CQBNWCharString(kProductProcessName),
                                 run.stoppedProcess))
         Sleep(kPauseAfterTerminationMs);
 }

@@ -2,7 +2,7 @@
 // which the tests link as well.
 #include <windows.h>
 
-#include "patch_checks.h"
+#include "patch_program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance,
                     LPWSTR commandLine, int showCommand)
@@ -10,8 +10,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance,
     (void)instance;
     (void)previousInstance;
     (void)showCommand;
-    runPatch(commandLine);
-    // The installer's callers read no result: every outcome has been shown
-    // (or logged) already.
-    return 0;
+    // The installer's callers read no result: every outcome of a run has
+    // been shown (or logged) already, and it exits with 0.
+    return runProgram(commandLine);
 }

@@ -48,10 +48,13 @@
 #   machine_hold_library WINPATH      another process loads the library, as
 #                                     above
 #   machine_run_patch [--answer BUTTON]... [--box-delay MS] [--lang LOCALE]
-#         [--from WINDIR] [--cwd WINDIR] [--] [ARGUMENTS...]
+#         [--from WINDIR] [--cwd WINDIR] [--station] [--] [ARGUMENTS...]
 #                                     runs the package's patch8104.exe (or
 #                                     the one in --from) in --cwd (default:
-#                                     its own folder); boxes are answered in
+#                                     its own folder); --station runs it
+#                                     (in its own folder) on a window
+#                                     station nobody sees, as a distribution
+#                                     tool's service does; boxes are answered in
 #                                     order with the buttons given (1 OK,
 #                                     6 Yes, 7 No), a box beyond them with
 #                                     No or OK. Afterwards MACHINE_RUN_DIR
@@ -291,8 +294,10 @@ machine_release_files() {
 machine_run_patch() {
   _machine_need || return
   local answers=() delay=0 lang=$MACHINE_LANG from=$MACHINE_PACKAGE_DIR cwd=
+  local station=0
   while (($#)); do
     case $1 in
+      --station) station=1; shift ;;
       --answer) answers+=(--answer "$2"); shift 2 ;;
       --box-delay) delay=$2; shift 2 ;;
       --lang) lang=$2; shift 2 ;;
@@ -308,6 +313,8 @@ machine_run_patch() {
 
   local workdir
   workdir=$(machine_unix_path "$cwd") || return
+  local program=("$from$_MACHINE_PATCH" "$@")
+  ((!station)) || program=("$MACHINE_BUILD/tests/e2e/machine.exe" run-on-station "$from$_MACHINE_PATCH" "$*")
 
   _MACHINE_RUNS=$((_MACHINE_RUNS + 1))
   local run=$MACHINE_DIR/.machine/run-$_MACHINE_RUNS
@@ -324,7 +331,7 @@ machine_run_patch() {
   MACHINE_EXIT=0
   (cd "$workdir" &&
     LC_ALL=$lang WINEDEBUG=-all,+relay \
-      timeout -k 5 "$_MACHINE_RUN_TIMEOUT" wine "$from$_MACHINE_PATCH" "$@" \
+      timeout -k 5 "$_MACHINE_RUN_TIMEOUT" wine "${program[@]}" \
       </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") || MACHINE_EXIT=$?
   echo "$MACHINE_EXIT" >"$run/exit-code"
   touch "$run/stop"

@@ -8,10 +8,10 @@ scenario_silent_switches() {
   local dir=$MACHINE_PRODUCT_DIR args expected=()
   # A refusal by the record shows one box, or none when silent; the log
   # gets the entry either way, with OK as the answer.
-  for args in "/S" "/s" "-S" "-s" "-x /sfoo" "/silent" "/q -Silent"; do
+  for args in "/S" "/s" "-S" "-s" "-x /sfoo" "/silent" "/q -Silent" --station; do
     step "silent: $args"
     # shellcheck disable=SC2086
-    machine_run_patch --answer $OK -- $args
+    machine_run_patch --answer $OK $args
     expect_boxes
     expected+=("$(entry en 1170 $OK)")
   done

@@ -19,18 +19,21 @@ expect_original() {
 # again. An install from before the Installed Updates entry (record only)
 # is removed the same way.
 scenario_removal() {
-  local arch mode before dir
+  local arch mode before dir quiet
   while read -r arch mode before; do
     step "$arch: installed${before:+ (record only)}, then removed ($mode)"
     installed_machine "$arch"
     dir=$MACHINE_PRODUCT_DIR
-    machine_run_patch /S
+    # Unattended: no /S, on a window station nobody sees (see interaction).
+    quiet=(/S)
+    [[ $mode != unattended ]] || quiet=(--station)
+    machine_run_patch "${quiet[@]}"
     if [[ -n $before ]]; then
       machine_reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vaultrion_Patch8104' /f /reg:32
       rm -r "$(machine_unix_path "${dir}Patch8104")"
     fi
-    if [[ $mode == silent ]]; then
-      machine_run_patch /uninstall /S
+    if [[ $mode != interactive ]]; then
+      machine_run_patch "${quiet[@]}" /uninstall
       expect_boxes
     else
       machine_run_patch --answer $NO -UNINSTALL
@@ -46,7 +49,8 @@ scenario_removal() {
     expect_patched_whole "$arch"
     machine_dispose
   done <<<"win64 interactive
-win32 silent record-only"
+win32 silent record-only
+win64 unattended"
 }
 
 # Installed Updates: Wine's own list shows the entry after an install, and

@@ -89,25 +89,35 @@ scenario_password_manager_copies() {
   expect_patched_log "$dir"
 }
 
-# One that refuses to close is ended after the wait; without its user's
-# token it is not started again. Started again, it gets its user's desktop,
-# environment and the product folder.
+# The password manager's manners, a machine a row: asked to close (from its
+# own session by a copy of the patch when it runs in another), ended after
+# the wait when it refuses, started again only with its user's token.
 scenario_password_manager_manners() {
-  machine_for_scenario win64
-  machine_install_product
-  machine_start_password_manager "" /ignore-close
-  copy_fault_package
-  step "it refuses to close, and no token of its user can be had"
-  PATCH8104_FAULT=OpenProcessToken:1:fail machine_run_patch /S
-  expect_record64
-  expect_password_manager_stopped
-  expect_run_took_at_least 10
-  step "started again: the call names the user's desktop, environment, folder"
-  machine_dispose
-  installed_machine win64
-  copy_fault_package
-  PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
-  expect_password_manager_restarted
-  expect_eq "the start" "CreateProcessWithTokenW desktop=winsta0\default folder=$MACHINE_PRODUCT_DIR environment=the user's" \
-    "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" | tr -d '\r')"
+  local what fault session argument saved starts as_user
+  while IFS='|' read -r what fault session argument saved starts; do
+    step "$what"
+    machine_for_scenario win64
+    machine_install_product
+    machine_start_password_manager "" "$argument"
+    copy_fault_package
+    as_user=" token=password_manager.exe desktop=winsta0\\default folder=$MACHINE_PRODUCT_DIR environment=the user's"
+    PATCH8104_FAULT=$fault PATCH8104_OTHER_SESSION=$session \
+      PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
+    expect_record64
+    expect_eq "started as its user" "$starts" "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" 2>/dev/null |
+      tr -d '\r' | grep -F -- "$as_user" | cut -d' ' -f2 | xargs)"
+    if [[ $starts == *password_manager.exe ]]; then
+      expect_password_manager_restarted payload "$saved"
+    else
+      expect_password_manager_stopped
+      expect_saved_changes "$saved"
+    fi
+    [[ $argument != /ignore-close ]] || expect_run_took_at_least 10
+  done <<'EOT'
+refuses, no token of its user: ended after the wait, not started again|OpenProcessToken:1:fail||/ignore-close|0|
+closes, started again as its user||||1|password_manager.exe
+another session: asked from there by a copy of the patch||1||1|patch8104.exe password_manager.exe
+another session, refuses: ended after the wait||1|/ignore-close|0|patch8104.exe password_manager.exe
+another session, no token: asked from here as before|OpenProcessToken:1:fail|1||1|
+EOT
 }

@@ -136,11 +136,15 @@ expect_password_manager_stopped() {
 # payload) loaded; those the runs stopped saved their pending changes SAVES
 # times (default 1), as they do when closed politely.
 expect_password_manager_restarted() {
-  local dir=$MACHINE_PRODUCT_DIR set=${1:-payload} state
+  local dir=$MACHINE_PRODUCT_DIR set=${1:-payload}
   expect_report_has "process ${dir}password_manager.exe" \
     "loaded $(library "$dir" qbnpwm_windows_hook.dll "$set")" \
     "loaded $(library "$dir" qbnpwm_keyboard_hook.dll "$set")"
   expect_eq "password managers running" 1 "$(grep -c '^process ' "$MACHINE_RUN_DIR/report.txt")"
-  state=$(machine_unix_path "$dir")/password_manager.state
-  expect_eq "pending changes saved" "${2:-1}" "$(cat "$state" 2>/dev/null | grep -c saved)"
+  expect_saved_changes "${2:-1}"
+}
+
+# The stopped password managers saved their pending changes $1 times.
+expect_saved_changes() {
+  expect_eq "pending changes saved" "$1" "$(cat "$(machine_unix_path "$MACHINE_PRODUCT_DIR")/password_manager.state" 2>/dev/null | grep -c saved)"
 }

@@ -22,10 +22,11 @@
 // table of kill points runs in seconds; nothing of the journal depends on
 // it.
 //
-//   PATCH8104_CALLS=<file>   each start of the password manager is noted in
-//     the file: "<call> desktop=<desktop> folder=<folder> environment=the
-//     user's", or "...=the patch's" when the block holds this variable; so
-//     is each folder made: "CreateDirectoryW <path> <access list>".
+//   PATCH8104_CALLS=<file>   each start as a user is noted in the file:
+//     "<call> <program> token=<process it came from> desktop=<desktop>
+//     folder=<folder> environment=the user's" (or the patch's, by its block);
+//     so is each folder made: "CreateDirectoryW <path> <access list>".
+//   PATCH8104_OTHER_SESSION=1   other processes run in another session.
 #include <windows.h>
 
 #include <sddl.h>
@@ -36,7 +37,7 @@
 #include <string>
 #include <vector>
 
-#include "patch_checks.h"
+#include "patch_program.h"
 #include "qbn_scoped_handle.h"
 #include "support/import_redirect.h"
 
@@ -253,13 +254,51 @@ LSTATUS WINAPI steeredRegDeleteKeyW(HKEY hKey, LPCWSTR szSubKey)
 void* g_pOpenProcessToken = nullptr;
 void* g_pCreateProcessWithTokenW = nullptr;
 
+void* g_pDuplicateTokenEx = nullptr;
+void* g_pProcessIdToSessionId = nullptr;
+// The file name of the process each token handle came from, kept through
+// duplicates.
+std::map<HANDLE, std::wstring> g_tokenOwners;
+
+std::wstring fileNameOf(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L'\\') + 1);
+}
+
 BOOL WINAPI steeredOpenProcessToken(HANDLE hProcess, DWORD dwAccess,
                                     PHANDLE phToken)
 {
-    return steer<BOOL>(actionFor("OpenProcessToken"), [&]() {
+    const BOOL bOpened = steer<BOOL>(actionFor("OpenProcessToken"), [&]() {
         return reinterpret_cast<decltype(&OpenProcessToken)>(
             g_pOpenProcessToken)(hProcess, dwAccess, phToken);
     });
+    wchar_t szPath[MAX_PATH] = {};
+    DWORD dwSize = MAX_PATH;
+    if (bOpened && QueryFullProcessImageNameW(hProcess, 0, szPath, &dwSize))
+        g_tokenOwners[*phToken] = fileNameOf(std::wstring(szPath, dwSize));
+    return bOpened;
+}
+
+BOOL WINAPI notedDuplicateTokenEx(HANDLE hToken, DWORD dwAccess,
+                                  LPSECURITY_ATTRIBUTES pAttributes,
+                                  SECURITY_IMPERSONATION_LEVEL level,
+                                  TOKEN_TYPE type, PHANDLE phNew)
+{
+    const BOOL bDuplicated = reinterpret_cast<decltype(&DuplicateTokenEx)>(
+        g_pDuplicateTokenEx)(hToken, dwAccess, pAttributes, level, type, phNew);
+    if (bDuplicated)
+        g_tokenOwners[*phNew] = g_tokenOwners[hToken];
+    return bDuplicated;
+}
+
+BOOL WINAPI steeredProcessIdToSessionId(DWORD dwProcessId, DWORD* pdwSession)
+{
+    const BOOL bRead = reinterpret_cast<decltype(&ProcessIdToSessionId)>(
+        g_pProcessIdToSessionId)(dwProcessId, pdwSession);
+    if (bRead && dwProcessId != GetCurrentProcessId() &&
+        GetEnvironmentVariableW(L"PATCH8104_OTHER_SESSION", nullptr, 0) > 1)
+        *pdwSession += 1;
+    return bRead;
 }
 
 // Whether a UTF-16 environment block holds a variable of this name.
@@ -288,10 +327,12 @@ void noteCall(const std::wstring& line)
               nullptr);
 }
 
-void noteStart(const wchar_t* szCall, const STARTUPINFOW* pStartup,
-               const wchar_t* szFolder, const void* pEnvironment)
+void noteStart(const wchar_t* szCall, HANDLE hToken, const wchar_t* szProgram,
+               const STARTUPINFOW* pStartup, const wchar_t* szFolder,
+               const void* pEnvironment)
 {
-    noteCall(std::wstring(szCall) + L" desktop=" + pStartup->lpDesktop +
+    noteCall(std::wstring(szCall) + L" " + fileNameOf(szProgram) + L" token=" +
+             g_tokenOwners[hToken] + L" desktop=" + pStartup->lpDesktop +
              L" folder=" + szFolder + L" environment=" +
              (blockNames(pEnvironment, L"PATCH8104_CALLS=") ? L"the patch's"
                                                             : L"the user's"));
@@ -331,7 +372,8 @@ BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
                                          LPSTARTUPINFOW pStartup,
                                          LPPROCESS_INFORMATION pStarted)
 {
-    noteStart(L"CreateProcessWithTokenW", pStartup, szFolder, pEnvironment);
+    noteStart(L"CreateProcessWithTokenW", hToken, szApplication, pStartup,
+              szFolder, pEnvironment);
     return reinterpret_cast<decltype(&CreateProcessWithTokenW)>(
         g_pCreateProcessWithTokenW)(hToken, dwLogon, szApplication,
                                     szCommandLine, dwFlags, pEnvironment,
@@ -369,6 +411,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     CImportRedirect start(
         "advapi32.dll", "CreateProcessWithTokenW",
         reinterpret_cast<void*>(&notedCreateProcessWithTokenW));
+    CImportRedirect duplicate("advapi32.dll", "DuplicateTokenEx",
+                              reinterpret_cast<void*>(&notedDuplicateTokenEx));
+    CImportRedirect session(
+        "kernel32.dll", "ProcessIdToSessionId",
+        reinterpret_cast<void*>(&steeredProcessIdToSessionId));
+    g_pDuplicateTokenEx = duplicate.original();
+    g_pProcessIdToSessionId = session.original();
     g_pMoveFileExW = move.original();
     g_pCopyFileW = copy.original();
     g_pRegCreateKeyExW = create.original();
@@ -382,8 +431,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     if (!move.isActive() || !copy.isActive() || !create.isActive() ||
         !set.isActive() || !sleep.isActive() || !token.isActive() ||
         !start.isActive() || !remove.isActive() || !forget.isActive() ||
-        !openFile.isActive() || !makeFolder.isActive())
+        !openFile.isActive() || !makeFolder.isActive() ||
+        !duplicate.isActive() || !session.isActive())
         return 3;
-    runPatch(commandLine);
-    return 0;
+    return runProgram(commandLine);
 }

@@ -10,6 +10,7 @@
 //               [--dlls installed|noversion|newer|payload|none]
 //               [--policy N|none]
 //   machine.exe start PATH [ARGUMENT]
+//   machine.exe run-on-station PATH [ARGUMENT]   exits with its exit code
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -120,6 +121,24 @@ int start(const machine::CArguments& args)
         return refuse(L"cannot start " + args.positional()[0]);
     machine::printLine(std::to_wstring(dwProcessId));
     return kDone;
+}
+
+// As a distribution tool's service runs a program: on a window station of
+// its own, which nobody sees. The program's exit code is the tool's.
+int runOnStation(const machine::CArguments& args)
+{
+    const std::vector<std::wstring>& p = args.positional();
+    const HWINSTA hStation =
+        CreateWindowStationW(L"unattended", 0, WINSTA_ALL_ACCESS, nullptr);
+    DWORD dwProcessId = 0;
+    DWORD dwExitCode = kRefused;
+    if (p.empty() || p.size() > 2 || hStation == nullptr ||
+        !machine::startProgram(p[0], p.size() == 2 ? p[1] : L"", dwProcessId,
+                               L"unattended\\default", &dwExitCode))
+        refuse(L"cannot run the program on a window station of its own");
+    if (hStation != nullptr)
+        CloseWindowStation(hStation);
+    return static_cast<int>(dwExitCode);
 }
 
 void writeTextFile(const std::wstring& path, const std::wstring& text)
@@ -252,6 +271,8 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return installProduct(args);
     if (command == L"start")
         return start(args);
+    if (command == L"run-on-station")
+        return runOnStation(args);
     if (command == L"hold-file")
         return holdFile(args);
     if (command == L"hold-object")

@@ -83,13 +83,14 @@ void addLibrariesFrom(const CQBNScopedHandle& process,
 } // namespace
 
 bool startProgram(const std::wstring& path, const std::wstring& arguments,
-                  DWORD& dwProcessId)
+                  DWORD& dwProcessId, std::wstring desktop, DWORD* pdwExitCode)
 {
     std::wstring commandLine =
         L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     const std::wstring folder = folderOf(path);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    startup.lpDesktop = desktop.empty() ? nullptr : &desktop[0];
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         0, nullptr, folder.c_str(), &startup, &process))
@@ -97,7 +98,11 @@ bool startProgram(const std::wstring& path, const std::wstring& arguments,
     const CQBNUniqueKernelHandle thread(process.hThread);
     const CQBNUniqueKernelHandle started(process.hProcess);
     // A windowed program is up once it waits for input, as a user sees it.
-    WaitForInputIdle(started.get(), 10 * 1000);
+    if (pdwExitCode == nullptr)
+        WaitForInputIdle(started.get(), 10 * 1000);
+    else if (WaitForSingleObject(started.get(), INFINITE) != WAIT_OBJECT_0 ||
+             !GetExitCodeProcess(started.get(), pdwExitCode))
+        return false;
     dwProcessId = process.dwProcessId;
     return true;
 }

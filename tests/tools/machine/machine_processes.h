@@ -11,9 +11,11 @@
 namespace machine {
 
 // Starts `path` with `arguments` in its own folder and waits until it is
-// ready for input; it keeps running after the tool ends.
+// ready for input; it keeps running after the tool ends. On `desktop`
+// ("station\desktop") when given; given `pdwExitCode`, waits for its end.
 bool startProgram(const std::wstring& path, const std::wstring& arguments,
-                  DWORD& dwProcessId);
+                  DWORD& dwProcessId, std::wstring desktop = L"",
+                  DWORD* pdwExitCode = nullptr);
 // The image paths, as the processes were started, of every running process
 // whose file name is `fileName` in any letter case; sorted.
 std::vector<std::wstring> runningImagePaths(const std::wstring& fileName);
