@@ -61,7 +61,8 @@
 #                                     holds boxes.txt, stderr.txt (relay
 #                                     trace of ExitWindowsEx), report.txt,
 #                                     exit-code and seconds; MACHINE_EXIT is
-#                                     the patch's exit code. A --box-delay
+#                                     the patch's whole Windows exit code
+#                                     (from the relay trace). A --box-delay
 #                                     leaves each box on screen that long
 #                                     before it is answered (screenshots).
 #   machine_boxes                     the last run's boxes, one a line:
@@ -330,9 +331,10 @@ machine_run_patch() {
   # child would inherit neither from a Windows parent.
   MACHINE_EXIT=0
   (cd "$workdir" &&
-    LC_ALL=$lang WINEDEBUG=-all,+relay \
+    LC_ALL=$lang WINEDEBUG=-all,+relay,+eventlog,fixme+advapi \
       timeout -k 5 "$_MACHINE_RUN_TIMEOUT" wine "${program[@]}" \
       </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") || MACHINE_EXIT=$?
+  MACHINE_EXIT=$(_machine_windows_exit_code "$run/stderr.txt" "$MACHINE_EXIT")
   echo "$MACHINE_EXIT" >"$run/exit-code"
   touch "$run/stop"
   wait "$answerer" || { _machine_fail "the box answerer failed: $(cat "$run/answerer.txt")"; return; }
@@ -341,6 +343,18 @@ machine_run_patch() {
   MACHINE_RUN_DIR=$run
   # Taken while nothing else changes the machine: what the run left.
   machine_report --folder "$cwd" >"$run/report.txt"
+}
+
+# _machine_windows_exit_code TRACE FALLBACK: Wine hands Linux only the low
+# byte of a Windows exit code (3010 arrives as 194); the relay trace has the
+# whole code the patch's main thread (the trace's first) passed to
+# ExitProcess. FALLBACK for a process that ended otherwise.
+_machine_windows_exit_code() {
+  local thread code
+  thread=$(grep -a -m 1 -o '^[0-9a-f]*:' "$1" || true)
+  code=$(grep -a -o "^${thread:-none}Call KERNEL32\.ExitProcess([0-9a-f]*)" "$1" |
+    tail -n 1 | sed 's/.*(\(.*\))/\1/')
+  if [[ -n $code ]]; then echo $((16#$code)); else echo "$2"; fi
 }
 
 machine_boxes() {

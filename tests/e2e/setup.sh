@@ -148,3 +148,23 @@ expect_password_manager_restarted() {
 expect_saved_changes() {
   expect_eq "pending changes saved" "$1" "$(cat "$(machine_unix_path "$MACHINE_PRODUCT_DIR")/password_manager.state" 2>/dev/null | grep -c saved)"
 }
+
+# expect_outcome ACTION ID: how the last run ended, where administrators'
+# tools read it: the result values (ACTION install or removal, the outcome
+# message ID) and one Application event with that ID, of the type its
+# meaning has (information, warning for a refusal, error for a failure).
+expect_outcome() {
+  local outcome type=0x0004 pending=0
+  case $2 in
+    1160) outcome=installed pending=1 ;;
+    1190) outcome=removed pending=1 ;;
+    1170) outcome='already installed' ;;
+    1195) outcome='not installed' ;;
+    1200) outcome=failed type=0x0001 ;;
+    *) outcome='not applicable' type=0x0002 ;;
+  esac
+  expect_report_has "patch results: Action=$1 Outcome=$outcome MessageId=$2 RestartPending=$pending "
+  expect_eq "events" "ReportEventW ($type,0x0000,$(printf '0x%08x' "$2")" \
+    "$(grep -a -o 'ReportEventW ([0-9A-F]*,0x[0-9a-f]*,0x[0-9a-f]*,0x[0-9a-f]*' \
+      "$MACHINE_RUN_DIR/stderr.txt" | sed 's/([0-9A-F]*,/(/')"
+}

@@ -78,7 +78,8 @@ int prepare()
     const bool bDone =
         setAppDefault(kPatchProgram, L"X11 Driver", L"Managed", L"N") &&
         machine::setString(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", 0,
-                           L"RelayInclude", L"user32.ExitWindowsEx");
+                           L"RelayInclude",
+                           L"user32.ExitWindowsEx;kernel32.ExitProcess");
     return bDone ? kDone : refuse(L"cannot write the bench settings");
 }
 
