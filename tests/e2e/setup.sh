@@ -163,8 +163,14 @@ expect_outcome() {
     1200) outcome=failed type=0x0001 ;;
     *) outcome='not applicable' type=0x0002 ;;
   esac
-  expect_report_has "patch results: Action=$1 Outcome=$outcome MessageId=$2 RestartPending=$pending "
+  expect_results "$1" "$outcome MessageId=$2 RestartPending=$pending"
   expect_eq "events" "ReportEventW ($type,0x0000,$(printf '0x%08x' "$2")" \
     "$(grep -a -o 'ReportEventW ([0-9A-F]*,0x[0-9a-f]*,0x[0-9a-f]*,0x[0-9a-f]*' \
       "$MACHINE_RUN_DIR/stderr.txt" | sed 's/([0-9A-F]*,/(/')"
+}
+
+# expect_results ACTION OUTCOME...: the result values begin so.
+expect_results() {
+  expect_that "result values: Action=$1 Outcome=$2" \
+    grep -Fq "patch results: Action=$1 Outcome=$2 " "$MACHINE_RUN_DIR/report.txt"
 }
