@@ -92,7 +92,8 @@ expect_record32() {
 }
 
 expect_no_record() {
-  expect_report_has "patch record: absent" "uninstall entry: absent"
+  expect_report_has "patch record: absent" "uninstall entry: absent" \
+    "event source: absent"
   expect_that "the program copy is gone or to go at the next start" program_copy_gone
 }
 
@@ -115,6 +116,7 @@ expect_uninstall_entry() {
   local copy=${MACHINE_PRODUCT_DIR}Patch8104\\patch8104.exe
   expect_report_has "uninstall entry: DisplayName=Patch 8104 for Vaultrion - Password Manager ParentDisplayName=Vaultrion - Password Manager QuietUninstallString=\"$copy\" /uninstall /S"
   expect_that "the program copy is there" test -f "$(machine_unix_path "$copy")"
+  expect_report_has "event source: EventMessageFile=$copy TypesSupported=7"
 }
 
 # Nothing of the product changed: every library as installed, no backup.
