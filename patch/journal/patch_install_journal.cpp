@@ -30,24 +30,58 @@ CPatchInstallJournal::~CPatchInstallJournal()
         rollBack();
 }
 
-int CPatchInstallJournal::replace(const CQBNWCharString& source,
-                                  const CQBNWCharString& target,
-                                  const CQBNBuffer<unsigned char>& bytes)
+bool CPatchInstallJournal::replaceAll(
+    const std::vector<const PreparedLibrary*>& libraries,
+    CQBNWCharString& failed)
 {
+    failed = libraries.empty() ? CQBNWCharString() : libraries.front()->target;
     return qbnGuard(
-        0, esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
-            const CPatchReplacedFile observed =
-                CPatchReplacedFile::observe(target);
+        false, esLastError, PATCH_INSTALL_JOURNAL_SOURCE, __LINE__, [&]() {
+            const std::size_t ulFirst = m_replaced.size();
             // On the disk before anything is touched, so that even a
             // replacement killed half-way is undone.
-            if (!m_file.append(observed.noteLine()))
-                return 0;
-            m_replaced.push_back(observed);
-            CPatchReplacedFile& file = m_replaced.back();
-            if (!file.backUp() || !m_file.append(file.backedUpLine()))
-                return 0;
-            return file.copyFrom(source, bytes) ? 1 : 0;
+            if (!noteTargets(libraries) || !backUpNoted(ulFirst, failed))
+                return false;
+            for (std::size_t index = 0; index < libraries.size(); ++index) {
+                const PreparedLibrary& library = *libraries[index];
+                failed = library.target;
+                if (!m_replaced[ulFirst + index].copyFrom(library.source,
+                                                          library.bytes))
+                    return false;
+            }
+            return true;
         });
+}
+
+bool CPatchInstallJournal::noteTargets(
+    const std::vector<const PreparedLibrary*>& libraries)
+{
+    std::vector<CPatchReplacedFile> observed;
+    std::vector<std::wstring> notes;
+    for (const PreparedLibrary* pLibrary : libraries) {
+        observed.push_back(CPatchReplacedFile::observe(pLibrary->target));
+        notes.push_back(observed.back().noteLine());
+    }
+    if (!m_file.append(notes))
+        return false;
+    m_replaced.insert(m_replaced.end(), observed.begin(), observed.end());
+    return true;
+}
+
+// Every noted library moved to its backup, then the backups noted at once:
+// a copy may only begin over a library whose backup the journal names.
+bool CPatchInstallJournal::backUpNoted(std::size_t ulFirst,
+                                       CQBNWCharString& failed)
+{
+    std::vector<std::wstring> backedUp;
+    for (std::size_t index = ulFirst; index < m_replaced.size(); ++index) {
+        CPatchReplacedFile& file = m_replaced[index];
+        failed = file.getTarget();
+        if (!file.backUp())
+            return false;
+        backedUp.push_back(file.backedUpLine());
+    }
+    return m_file.append(backedUp);
 }
 
 bool CPatchInstallJournal::markCommitting()
@@ -82,9 +116,10 @@ bool CPatchInstallJournal::rollBack()
                 bAll = false;
                 m_unrestored = it->getTarget();
             }
-            // Never an entry without the patch: it goes with the files.
-            return bAll && withdrawUninstallEntry(productFolder()) &&
-                   m_file.remove();
+            // Never an entry without the patch: it goes with the files,
+            // even when one of them could not be put back.
+            const bool bWithdrawn = withdrawUninstallEntry(productFolder());
+            return bAll && bWithdrawn && m_file.remove();
         });
     if (!bAllRestored && m_unrestored.getLength() == 0)
         m_unrestored = m_file.getPath();

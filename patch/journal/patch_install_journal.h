@@ -15,6 +15,7 @@
 
 #include "patch_hook_files.h"
 #include "patch_journal_lines.h"
+#include "patch_prepare.h"
 #include "patch_replaced_file.h"
 #include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
@@ -31,11 +32,15 @@ public:
     // an exception part-way through a set does not leave it half replaced.
     ~CPatchInstallJournal();
 
-    // Notes the target, backs it up (verified), notes the backup, then
-    // copies `source` in and checks the copy holds `bytes`. 0 when any of
-    // it failed; what was done so far is in the journal.
-    int replace(const CQBNWCharString& source, const CQBNWCharString& target,
-                const CQBNBuffer<unsigned char>& bytes);
+    // Replaces each of `libraries` by its checked source, in three stages
+    // for the whole set: every target noted, then every installed library
+    // backed up (verified) and the backups noted, then every source copied
+    // in and checked to hold its bytes. Each stage's lines reach the disk
+    // before the next stage touches a file, in one wait for the set rather
+    // than two for each library. False, with `failed` the target whose step
+    // failed; what was done so far is in the journal.
+    bool replaceAll(const std::vector<const PreparedLibrary*>& libraries,
+                    CQBNWCharString& failed);
     // Every library is in place and verified: from here on a killed run is
     // complete once its patch record exists.
     bool markCommitting();
@@ -64,6 +69,8 @@ public:
 
 private:
     CPatchInstallJournal(const CPatchInstallJournal&) = delete;
+    bool noteTargets(const std::vector<const PreparedLibrary*>& libraries);
+    bool backUpNoted(std::size_t ulFirst, CQBNWCharString& failed);
     CPatchInstallJournal& operator=(const CPatchInstallJournal&) = delete;
 
     // The libraries the lines name, each with the target it is; false, with

@@ -45,7 +45,14 @@ bool CPatchJournalLines::exists() const
 
 bool CPatchJournalLines::append(const std::wstring& line)
 {
-    const std::wstring text = line + kLineEnd;
+    return append(std::vector<std::wstring>(1, line));
+}
+
+bool CPatchJournalLines::append(const std::vector<std::wstring>& lines)
+{
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += line + kLineEnd;
     return appendToUnicodeFile(
         m_path, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)),
         true);

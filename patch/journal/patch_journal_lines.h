@@ -19,6 +19,9 @@ public:
     bool exists() const;
     // Appends one line and waits until it is on the disk.
     bool append(const std::wstring& line);
+    // Appends the lines in one write and waits once until they are all on
+    // the disk: a wait for the disk costs more than the rest of a step.
+    bool append(const std::vector<std::wstring>& lines);
     // Every complete line; a last line cut off by a kill is left out. False
     // for a journal that cannot be read whole: no UTF-16LE byte-order mark,
     // cut inside a unit, no complete line, or a line end or 0 unit anywhere

@@ -26,16 +26,30 @@ CPatchRemovalJournal::~CPatchRemovalJournal()
         undo();
 }
 
-bool CPatchRemovalJournal::remove(const CQBNWCharString& target)
+bool CPatchRemovalJournal::removeAll(
+    const std::vector<CQBNWCharString>& targets, CQBNWCharString& failed)
 {
-    return qbnGuard(
-        false, esLastError, PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__, [&]() {
-            const CPatchRemovedFile file(target);
-            if (!m_file.append(file.noteLine()))
-                return false;
-            m_removed.push_back(file);
-            return file.putBackupBack() && m_file.append(file.doneLine());
-        });
+    failed = targets.empty() ? CQBNWCharString() : targets.front();
+    return qbnGuard(false, esLastError, PATCH_REMOVAL_JOURNAL_SOURCE, __LINE__,
+                    [&]() {
+                        std::vector<CPatchRemovedFile> noted;
+                        std::vector<std::wstring> notes;
+                        std::vector<std::wstring> done;
+                        for (const CQBNWCharString& target : targets) {
+                            noted.push_back(CPatchRemovedFile(target));
+                            notes.push_back(noted.back().noteLine());
+                            done.push_back(noted.back().doneLine());
+                        }
+                        if (!m_file.append(notes))
+                            return false;
+                        for (const CPatchRemovedFile& file : noted) {
+                            m_removed.push_back(file);
+                            failed = file.getTarget();
+                            if (!file.putBackupBack())
+                                return false;
+                        }
+                        return m_file.append(done);
+                    });
 }
 
 bool CPatchRemovalJournal::markCommitting()
@@ -133,8 +147,8 @@ bool CPatchRemovalJournal::load(const std::vector<std::wstring>& lines,
     return true;
 }
 
-// Each library noted once, its step done only after its note, nothing
-// after the commit.
+// Each library noted once, its step done once and only after its note,
+// nothing after the commit.
 bool CPatchRemovalJournal::applyLine(const std::wstring& line,
                                      const std::vector<HookTarget>& ownTargets,
                                      std::vector<const HookFile*>& files)
@@ -148,7 +162,13 @@ bool CPatchRemovalJournal::applyLine(const std::wstring& line,
     CPatchRemovedFile noted(CQBNWCharString{});
     if (CPatchRemovedFile::fromNoteLine(line, noted))
         return addOwnNote(noted, ownTargets, m_removed, files);
-    return !m_removed.empty() && m_removed.back().isDoneLine(line);
+    for (CPatchRemovedFile& file : m_removed) {
+        if (file.isDoneLine(line) && !file.isDone()) {
+            file.markDone();
+            return true;
+        }
+    }
+    return false;
 }
 
 // A journal may name fewer libraries than the run had to put back (it may

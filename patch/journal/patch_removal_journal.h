@@ -21,8 +21,13 @@ public:
     // Undoes whatever was neither committed nor undone.
     ~CPatchRemovalJournal();
 
-    // Notes the library, puts its backup back (verified), notes that.
-    bool remove(const CQBNWCharString& target);
+    // Puts each backup back in its library's place (verified), in stages
+    // for the whole set: every library noted, then every backup put back,
+    // then every step noted as done; each stage's lines on the disk in one
+    // wait. False, with `failed` the library whose step failed; what was
+    // done so far is in the journal.
+    bool removeAll(const std::vector<CQBNWCharString>& targets,
+                   CQBNWCharString& failed);
     // Every original is back: from here on the removal only goes forward.
     bool markCommitting();
     // The patch is forgotten (record, entry, program copy), the aside

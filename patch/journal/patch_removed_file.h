@@ -26,6 +26,9 @@ public:
     std::wstring doneLine() const;
     static bool fromNoteLine(const std::wstring& line, CPatchRemovedFile& file);
     bool isDoneLine(const std::wstring& line) const;
+    // Whether the journal already read this library's done line.
+    bool isDone() const { return m_bDone; }
+    void markDone() { m_bDone = true; }
 
     // The patched library aside, the backup in its place; true when the
     // library then holds exactly the backup's bytes.
@@ -47,6 +50,7 @@ private:
     CQBNWCharString m_target;
     CQBNWCharString m_backup;
     CQBNWCharString m_aside;
+    bool m_bDone = false;
 };
 
 #endif

@@ -43,24 +43,21 @@ bool isPatchNewer(const PreparedLibrary& versionFile)
 }
 
 // The copy of this program that the Installed Updates entry runs, placed
-// and verified like a library.
-bool placeProgramCopy(const CQBNWCharString& productFolder,
-                      CPatchPendingRenames& renames,
-                      CPatchInstallJournal& journal)
+// and verified like a library: read, and its folder made ready, before any
+// library moves.
+bool prepareProgramCopy(const CQBNWCharString& productFolder,
+                        CPatchPendingRenames& renames, PreparedLibrary& copy)
 {
-    PreparedLibrary copy;
     copy.pFile = &programCopyFile();
     copy.target = programCopyPath(productFolder);
-    if (!getProgramPath(copy.source) ||
-        !readFileBytes(copy.source, copy.bytes) ||
-        !makeProgramCopyFolder(productFolder) ||
+    if (getProgramPath(copy.source) && readFileBytes(copy.source, copy.bytes) &&
+        makeProgramCopyFolder(productFolder) &&
         // An earlier removal from the copy scheduled it (and its folder)
         // for deletion by name: the restart would take this copy instead.
-        !renames.takeOutUnder(programCopyFolder(productFolder))) {
-        reportFailedUpdate(copy.target);
-        return false;
-    }
-    return replaceFile(copy, journal) != 0;
+        renames.takeOutUnder(programCopyFolder(productFolder)))
+        return true;
+    reportFailedUpdate(copy.target);
+    return false;
 }
 
 // All libraries of the set, the program copy and the Installed Updates
@@ -71,13 +68,13 @@ bool replaceHookFiles(const std::vector<PreparedLibrary>& libraries,
                       CPatchPendingRenames& renames,
                       CPatchInstallJournal& journal)
 {
-    for (const PreparedLibrary& library : libraries) {
-        if (!replaceFile(library, journal)) {
-            journal.rollBack();
-            return false;
-        }
-    }
-    if (!placeProgramCopy(productFolder, renames, journal)) {
+    PreparedLibrary copy;
+    std::vector<const PreparedLibrary*> files;
+    for (const PreparedLibrary& library : libraries)
+        files.push_back(&library);
+    files.push_back(&copy);
+    if (!prepareProgramCopy(productFolder, renames, copy) ||
+        !replaceFiles(files, journal)) {
         journal.rollBack();
         return false;
     }
@@ -214,13 +211,17 @@ void applyPatch(int platform, PatchRun& run)
 
 int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal)
 {
-    return qbnGuard(0, esLastError, PATCH_INSTALL_SOURCE, __LINE__, [&]() {
-        const int replaced =
-            journal.replace(library.source, library.target, library.bytes);
-        if (!replaced)
-            reportFailedUpdate(library.target);
-        return replaced;
-    });
+    return replaceFiles({&library}, journal) ? 1 : 0;
+}
+
+bool replaceFiles(const std::vector<const PreparedLibrary*>& libraries,
+                  CPatchInstallJournal& journal)
+{
+    CQBNWCharString failed;
+    if (journal.replaceAll(libraries, failed))
+        return true;
+    reportFailedUpdate(failed);
+    return false;
 }
 
 void stopPasswordManager(PatchRun& run)

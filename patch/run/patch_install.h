@@ -24,6 +24,10 @@ void applyPatch(int platform, PatchRun& run);
 // in `journal`; a failure is reported (message and patch log line) and
 // answered with 0.
 int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal);
+// The same for a set, replaced together (CPatchInstallJournal::replaceAll);
+// the library whose step failed is reported.
+bool replaceFiles(const std::vector<const PreparedLibrary*>& libraries,
+                  CPatchInstallJournal& journal);
 // Reads the renames pending for the next start into `renames`; false,
 // after 1200 and the line naming it, when one names a library of
 // `targets` or its backup (the restart would undo the run's work), or the

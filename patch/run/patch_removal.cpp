@@ -123,12 +123,11 @@ void discardIdenticalBackups(const std::vector<HookTarget>& originals)
 bool putOriginalsBack(const std::vector<HookTarget>& libraries,
                       CPatchRemovalJournal& journal)
 {
-    for (const HookTarget& library : libraries) {
-        if (!journal.remove(library.path)) {
-            reportFailedUpdate(library.path);
-            journal.undo();
-            return false;
-        }
+    CQBNWCharString failed;
+    if (!journal.removeAll(pathsOf(libraries, &HookTarget::path), failed)) {
+        reportFailedUpdate(failed);
+        journal.undo();
+        return false;
     }
     if (journal.markCommitting() && journal.finish())
         return true;

@@ -283,7 +283,9 @@ scenario_rollback_that_fails() {
   second=${dir64}qbnpwm_keyboard_hook_x64.dll
   copy_fault_package
   step "the second copy fails, the first library cannot be put back"
-  PATCH8104_FAULT=CopyFileW:2:fail,MoveFileExW:4:fail machine_run_patch /S
+  # Four backups (moves 1 to 4) before any copy; the roll-back then puts
+  # them back, the latest first, so the first library's is move 8.
+  PATCH8104_FAULT=CopyFileW:2:fail,MoveFileExW:8:fail machine_run_patch /S
   expect_report_has "file ${dir}$JOURNAL_NAME"
   expect_no_record
   step "the next run cannot put it back either: 1200, nothing else"
