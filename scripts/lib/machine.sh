@@ -48,7 +48,8 @@
 #   machine_hold_library WINPATH      another process loads the library, as
 #                                     above
 #   machine_run_patch [--answer BUTTON]... [--box-delay MS] [--lang LOCALE]
-#         [--from WINDIR] [--cwd WINDIR] [--station] [--] [ARGUMENTS...]
+#         [--from WINDIR] [--cwd WINDIR] [--station] [--events] [--]
+#         [ARGUMENTS...]
 #                                     runs the package's patch8104.exe (or
 #                                     the one in --from) in --cwd (default:
 #                                     its own folder); --station runs it
@@ -59,19 +60,32 @@
 #                                     6 Yes, 7 No), a box beyond them with
 #                                     No or OK. Afterwards MACHINE_RUN_DIR
 #                                     holds boxes.txt, stderr.txt (relay
-#                                     trace of ExitWindowsEx), report.txt,
-#                                     exit-code and seconds; MACHINE_EXIT is
-#                                     the patch's exit code. A --box-delay
-#                                     leaves each box on screen that long
-#                                     before it is answered (screenshots).
+#                                     trace of ExitWindowsEx; with --events
+#                                     the event log's trace too),
+#                                     report.txt, exit-code and seconds;
+#                                     MACHINE_EXIT is the patch's exit code
+#                                     (all of it with --station, otherwise
+#                                     its low eight bits, as Linux keeps
+#                                     them). A --box-delay leaves each box
+#                                     on screen that long before it is
+#                                     answered (screenshots).
 #   machine_boxes                     the last run's boxes, one a line:
 #                                     "box: caption | text | button"
 #   machine_restart_calls             the last run's ExitWindowsEx calls
+#   machine_events [STDERR-FILE]      the events a run --events reported,
+#                                     one a line: "TYPE ID TEXT" (TYPE
+#                                     information, warning or error; the
+#                                     event's strings joined by " | ")
 #   machine_report [--folder WINDIR]... what the machine looks like now
 #   machine_tool COMMAND ARGUMENTS... the machine's own tool, run on it
 #                                     (tests/tools/machine/machine_main.cpp
 #                                     lists its commands); prints UTF-8
 #   machine_unix_path WINPATH / machine_windows_path UNIXPATH
+#   machine_save FILE                 what makes the machine current, into
+#                                     FILE; machine_resume FILE makes it
+#                                     current again in another shell (a
+#                                     script's next job). Files held stay
+#                                     held until machine_dispose.
 #   machine_dispose                   end the machine's processes, remove it
 #
 # Every function returns non-zero (with a message on stderr) when the
@@ -294,10 +308,11 @@ machine_release_files() {
 machine_run_patch() {
   _machine_need || return
   local answers=() delay=0 lang=$MACHINE_LANG from=$MACHINE_PACKAGE_DIR cwd=
-  local station=0
+  local station=0 trace=-all,+relay
   while (($#)); do
     case $1 in
       --station) station=1; shift ;;
+      --events) trace+=,+eventlog,fixme+advapi; shift ;;
       --answer) answers+=(--answer "$2"); shift 2 ;;
       --box-delay) delay=$2; shift 2 ;;
       --lang) lang=$2; shift 2 ;;
@@ -330,9 +345,10 @@ machine_run_patch() {
   # child would inherit neither from a Windows parent.
   MACHINE_EXIT=0
   (cd "$workdir" &&
-    LC_ALL=$lang WINEDEBUG=-all,+relay \
+    LC_ALL=$lang WINEDEBUG=$trace \
       timeout -k 5 "$_MACHINE_RUN_TIMEOUT" wine "${program[@]}" \
       </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") || MACHINE_EXIT=$?
+  ((!station)) || _machine_station_exit "$run/stdout.txt"
   echo "$MACHINE_EXIT" >"$run/exit-code"
   touch "$run/stop"
   wait "$answerer" || { _machine_fail "the box answerer failed: $(cat "$run/answerer.txt")"; return; }
@@ -343,6 +359,13 @@ machine_run_patch() {
   machine_report --folder "$cwd" >"$run/report.txt"
 }
 
+# The exit code the station's tool read from the patch, whole.
+_machine_station_exit() {
+  local code
+  code=$(tr -d '\r' <"$1" | sed -n 's/^exit code \([0-9]*\)$/\1/p')
+  MACHINE_EXIT=${code:-$MACHINE_EXIT}
+}
+
 machine_boxes() {
   [[ -n $MACHINE_RUN_DIR ]] || { _machine_fail "no patch run yet"; return; }
   tr -d '\r' <"$MACHINE_RUN_DIR/boxes.txt"
@@ -351,6 +374,47 @@ machine_boxes() {
 machine_restart_calls() {
   [[ -n $MACHINE_RUN_DIR ]] || { _machine_fail "no patch run yet"; return; }
   grep -a -o 'Call user32\.ExitWindowsEx([0-9a-f,]*)' "$MACHINE_RUN_DIR/stderr.txt" || true
+}
+
+# Wine stores no event, but traces each ReportEventW call: its type and ID
+# on the advapi channel, then each string (err: for an error, warn: for a
+# warning, trace: otherwise) as a C string, \xxxx for each character beyond
+# ASCII, cut short with "..." after a few hundred.
+machine_events() {
+  local trace=${1:-${MACHINE_RUN_DIR:+$MACHINE_RUN_DIR/stderr.txt}}
+  [[ -n $trace ]] || { _machine_fail "no patch run yet"; return; }
+  perl -CO -ne '
+    BEGIN { %name = (1, "error", 2, "warning", 4, "information") }
+    sub flush { print "$type $id $text\n" if defined $type; undef $type }
+    s/\r//g;
+    if (/fixme:advapi:ReportEventW \(([^)]*)\)/) {
+      flush();
+      my @field = split /,/, $1;
+      $type = $name{hex $field[1]} // "type-$field[1]";
+      $id = hex($field[3]) & 0xffff;
+      $text = "";
+    } elsif (defined $type && /:eventlog:ReportEventW L"(.*)"(?:\.\.\.)?$/) {
+      (my $string = $1) =~ s/\\(\\|"|[nrt]|[0-9a-f]{4})/
+        length($1) == 4 ? chr(hex $1) : $1 =~ m{[nrt]} ? " " : $1/gex;
+      $string =~ s/  +/ /g;
+      $text .= ($text eq "" ? "" : " | ") . $string;
+    }
+    END { flush() }' "$trace"
+}
+
+machine_save() {
+  _machine_need || return
+  local name
+  for name in MACHINE_DIR MACHINE_PRODUCT_DIR MACHINE_PRODUCT_DIR64 \
+      MACHINE_PACKAGE_DIR _MACHINE_RUNS WINEARCH; do
+    printf '%s=%q\n' "$name" "${!name}"
+  done >"${1:?machine_save: file required}"
+}
+
+machine_resume() {
+  # shellcheck disable=SC1090
+  source "${1:?machine_resume: file required}" || return
+  wine_use_prefix "$MACHINE_DIR" "$WINEARCH" && wine_start_server "$MACHINE_DIR"
 }
 
 machine_report() {

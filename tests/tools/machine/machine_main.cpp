@@ -11,6 +11,7 @@
 //               [--policy N|none]
 //   machine.exe start PATH [ARGUMENT]
 //   machine.exe run-on-station PATH [ARGUMENT]   exits with its exit code
+//               and prints it ("exit code 3010")
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -20,6 +21,7 @@
 //               [--delay MS]
 //   machine.exe report --standins DIR [--folder DIR]...
 //   machine.exe imports PATH
+//   machine.exe version PATH                     the file version, 8.30.0.12
 //
 // Exit code 0 on success, 1 when the machine refused, 2 on a bad command
 // line.
@@ -124,7 +126,8 @@ int start(const machine::CArguments& args)
 }
 
 // As a distribution tool's service runs a program: on a window station of
-// its own, which nobody sees. The program's exit code is the tool's.
+// its own, which nobody sees. The program's exit code is the tool's, and
+// printed too: Linux keeps only its low eight bits (3010 would read 194).
 int runOnStation(const machine::CArguments& args)
 {
     const std::vector<std::wstring>& p = args.positional();
@@ -136,6 +139,8 @@ int runOnStation(const machine::CArguments& args)
         !machine::startProgram(p[0], p.size() == 2 ? p[1] : L"", dwProcessId,
                                L"unattended\\default", &dwExitCode))
         refuse(L"cannot run the program on a window station of its own");
+    else
+        machine::printLine(L"exit code " + std::to_wstring(dwExitCode));
     if (hStation != nullptr)
         CloseWindowStation(hStation);
     return static_cast<int>(dwExitCode);
@@ -261,6 +266,14 @@ int imports(const machine::CArguments& args)
     return kDone;
 }
 
+int version(const machine::CArguments& args)
+{
+    if (args.positional().size() != 1)
+        return kUsage;
+    machine::printLine(machine::fileVersionText(args.positional()[0]));
+    return kDone;
+}
+
 int dispatch(const std::wstring& command, const machine::CArguments& args)
 {
     if (command == L"prepare")
@@ -287,6 +300,8 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return report(args);
     if (command == L"imports")
         return imports(args);
+    if (command == L"version")
+        return version(args);
     return kUsage;
 }
 
