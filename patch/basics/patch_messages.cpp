@@ -4,6 +4,7 @@
 
 #include "patch8104_ids.h"
 #include "patch_log.h"
+#include "patch_outcome.h"
 #include "patch_run_state.h"
 #include "patch_strings.h"
 #include "qbn_catch.h"
@@ -48,12 +49,17 @@ int showResultMessage(int code, int style, int defaultAnswer)
 
 int showMessage(int messageId, int style, int defaultAnswer)
 {
-    return qbnGuard(
+    PatchOutcome.messageId = messageId;
+    PatchOutcome.answer = defaultAnswer;
+    if (PatchOutcome.bCheckOnly)
+        return defaultAnswer;
+    PatchOutcome.answer = qbnGuard(
         defaultAnswer, esLastError, PATCH_MESSAGES_SOURCE, __LINE__, [&]() {
             return showPatchMessageBox(loadPatchString(IDS_PRODUCT_CAPTION),
                                        loadPatchString(messageId), style,
                                        defaultAnswer);
         });
+    return PatchOutcome.answer;
 }
 
 int showPatchMessageBox(const CQBNWCharString& caption,
@@ -75,6 +81,13 @@ int showPatchMessageBox(const CQBNWCharString& caption,
 
 void reportFailedUpdate(const CQBNWCharString& target)
 {
-    showMessage(IDS_INSTALL_FAILED, MB_OK, IDOK);
-    appendPatchLogLine(IDS_UPDATE_FILE_FAILED, target);
+    reportRefusedFile(IDS_INSTALL_FAILED, target);
+}
+
+void reportRefusedFile(int messageId, const CQBNWCharString& target)
+{
+    showMessage(messageId, MB_OK, IDOK);
+    PatchOutcome.failedPath = target;
+    if (!PatchOutcome.bCheckOnly)
+        appendPatchLogLine(IDS_UPDATE_FILE_FAILED, target);
 }

@@ -29,5 +29,8 @@ int showPatchMessageBox(const CQBNWCharString& caption,
 // A library of the set that cannot be put in place: message 1200, then
 // the patch log line that names its target.
 void reportFailedUpdate(const CQBNWCharString& target);
+// The same line after message `messageId` (1130 for a library the product
+// has updated since).
+void reportRefusedFile(int messageId, const CQBNWCharString& target);
 
 #endif

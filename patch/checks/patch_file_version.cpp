@@ -70,3 +70,14 @@ int compareFileVersions(const CQBNWCharString& patchFilePath,
                         return ullPatch == ullInstalled ? 0 : 1;
                     });
 }
+
+CQBNWCharString fileVersionText(const CQBNWCharString& path)
+{
+    DWORD dwMS = 0;
+    DWORD dwLS = 0;
+    getFileVersion(path, dwMS, dwLS);
+    wchar_t szVersion[48] = {};
+    wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
+              HIWORD(dwLS), LOWORD(dwLS));
+    return CQBNWCharString(szVersion);
+}

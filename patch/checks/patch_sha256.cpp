@@ -1,15 +1,35 @@
 #include "patch_sha256.h"
 
-CPatchSha256::CPatchSha256()
+namespace {
+
+typedef CQBNUniqueHandle<CPatchCryptProviderTraits> CPatchCryptProvider;
+
+// A verify-only context: no key container is opened or created.
+HCRYPTPROV acquireVerifyContext()
 {
-    // A verify-only context: no key container is opened or created.
     HCRYPTPROV hProvider = 0;
     if (!CryptAcquireContextW(&hProvider, nullptr, nullptr, PROV_RSA_AES,
                               CRYPT_VERIFYCONTEXT))
-        return;
-    m_provider.reset(hProvider);
+        return 0;
+    return hProvider;
+}
+
+// One context for every digest of the process: acquiring one loads the
+// provider's library, which costs more than hashing a hook library. Let go
+// of when the process ends.
+HCRYPTPROV processProvider()
+{
+    static const CPatchCryptProvider provider(acquireVerifyContext());
+    return provider.get();
+}
+
+} // namespace
+
+CPatchSha256::CPatchSha256()
+{
     HCRYPTHASH hHash = 0;
-    if (CryptCreateHash(m_provider.get(), CALG_SHA_256, 0, 0, &hHash))
+    const HCRYPTPROV hProvider = processProvider();
+    if (hProvider != 0 && CryptCreateHash(hProvider, CALG_SHA_256, 0, 0, &hHash))
         m_hash.reset(hHash);
 }
 

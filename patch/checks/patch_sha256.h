@@ -49,8 +49,7 @@ private:
     bool hashBytes(const CQBNBuffer<unsigned char>& bytes);
     bool readDigest(unsigned char (&digest)[kDigestLength]);
 
-    // Declared in this order so that the hash goes before its provider.
-    CQBNUniqueHandle<CPatchCryptProviderTraits> m_provider;
+    // Made from the process's one provider context, which outlives it.
     CQBNUniqueHandle<CPatchCryptHashTraits> m_hash;
 };
 

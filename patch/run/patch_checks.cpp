@@ -7,7 +7,9 @@
 
 #include "patch8104_ids.h"
 #include "patch_install.h"
+#include "patch_exit_code.h"
 #include "patch_messages.h"
+#include "patch_outcome.h"
 #include "patch_record.h"
 #include "patch_removal.h"
 #include "patch_run_state.h"
@@ -20,62 +22,6 @@
 #define PATCH_CHECKS_SOURCE L".\\patch_checks.cpp"
 
 namespace {
-
-const wchar_t* const kSilentSwitches[] = {L"/s", L"/S", L"-s", L"-S"};
-const wchar_t* const kUninstallSwitches[] = {L"/uninstall", L"-uninstall"};
-
-// The arguments as Windows splits a command line for a program's runtime:
-// blanks separate them outside quotes, quotes are taken off, and
-// backslashes count only before a quote: 2n of them and a quote give n
-// backslashes and open or close a quoted part, 2n+1 give n and a quote
-// that is text. So a quoted argument that merely mentions a switch, escaped
-// quotes and all, never counts as one.
-const wchar_t* takeQuotesAndBackslashes(const wchar_t* pUnit,
-                                        std::wstring& current, bool& bQuoted)
-{
-    std::wstring::size_type ulBackslashes = 0;
-    while (*pUnit == L'\\') {
-        ++ulBackslashes;
-        ++pUnit;
-    }
-    if (*pUnit != L'"') {
-        current.append(ulBackslashes, L'\\');
-        return pUnit;
-    }
-    current.append(ulBackslashes / 2, L'\\');
-    if (ulBackslashes % 2 == 1)
-        current += L'"';
-    else
-        bQuoted = !bQuoted;
-    return pUnit + 1;
-}
-
-std::vector<std::wstring> argumentsOf(const wchar_t* szCommandLine)
-{
-    std::vector<std::wstring> arguments;
-    std::wstring current;
-    bool bQuoted = false;
-    bool bInArgument = false;
-    const wchar_t* pUnit = szCommandLine;
-    while (pUnit != nullptr && *pUnit != 0) {
-        if ((*pUnit == L' ' || *pUnit == L'\t') && !bQuoted) {
-            if (bInArgument)
-                arguments.push_back(current);
-            current.clear();
-            bInArgument = false;
-            ++pUnit;
-            continue;
-        }
-        bInArgument = true;
-        if (*pUnit == L'\\' || *pUnit == L'"')
-            pUnit = takeQuotesAndBackslashes(pUnit, current, bQuoted);
-        else
-            current += *pUnit++;
-    }
-    if (bInArgument)
-        arguments.push_back(current);
-    return arguments;
-}
 
 int osTypeOf(const CQBNWindowsOSInfo& info)
 {
@@ -114,6 +60,26 @@ void stopWith(int code)
     showResultMessage(code, MB_OK, IDOK);
 }
 
+// Held until the product is whole: a second run starts its checks only
+// once this one has recorded the patch (or changed nothing), and then finds
+// its record. Without a usable product folder there is nothing a run may
+// change, and the checks refuse. A pre-flight does not wait: another run
+// at work is its answer.
+bool takeRunLock(PatchRun& run, bool bCheck)
+{
+    CQBNWCharString productFolder;
+    if (!readProductFolder(productFolder) ||
+        run.lock.acquire(productFolder, bCheck ? 0 : kRunLockWaitMs))
+        return true;
+    if (run.lock.isRefused()) {
+        reportFailedUpdate(run.lock.getPath());
+        return false;
+    }
+    PatchOutcome.bLockBusy = true;
+    stopWith(InstallFailed);
+    return false;
+}
+
 void stopWithMessage(int messageId)
 {
     showMessage(messageId, MB_OK, IDOK);
@@ -143,27 +109,6 @@ void checkAndPatch(PatchRun& run)
 }
 
 } // namespace
-
-bool isSilentCommandLine(const CQBNWCharString& commandLine)
-{
-    for (const wchar_t* szSwitch : kSilentSwitches) {
-        if (commandLine.contains(CQBNWCharString(szSwitch)))
-            return true;
-    }
-    return false;
-}
-
-bool isUninstallCommandLine(const CQBNWCharString& commandLine)
-{
-    for (const std::wstring& argument : argumentsOf(commandLine.getText())) {
-        for (const wchar_t* szSwitch : kUninstallSwitches) {
-            if (CompareStringOrdinal(argument.c_str(), -1, szSwitch, -1,
-                                     TRUE) == CSTR_EQUAL)
-                return true;
-        }
-    }
-    return false;
-}
 
 long productVersionKey(const CQBNWCharString& version)
 {
@@ -209,32 +154,26 @@ int getProductVersionInfo(ProductVersionInfo& out)
     });
 }
 
-void runPatch(const wchar_t* szCommandLine)
+int runPatch(const wchar_t* szCommandLine)
 {
+    const PatchOptions options = readPatchOptions(szCommandLine);
     qbnGuardAction(esLastError, PATCH_CHECKS_SOURCE, __LINE__, [&]() {
         // Nobody could answer a box on a desktop nobody sees: such a run,
         // as a distribution tool starts it, is as silent as one with /S.
         PatchRunState.silent =
-            isSilentCommandLine(CQBNWCharString(szCommandLine)) ||
-                    !hasVisibleDesktop()
-                ? 1
-                : 0;
-        // Held until the product is whole: a second run starts its checks
-        // only once this one has recorded the patch (or changed nothing),
-        // and then finds its record. Without a usable product folder there
-        // is nothing a run may change, and the checks refuse.
+            options.bSilent || options.bCheck || !hasVisibleDesktop() ? 1 : 0;
+        PatchOutcome.bCheckOnly = options.bCheck;
         PatchRun run;
-        CQBNWCharString productFolder;
-        if (readProductFolder(productFolder) &&
-            !run.lock.acquire(productFolder, kRunLockWaitMs))
-            return run.lock.isRefused() ? reportFailedUpdate(run.lock.getPath())
-                                        : stopWith(InstallFailed);
-        if (recoverInterruptedRun(run)) {
-            if (isUninstallCommandLine(CQBNWCharString(szCommandLine)))
-                runRemoval(run);
-            else
-                checkAndPatch(run);
-        }
+        // A pre-flight changes nothing, so it mends nothing either.
+        if (!takeRunLock(run, options.bCheck) ||
+            !(options.bCheck || recoverInterruptedRun(run)))
+            return startStoppedProcessAgain(run);
+        if (options.bRemoval)
+            runRemoval(run);
+        else
+            checkAndPatch(run);
         startStoppedProcessAgain(run);
     });
+    reportRunOutcome(options);
+    return exitCodeOf(options);
 }

@@ -3,6 +3,7 @@
 #ifndef PATCH_CHECKS_H
 #define PATCH_CHECKS_H
 
+#include "patch_options.h"
 #include "qbn_wchar_string.h"
 
 // osType codes: the Windows version family.
@@ -27,13 +28,6 @@ struct ProductVersionInfo {
 // The product version this patch is made for.
 const long kPatchedVersionKey = 830;
 
-// Whether the command line holds "/s", "/S", "-s" or "-S" anywhere.
-bool isSilentCommandLine(const CQBNWCharString& commandLine);
-// Whether one whole argument of the command line is "/uninstall" or
-// "-uninstall", in any letter case (quotes around it taken off, as
-// Windows splits a command line): the run then removes the patch. A path or
-// an argument that only contains the word does not.
-bool isUninstallCommandLine(const CQBNWCharString& commandLine);
 // The version key of a version text; 0 when the fields do not make a
 // number.
 long productVersionKey(const CQBNWCharString& version);
@@ -42,7 +36,9 @@ int isProductInstalled();
 int getOsAndPlatform(OsAndPlatform& out);
 int getProductVersionInfo(ProductVersionInfo& out);
 
-// One whole run of the patch for the given command line.
-void runPatch(const wchar_t* szCommandLine);
+// One whole run of the patch for the given command line; its exit code: 0
+// unless the command line asks for one that says how the run ended
+// ("/ExitCodes") or is a pre-flight ("/check").
+int runPatch(const wchar_t* szCommandLine);
 
 #endif

@@ -4,6 +4,7 @@
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
 #include "patch_messages.h"
+#include "patch_outcome.h"
 #include "patch_paths.h"
 #include "patch_pending_renames.h"
 #include "patch_process.h"
@@ -12,6 +13,7 @@
 #include "patch_uninstall_entry.h"
 #include "qbn_catch.h"
 #include "qbn_dbllist.h"
+#include "qbn_scoped_handle.h"
 #include "qbn_win_reboot.h"
 
 #define PATCH_INSTALL_SOURCE L".\\patch_install.cpp"
@@ -130,6 +132,20 @@ bool checkReplaceableNames(const std::vector<PreparedLibrary>& libraries,
     return true;
 }
 
+// A pre-flight moves nothing to see whether it could: it asks for the
+// access a move takes, which a program holding the library open without
+// sharing its deletion (a scanner, say) refuses, as it would the move.
+bool isMovable(const CQBNWCharString& path)
+{
+    if (pathKindOf(path) == pkMissing)
+        return true;
+    const CQBNScopedHandle file(CreateFileW(
+        path.getText(), DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file.isValid();
+}
+
 } // namespace
 
 bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
@@ -149,6 +165,19 @@ bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
         return true;
     reportFailedUpdate(named);
     return false;
+}
+
+bool endsPreflightAt(const std::vector<CQBNWCharString>& targets)
+{
+    if (!PatchOutcome.bCheckOnly)
+        return false;
+    for (const CQBNWCharString& target : targets) {
+        if (!isMovable(target)) {
+            reportFailedUpdate(target);
+            return true;
+        }
+    }
+    return endsPreflight();
 }
 
 void applyPatch(int platform)
@@ -172,7 +201,8 @@ void applyPatch(int platform, PatchRun& run)
             !isPatchNewer(libraries.front()) || !loadSources(libraries) ||
             !checkReplaceableNames(libraries, productFolder) ||
             !checkPendingRenames(pathsOf(libraries, &PreparedLibrary::target),
-                                 renames))
+                                 renames) ||
+            endsPreflightAt(pathsOf(libraries, &PreparedLibrary::target)))
             return;
         stopPasswordManager(run);
         CPatchInstallJournal journal(
@@ -222,7 +252,7 @@ void releaseLockAndAskRestart(PatchRun& run, int questionId)
     if (showMessage(questionId, MB_YESNO, IDNO) != IDYES)
         return;
     run.stoppedProcess.forget();
-    restartWindows();
+    PatchOutcome.bRestartStarted = restartWindows() != 0;
 }
 
 int offerRestart()

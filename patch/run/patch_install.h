@@ -30,6 +30,10 @@ int replaceFile(const PreparedLibrary& library, CPatchInstallJournal& journal);
 // list cannot be read.
 bool checkPendingRenames(const std::vector<CQBNWCharString>& targets,
                          CPatchPendingRenames& renames);
+// Where a real run begins to change things, a pre-flight ends: with 1200
+// naming the first of `targets` a move would be refused for, otherwise
+// noting that the run would change the machine. False for a real run.
+bool endsPreflightAt(const std::vector<CQBNWCharString>& targets);
 // Stops the password manager as politely as it allows, keeping what
 // starting it again takes, and pauses while it lets go of its files.
 void stopPasswordManager(PatchRun& run);

@@ -8,6 +8,5 @@ int runProgram(const wchar_t* szArguments)
     DWORD dwProcessId = 0;
     if (readCloseRequest(szArguments, dwProcessId))
         return static_cast<int>(answerCloseRequest(dwProcessId));
-    runPatch(szArguments);
-    return 0;
+    return runPatch(szArguments);
 }

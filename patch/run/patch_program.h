@@ -4,7 +4,7 @@
 
 // A close request from a run of the patch in another session (see
 // patch_close_request.h), answered with its exit code; otherwise one run
-// of the patch, whose exit code is always 0.
+// of the patch, whose exit code is 0 unless its switches ask for another.
 int runProgram(const wchar_t* szArguments);
 
 #endif

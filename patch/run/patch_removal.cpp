@@ -10,6 +10,7 @@
 #include "patch_install_journal.h"
 #include "patch_log.h"
 #include "patch_messages.h"
+#include "patch_outcome.h"
 #include "patch_record.h"
 #include "patch_recovery_evidence.h"
 #include "patch_removal_journal.h"
@@ -80,8 +81,7 @@ bool isOriginal(const CPatchRemovedFile& file, const HookFile& library)
     }
     if (pathKindOf(file.getBackup()) != pkMissing &&
         versionOf(file.getTarget()) > versionOf(file.getBackup())) {
-        showMessage(IDS_WRONG_PRODUCT_VERSION, MB_OK, IDOK);
-        appendPatchLogLine(IDS_UPDATE_FILE_FAILED, file.getTarget());
+        reportRefusedFile(IDS_WRONG_PRODUCT_VERSION, file.getTarget());
         return false;
     }
     return true;
@@ -157,7 +157,8 @@ void removeLibraries(int platform, PatchRun& run)
     CPatchPendingRenames renames;
     if (!locatePlatformLibraries(platform, libraries, productFolder) ||
         !planRemoval(libraries, plan) ||
-        !checkPendingRenames(pathsOf(libraries, &HookTarget::path), renames))
+        !checkPendingRenames(pathsOf(libraries, &HookTarget::path), renames) ||
+        endsPreflightAt(pathsOf(libraries, &HookTarget::path)))
         return;
     if (plan.patched.empty()) {
         if (!forgetRepairedPatch())

@@ -6,6 +6,8 @@
 #include "patch_file_bytes.h"
 #include "patch_file_version.h"
 #include "patch_paths.h"
+#include "patch_registry_values.h"
+#include "patch_run_report.h"
 #include "qbn_unique_handle.h"
 
 namespace {
@@ -30,37 +32,15 @@ CQBNWCharString copyFolderOf(const CQBNWCharString& productFolder)
     return joinFolderAndName(productFolder, CQBNWCharString(kCopyFolder));
 }
 
-bool setText(HKEY hKey, const wchar_t* szName, const CQBNWCharString& text)
-{
-    return RegSetValueExW(hKey, szName, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.getText()),
-                          (text.getLength() + 1) * sizeof(wchar_t)) ==
-           ERROR_SUCCESS;
-}
-
-bool setNumber(HKEY hKey, const wchar_t* szName, DWORD dwValue)
-{
-    return RegSetValueExW(hKey, szName, 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof(dwValue)) == ERROR_SUCCESS;
-}
-
 // The version of the window hook now installed: this release's. The
 // 32-bit set's window hook is in the product folder on either platform.
 CQBNWCharString installedVersion(const CQBNWCharString& productFolder)
 {
     HookFileSet files32 = {};
-    DWORD dwMS = 0;
-    DWORD dwLS = 0;
-    if (findHookFileSet(kPlatform32Bit, files32))
-        getFileVersion(
-            joinFolderAndName(productFolder,
-                              CQBNWCharString(files32.pFiles[0].szName)),
-            dwMS, dwLS);
-    wchar_t szVersion[48] = {};
-    wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
-              HIWORD(dwLS), LOWORD(dwLS));
-    return CQBNWCharString(szVersion);
+    if (!findHookFileSet(kPlatform32Bit, files32))
+        return fileVersionText(CQBNWCharString());
+    return fileVersionText(joinFolderAndName(
+        productFolder, CQBNWCharString(files32.pFiles[0].szName)));
 }
 
 CQBNWCharString today()
@@ -78,19 +58,19 @@ bool writeValues(HKEY hKey, const CQBNWCharString& productFolder)
                                     programCopyPath(productFolder) +
                                     CQBNWCharString(L"\" /uninstall");
     const CQBNWCharString product(kProductName);
-    return setText(hKey, L"DisplayName",
+    return setRegistryText(hKey, L"DisplayName",
                    CQBNWCharString(L"Patch 8104 for ") + product) &&
-           setText(hKey, L"DisplayVersion", installedVersion(productFolder)) &&
-           setText(hKey, L"Publisher", CQBNWCharString(L"Ostrel")) &&
-           setText(hKey, L"InstallDate", today()) &&
-           setNumber(hKey, L"EstimatedSize", kEstimatedSizeKiB) &&
-           setNumber(hKey, L"NoModify", 1) && setNumber(hKey, L"NoRepair", 1) &&
-           setText(hKey, L"UninstallString", command) &&
-           setText(hKey, L"QuietUninstallString",
+           setRegistryText(hKey, L"DisplayVersion", installedVersion(productFolder)) &&
+           setRegistryText(hKey, L"Publisher", CQBNWCharString(L"Ostrel")) &&
+           setRegistryText(hKey, L"InstallDate", today()) &&
+           setRegistryNumber(hKey, L"EstimatedSize", kEstimatedSizeKiB) &&
+           setRegistryNumber(hKey, L"NoModify", 1) && setRegistryNumber(hKey, L"NoRepair", 1) &&
+           setRegistryText(hKey, L"UninstallString", command) &&
+           setRegistryText(hKey, L"QuietUninstallString",
                    command + CQBNWCharString(L" /S")) &&
-           setText(hKey, L"ParentKeyName", product) &&
-           setText(hKey, L"ParentDisplayName", product) &&
-           setText(hKey, L"ReleaseType", CQBNWCharString(L"Hotfix"));
+           setRegistryText(hKey, L"ParentKeyName", product) &&
+           setRegistryText(hKey, L"ParentDisplayName", product) &&
+           setRegistryText(hKey, L"ReleaseType", CQBNWCharString(L"Hotfix"));
 }
 
 // The copy that is running (the Uninstall button started it) cannot go
@@ -106,10 +86,10 @@ bool deleteProgramCopy(const CQBNWCharString& productFolder)
                        MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
+// The entry and the event source registered with it go together.
 bool deleteEntryKey()
 {
-    const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEntryKey);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return unregisterEventSource() && deleteMachineKey(kEntryKey);
 }
 
 // The names a run of the patch leaves in the copy's folder: the copy and
@@ -219,7 +199,8 @@ bool writeUninstallEntry(const CQBNWCharString& productFolder)
                                       0, KEY_SET_VALUE, nullptr, key.receive(),
                                       nullptr) == ERROR_SUCCESS))
         return false;
-    return writeValues(key.get(), productFolder);
+    return writeValues(key.get(), productFolder) &&
+           registerEventSource(programCopyPath(productFolder));
 }
 
 bool deleteUninstallEntry(const CQBNWCharString& productFolder)

@@ -109,10 +109,23 @@ struct CQBNLocalMemoryTraits {
     static bool close(HLOCAL hMemory) { return LocalFree(hMemory) == nullptr; }
 };
 
+// Event sources (RegisterEventSourceW), given back with
+// DeregisterEventSource.
+struct CQBNEventSourceTraits {
+    typedef HANDLE Handle;
+    static HANDLE empty() { return nullptr; }
+    static bool isValid(HANDLE hSource) { return hSource != nullptr; }
+    static bool close(HANDLE hSource)
+    {
+        return DeregisterEventSource(hSource) != FALSE;
+    }
+};
+
 typedef CQBNUniqueHandle<CQBNKernelHandleTraits> CQBNUniqueKernelHandle;
 typedef CQBNUniqueHandle<CQBNRegKeyTraits> CQBNUniqueRegKey;
 typedef CQBNUniqueHandle<CQBNModuleTraits> CQBNUniqueModule;
 typedef CQBNUniqueHandle<CQBNFindTraits> CQBNUniqueFind;
 typedef CQBNUniqueHandle<CQBNLocalMemoryTraits> CQBNUniqueLocalMemory;
+typedef CQBNUniqueHandle<CQBNEventSourceTraits> CQBNUniqueEventSource;
 
 #endif

@@ -48,8 +48,7 @@
 #   machine_hold_library WINPATH      another process loads the library, as
 #                                     above
 #   machine_run_patch [--answer BUTTON]... [--box-delay MS] [--lang LOCALE]
-#         [--from WINDIR] [--cwd WINDIR] [--station] [--events] [--]
-#         [ARGUMENTS...]
+#         [--from WINDIR] [--cwd WINDIR] [--station] [--] [ARGUMENTS...]
 #                                     runs the package's patch8104.exe (or
 #                                     the one in --from) in --cwd (default:
 #                                     its own folder); --station runs it
@@ -60,19 +59,16 @@
 #                                     6 Yes, 7 No), a box beyond them with
 #                                     No or OK. Afterwards MACHINE_RUN_DIR
 #                                     holds boxes.txt, stderr.txt (relay
-#                                     trace of ExitWindowsEx; with --events
-#                                     the event log's trace too),
-#                                     report.txt, exit-code and seconds;
-#                                     MACHINE_EXIT is the patch's exit code
-#                                     (all of it with --station, otherwise
-#                                     its low eight bits, as Linux keeps
-#                                     them). A --box-delay leaves each box
-#                                     on screen that long before it is
-#                                     answered (screenshots).
+#                                     trace of ExitWindowsEx), report.txt,
+#                                     exit-code and seconds; MACHINE_EXIT is
+#                                     the patch's whole Windows exit code
+#                                     (from the relay trace). A --box-delay
+#                                     leaves each box on screen that long
+#                                     before it is answered (screenshots).
 #   machine_boxes                     the last run's boxes, one a line:
 #                                     "box: caption | text | button"
 #   machine_restart_calls             the last run's ExitWindowsEx calls
-#   machine_events [STDERR-FILE]      the events a run --events reported,
+#   machine_events [STDERR-FILE]      the events the last run reported,
 #                                     one a line: "TYPE ID TEXT" (TYPE
 #                                     information, warning or error; the
 #                                     event's strings joined by " | ")
@@ -308,11 +304,10 @@ machine_release_files() {
 machine_run_patch() {
   _machine_need || return
   local answers=() delay=0 lang=$MACHINE_LANG from=$MACHINE_PACKAGE_DIR cwd=
-  local station=0 trace=-all,+relay
+  local station=0
   while (($#)); do
     case $1 in
       --station) station=1; shift ;;
-      --events) trace+=,+eventlog,fixme+advapi; shift ;;
       --answer) answers+=(--answer "$2"); shift 2 ;;
       --box-delay) delay=$2; shift 2 ;;
       --lang) lang=$2; shift 2 ;;
@@ -345,10 +340,10 @@ machine_run_patch() {
   # child would inherit neither from a Windows parent.
   MACHINE_EXIT=0
   (cd "$workdir" &&
-    LC_ALL=$lang WINEDEBUG=$trace \
+    LC_ALL=$lang WINEDEBUG=-all,+relay,+eventlog,fixme+advapi \
       timeout -k 5 "$_MACHINE_RUN_TIMEOUT" wine "${program[@]}" \
       </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") || MACHINE_EXIT=$?
-  ((!station)) || _machine_station_exit "$run/stdout.txt"
+  MACHINE_EXIT=$(_machine_windows_exit_code "$run/stderr.txt" "$MACHINE_EXIT")
   echo "$MACHINE_EXIT" >"$run/exit-code"
   touch "$run/stop"
   wait "$answerer" || { _machine_fail "the box answerer failed: $(cat "$run/answerer.txt")"; return; }
@@ -359,11 +354,16 @@ machine_run_patch() {
   machine_report --folder "$cwd" >"$run/report.txt"
 }
 
-# The exit code the station's tool read from the patch, whole.
-_machine_station_exit() {
-  local code
-  code=$(tr -d '\r' <"$1" | sed -n 's/^exit code \([0-9]*\)$/\1/p')
-  MACHINE_EXIT=${code:-$MACHINE_EXIT}
+# _machine_windows_exit_code TRACE FALLBACK: Wine hands Linux only the low
+# byte of a Windows exit code (3010 arrives as 194); the relay trace has the
+# whole code the patch's main thread (the trace's first) passed to
+# ExitProcess. FALLBACK for a process that ended otherwise.
+_machine_windows_exit_code() {
+  local thread code
+  thread=$(grep -a -m 1 -o '^[0-9a-f]*:' "$1" || true)
+  code=$(grep -a -o "^${thread:-none}Call KERNEL32\.ExitProcess([0-9a-f]*)" "$1" |
+    tail -n 1 | sed 's/.*(\(.*\))/\1/')
+  if [[ -n $code ]]; then echo $((16#$code)); else echo "$2"; fi
 }
 
 machine_boxes() {

@@ -135,6 +135,7 @@ expect_patch_log() {
 # The log of a patched product whose password manager was stopped, after
 # "No" to the restart question (or a silent run), in the product folder $1.
 expect_patched_log() {
+  expect_outcome install 1160
   expect_patch_log "${1}patchlog8104.txt" \
     "$(line en 1122 "${1}password_manager.exe")" "$(entry en 1160 $NO)"
 }

@@ -10,6 +10,7 @@
 # again.
 expect_failed_cleanly() {
   expect_exit_code 0
+  expect_outcome install 1200
   expect_untouched64
   expect_no_record
   if [[ ${1:-} == prepared ]]; then

@@ -11,7 +11,7 @@
 # the Installed Updates entry) under way with the new file still empty, each
 # copy done, everything copied but no entry yet, the entry half written,
 # the record written.
-readonly RECORD_WRITTEN=RegSetValueExW:14:kill-after
+readonly RECORD_WRITTEN=RegSetValueExW:16:kill-after
 kill_points() {
   local count=$1 call action n last
   for call in MoveFileExW:kill-after CopyFileW:kill-empty CopyFileW:kill-after; do

@@ -8,6 +8,7 @@
 expect_refused_64() {
   expect_exit_code 0
   expect_boxes "$(box en "$1" $OK)"
+  expect_outcome install "$1"
   expect_untouched64 "${2:-installed}"
   expect_password_manager_running
   expect_restart_calls

@@ -40,6 +40,7 @@ scenario_removal() {
       expect_boxes "$(box en 1190 $NO)"
     fi
     expect_original "$arch"
+    expect_outcome removal 1190
     expect_password_manager_restarted installed 2
     expect_patch_log "${dir}patchlog8104.txt" \
       "$(line en 1122 "${dir}password_manager.exe")" "$(entry en 1160 $NO)" \

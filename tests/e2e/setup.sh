@@ -92,7 +92,8 @@ expect_record32() {
 }
 
 expect_no_record() {
-  expect_report_has "patch record: absent" "uninstall entry: absent"
+  expect_report_has "patch record: absent" "uninstall entry: absent" \
+    "event source: absent"
   expect_that "the program copy is gone or to go at the next start" program_copy_gone
 }
 
@@ -115,6 +116,7 @@ expect_uninstall_entry() {
   local copy=${MACHINE_PRODUCT_DIR}Patch8104\\patch8104.exe
   expect_report_has "uninstall entry: DisplayName=Patch 8104 for Vaultrion - Password Manager ParentDisplayName=Vaultrion - Password Manager QuietUninstallString=\"$copy\" /uninstall /S"
   expect_that "the program copy is there" test -f "$(machine_unix_path "$copy")"
+  expect_report_has "event source: EventMessageFile=$copy TypesSupported=7"
 }
 
 # Nothing of the product changed: every library as installed, no backup.
@@ -147,4 +149,30 @@ expect_password_manager_restarted() {
 # The stopped password managers saved their pending changes $1 times.
 expect_saved_changes() {
   expect_eq "pending changes saved" "$1" "$(cat "$(machine_unix_path "$MACHINE_PRODUCT_DIR")/password_manager.state" 2>/dev/null | grep -c saved)"
+}
+
+# expect_outcome ACTION ID: how the last run ended, where administrators'
+# tools read it: the result values (ACTION install or removal, the outcome
+# message ID) and one Application event with that ID, of the type its
+# meaning has (information, warning for a refusal, error for a failure).
+expect_outcome() {
+  local outcome type=0x0004 pending=0
+  case $2 in
+    1160) outcome=installed pending=1 ;;
+    1190) outcome=removed pending=1 ;;
+    1170) outcome='already installed' ;;
+    1195) outcome='not installed' ;;
+    1200) outcome=failed type=0x0001 ;;
+    *) outcome='not applicable' type=0x0002 ;;
+  esac
+  expect_results "$1" "$outcome MessageId=$2 RestartPending=$pending"
+  expect_eq "events" "ReportEventW ($type,0x0000,$(printf '0x%08x' "$2")" \
+    "$(grep -a -o 'ReportEventW ([0-9A-F]*,0x[0-9a-f]*,0x[0-9a-f]*,0x[0-9a-f]*' \
+      "$MACHINE_RUN_DIR/stderr.txt" | sed 's/([0-9A-F]*,/(/')"
+}
+
+# expect_results ACTION OUTCOME...: the result values begin so.
+expect_results() {
+  expect_that "result values: Action=$1 Outcome=$2" \
+    grep -Fq "patch results: Action=$1 Outcome=$2 " "$MACHINE_RUN_DIR/report.txt"
 }

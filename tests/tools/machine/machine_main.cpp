@@ -11,7 +11,6 @@
 //               [--policy N|none]
 //   machine.exe start PATH [ARGUMENT]
 //   machine.exe run-on-station PATH [ARGUMENT]   exits with its exit code
-//               and prints it ("exit code 3010")
 //   machine.exe hold-file PATH READY-FILE STOP-FILE
 //   machine.exe hold-object mutex|event|mutex-no-access NAME READY-FILE
 //               STOP-FILE
@@ -80,7 +79,8 @@ int prepare()
     const bool bDone =
         setAppDefault(kPatchProgram, L"X11 Driver", L"Managed", L"N") &&
         machine::setString(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", 0,
-                           L"RelayInclude", L"user32.ExitWindowsEx");
+                           L"RelayInclude",
+                           L"user32.ExitWindowsEx;kernel32.ExitProcess");
     return bDone ? kDone : refuse(L"cannot write the bench settings");
 }
 
@@ -126,8 +126,7 @@ int start(const machine::CArguments& args)
 }
 
 // As a distribution tool's service runs a program: on a window station of
-// its own, which nobody sees. The program's exit code is the tool's, and
-// printed too: Linux keeps only its low eight bits (3010 would read 194).
+// its own, which nobody sees. The program's exit code is the tool's.
 int runOnStation(const machine::CArguments& args)
 {
     const std::vector<std::wstring>& p = args.positional();
@@ -139,8 +138,6 @@ int runOnStation(const machine::CArguments& args)
         !machine::startProgram(p[0], p.size() == 2 ? p[1] : L"", dwProcessId,
                                L"unattended\\default", &dwExitCode))
         refuse(L"cannot run the program on a window station of its own");
-    else
-        machine::printLine(L"exit code " + std::to_wstring(dwExitCode));
     if (hStation != nullptr)
         CloseWindowStation(hStation);
     return static_cast<int>(dwExitCode);

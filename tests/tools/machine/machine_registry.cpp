@@ -82,6 +82,21 @@ bool readString(HKEY hRoot, const std::wstring& path, REGSAM view,
            (dwType == REG_SZ || dwType == REG_EXPAND_SZ);
 }
 
+bool readValueText(HKEY hRoot, const std::wstring& path, REGSAM view,
+                   const std::wstring& name, std::wstring& value)
+{
+    DWORD dwType = 0;
+    if (!readUnits(hRoot, path, view, name, dwType, value))
+        return false;
+    if (dwType != REG_DWORD)
+        return dwType == REG_SZ || dwType == REG_EXPAND_SZ;
+    // Read as two units, the trailing zero units taken off.
+    value.resize(2, L'\0');
+    value = std::to_wstring(static_cast<DWORD>(value[0]) |
+                            static_cast<DWORD>(value[1]) << 16);
+    return true;
+}
+
 bool readMultiString(HKEY hRoot, const std::wstring& path, REGSAM view,
                      const std::wstring& name,
                      std::vector<std::wstring>& values)

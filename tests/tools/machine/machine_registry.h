@@ -21,6 +21,9 @@ bool keyExists(HKEY hRoot, const std::wstring& path, REGSAM view);
 // REG_SZ or REG_EXPAND_SZ as stored (not expanded).
 bool readString(HKEY hRoot, const std::wstring& path, REGSAM view,
                 const std::wstring& name, std::wstring& value);
+// A REG_DWORD as its decimal text, or a text value as it is.
+bool readValueText(HKEY hRoot, const std::wstring& path, REGSAM view,
+                   const std::wstring& name, std::wstring& value);
 bool readMultiString(HKEY hRoot, const std::wstring& path, REGSAM view,
                      const std::wstring& name,
                      std::vector<std::wstring>& values);

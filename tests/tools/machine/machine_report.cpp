@@ -108,6 +108,7 @@ void CMachineReport::print() const
     }
     printPatchRecord();
     printUninstallEntry();
+    printRunOutcome();
     for (const std::wstring& folder : folders())
         printFolder(folder);
     printProcesses();
@@ -141,17 +142,38 @@ void CMachineReport::printProductKey(REGSAM view,
 // command runs is there.
 void CMachineReport::printUninstallEntry() const
 {
-    const std::wstring key =
-        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-        L"Vaultrion_Patch8104";
-    std::wstring line = L"uninstall entry:";
-    for (const wchar_t* szName :
-         {L"DisplayName", L"ParentDisplayName", L"QuietUninstallString"}) {
+    printValues(L"uninstall entry",
+                L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                L"Vaultrion_Patch8104",
+                {L"DisplayName", L"ParentDisplayName", L"QuietUninstallString"});
+}
+
+// How the last run ended, as administrators' tools read it (the time and
+// the program's version left out: they differ from run to run), and the
+// event source an install registers.
+void CMachineReport::printRunOutcome() const
+{
+    printValues(L"patch results",
+                L"SOFTWARE\\Ostrel\\Vaultrion\\PatchResults\\8104",
+                {L"Action", L"Outcome", L"MessageId", L"RestartPending",
+                 L"FailedPath"});
+    printValues(L"event source",
+                L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\"
+                L"Application\\Vaultrion Patch 8104",
+                {L"EventMessageFile", L"TypesSupported"});
+}
+
+void CMachineReport::printValues(
+    const std::wstring& label, const std::wstring& key,
+    std::initializer_list<const wchar_t*> names) const
+{
+    std::wstring line = label + L":";
+    for (const wchar_t* szName : names) {
         std::wstring value;
-        if (readString(HKEY_LOCAL_MACHINE, key, kView32, szName, value))
+        if (readValueText(HKEY_LOCAL_MACHINE, key, kView32, szName, value))
             line += L" " + std::wstring(szName) + L"=" + escaped(value);
     }
-    printLine(line == L"uninstall entry:" ? L"uninstall entry: absent" : line);
+    printLine(line == label + L":" ? label + L": absent" : line);
 }
 
 // Where a 32-bit program records it by default; on 64-bit Windows the

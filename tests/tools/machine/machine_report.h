@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ private:
     void printFolder(const std::wstring& folder) const;
     void printFile(const std::wstring& folder, const std::wstring& name) const;
     void printUninstallEntry() const;
+    void printRunOutcome() const;
+    void printValues(const std::wstring& label, const std::wstring& key,
+                     std::initializer_list<const wchar_t*> names) const;
     std::wstring fileLine(const std::wstring& path,
                           const std::wstring& name) const;
     void printPatchLog(const std::wstring& path) const;

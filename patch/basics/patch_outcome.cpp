@@ -1,0 +1,10 @@
+#include "patch_outcome.h"
+
+PatchOutcomeRecord PatchOutcome;
+
+bool endsPreflight()
+{
+    if (PatchOutcome.bCheckOnly)
+        PatchOutcome.bWouldChange = true;
+    return PatchOutcome.bCheckOnly;
+}
