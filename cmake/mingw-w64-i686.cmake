@@ -11,6 +11,9 @@ set(QBN_MINGW_PREFIX i686-w64-mingw32)
 set(CMAKE_C_COMPILER   ${QBN_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QBN_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${QBN_MINGW_PREFIX}-windres)
+# The message compiler ships beside windres (binutils); it turns the event
+# messages into a message table resource that windres then compiles.
+find_program(QBN_WINDMC ${QBN_MINGW_PREFIX}-windmc REQUIRED)
 
 # Look for headers and libraries only in the target sysroot; programs we run
 # during the build (none yet) come from the host.

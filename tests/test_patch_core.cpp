@@ -715,4 +715,26 @@ TEST(PatchProgramImports, OnlyLibrariesWindowsTakesFromTheSystemFolder)
         EXPECT_TRUE(isSystemOnlyLibrary(name.c_str())) << name;
 }
 
+std::wstring failureEventMessageOf(HMODULE hModule)
+{
+    wchar_t szText[300] = {};
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, hModule,
+        IDS_INSTALL_FAILED, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+        szText, ARRAYSIZE(szText), nullptr);
+    return std::wstring(szText, length);
+}
+
+// Event Viewer formats the patch's events from the program's own image;
+// the resources test proves the texts in every language.
+TEST(PatchProgramImage, CarriesTheEventMessages)
+{
+    const CQBNUniqueModule program(LoadLibraryExW(
+        patchProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(program.isValid());
+    const std::wstring text = failureEventMessageOf(program.get());
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(failureEventMessageOf(GetModuleHandleW(nullptr)), text);
+}
+
 } // namespace

@@ -268,6 +268,45 @@ TEST(PatchStrings, LoadStringGivesTheUserLanguagesTextsOnly)
     }
 }
 
+// ---- the event messages ----
+
+// Every Application event's message, in every language, is the string
+// table's text; the failure adds the path on a line of its own. The caller
+// passes the whole logged text as the first insertion string, for viewers
+// without the table: a message that used it would show it twice. windmc
+// cannot name a neutral language, so those two tables carry a region.
+TEST(PatchEventMessages, AreTheStringTablesTextsInEveryLanguage)
+{
+    const StringTable table = readStringTable();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::map<LANGID, LANGID> kTableLanguage = {{0x0004, 0x0404},
+                                                     {0x0007, 0x0407}};
+    std::set<UINT> events = kMessages;
+    events.erase(IDS_PRODUCT_CAPTION);
+    const wchar_t* const insertions[] = {L"whole", L"C:\\x.dll"};
+    ASSERT_EQ(kLanguages.size(), table.size());
+    for (const auto& language : table) {
+        const auto mapped = kTableLanguage.find(language.first);
+        const LANGID tableLanguage =
+            mapped == kTableLanguage.end() ? language.first : mapped->second;
+        for (UINT id : events) {
+            ASSERT_EQ(1u, language.second.count(id))
+                << nameOf(language.first, id);
+            std::wstring expected = language.second.at(id);
+            if (id == IDS_INSTALL_FAILED)
+                expected += L"\r\nC:\\x.dll";
+            wchar_t szText[kProgramTextBuffer + MAX_PATH] = {};
+            const DWORD length = FormatMessageW(
+                FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                GetModuleHandleW(nullptr), id, tableLanguage, szText,
+                ARRAYSIZE(szText),
+                reinterpret_cast<va_list*>(const_cast<wchar_t**>(insertions)));
+            EXPECT_EQ(expected, std::wstring(szText, length))
+                << nameOf(tableLanguage, id) << " error " << GetLastError();
+        }
+    }
+}
+
 // ---- manifest and version information ----
 
 TEST(PatchManifest, AsksForAdministratorRightsOnWindows7WithoutCommonControls)

@@ -2,19 +2,10 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "patch8104_ids.h"
 #include "patch_install.h"
-#include "patch_exit_code.h"
 #include "patch_messages.h"
-#include "patch_outcome.h"
 #include "patch_record.h"
-#include "patch_removal.h"
-#include "patch_run_state.h"
-#include "patch_session.h"
-#include "patch_target_folder.h"
 #include "qbn_catch.h"
 #include "qbn_product_vrn.h"
 #include "qbn_windows_os_info.h"
@@ -60,52 +51,9 @@ void stopWith(int code)
     showResultMessage(code, MB_OK, IDOK);
 }
 
-// Held until the product is whole: a second run starts its checks only
-// once this one has recorded the patch (or changed nothing), and then finds
-// its record. Without a usable product folder there is nothing a run may
-// change, and the checks refuse. A pre-flight does not wait: another run
-// at work is its answer.
-bool takeRunLock(PatchRun& run, bool bCheck)
-{
-    CQBNWCharString productFolder;
-    if (!readProductFolder(productFolder) ||
-        run.lock.acquire(productFolder, bCheck ? 0 : kRunLockWaitMs))
-        return true;
-    if (run.lock.isRefused()) {
-        reportFailedUpdate(run.lock.getPath());
-        return false;
-    }
-    PatchOutcome.bLockBusy = true;
-    stopWith(InstallFailed);
-    return false;
-}
-
 void stopWithMessage(int messageId)
 {
     showMessage(messageId, MB_OK, IDOK);
-}
-
-// The checks in their fixed order; the first that fails ends the run with
-// its message.
-void checkAndPatch(PatchRun& run)
-{
-    if (!isProductInstalled())
-        return stopWith(ProductNotInstalled);
-    if (isPatchInstalled())
-        return stopWith(AlreadyInstalled);
-    OsAndPlatform os = {kOsOther, 0};
-    if (!getOsAndPlatform(os))
-        return stopWith(InstallFailed);
-    if (os.osType != kOsWindows7)
-        return stopWith(WrongOperatingSystem);
-    if (!getOsAndPlatform(os))
-        return stopWithMessage(IDS_INSTALL_FAILED);
-    ProductVersionInfo product;
-    if (!getProductVersionInfo(product))
-        return stopWithMessage(IDS_INSTALL_FAILED);
-    if (product.versionKey != kPatchedVersionKey)
-        return stopWithMessage(IDS_WRONG_PRODUCT_VERSION);
-    applyPatch(os.platform, run);
 }
 
 } // namespace
@@ -154,26 +102,25 @@ int getProductVersionInfo(ProductVersionInfo& out)
     });
 }
 
-int runPatch(const wchar_t* szCommandLine)
+// The checks in their fixed order; the first that fails ends the run with
+// its message.
+void checkAndInstall(PatchRun& run)
 {
-    const PatchOptions options = readPatchOptions(szCommandLine);
-    qbnGuardAction(esLastError, PATCH_CHECKS_SOURCE, __LINE__, [&]() {
-        // Nobody could answer a box on a desktop nobody sees: such a run,
-        // as a distribution tool starts it, is as silent as one with /S.
-        PatchRunState.silent =
-            options.bSilent || options.bCheck || !hasVisibleDesktop() ? 1 : 0;
-        PatchOutcome.bCheckOnly = options.bCheck;
-        PatchRun run;
-        // A pre-flight changes nothing, so it mends nothing either.
-        if (!takeRunLock(run, options.bCheck) ||
-            !(options.bCheck || recoverInterruptedRun(run)))
-            return startStoppedProcessAgain(run);
-        if (options.bRemoval)
-            runRemoval(run);
-        else
-            checkAndPatch(run);
-        startStoppedProcessAgain(run);
-    });
-    reportRunOutcome(options);
-    return exitCodeOf(options);
+    if (!isProductInstalled())
+        return stopWith(ProductNotInstalled);
+    if (isPatchInstalled())
+        return stopWith(AlreadyInstalled);
+    OsAndPlatform os = {kOsOther, 0};
+    if (!getOsAndPlatform(os))
+        return stopWith(InstallFailed);
+    if (os.osType != kOsWindows7)
+        return stopWith(WrongOperatingSystem);
+    if (!getOsAndPlatform(os))
+        return stopWithMessage(IDS_INSTALL_FAILED);
+    ProductVersionInfo product;
+    if (!getProductVersionInfo(product))
+        return stopWithMessage(IDS_INSTALL_FAILED);
+    if (product.versionKey != kPatchedVersionKey)
+        return stopWithMessage(IDS_WRONG_PRODUCT_VERSION);
+    applyPatch(os.platform, run);
 }

@@ -1,9 +1,10 @@
-// The entry point's checks, in the order that decides whether patch 8104
-// may be applied, and the run that strings them together.
+// The checks that decide whether patch 8104 may be applied (or removed),
+// and the install's order of them.
 #ifndef PATCH_CHECKS_H
 #define PATCH_CHECKS_H
 
 #include "patch_options.h"
+#include "patch_run.h"
 #include "qbn_wchar_string.h"
 
 // osType codes: the Windows version family.
@@ -36,9 +37,8 @@ int isProductInstalled();
 int getOsAndPlatform(OsAndPlatform& out);
 int getProductVersionInfo(ProductVersionInfo& out);
 
-// One whole run of the patch for the given command line; its exit code: 0
-// unless the command line asks for one that says how the run ended
-// ("/ExitCodes") or is a pre-flight ("/check").
-int runPatch(const wchar_t* szCommandLine);
+// The install's checks in their fixed order; the first that fails ends the
+// run with its message, otherwise the patch is applied.
+void checkAndInstall(PatchRun& run);
 
 #endif

@@ -67,7 +67,8 @@ bool hasSwitch(const std::vector<std::wstring>& arguments,
                const wchar_t* szName)
 {
     for (const std::wstring& argument : arguments) {
-        if (argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-') &&
+        if (argument.size() > 1 &&
+            (argument[0] == L'/' || argument[0] == L'-') &&
             CompareStringOrdinal(argument.c_str() + 1, -1, szName, -1, TRUE) ==
                 CSTR_EQUAL)
             return true;

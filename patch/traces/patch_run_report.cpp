@@ -116,8 +116,7 @@ void writeResultValues(PatchAction action)
     CQBNUniqueRegKey key;
     if (key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResultsKey, 0,
                                      nullptr, 0, KEY_SET_VALUE, nullptr,
-                                     key.receive(),
-                                     nullptr) == ERROR_SUCCESS))
+                                     key.receive(), nullptr) == ERROR_SUCCESS))
         writeValues(key.get(), action);
 }
 
@@ -142,11 +141,10 @@ bool registerEventSource(const CQBNWCharString& messageFile)
     CQBNUniqueRegKey key;
     if (!key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0,
                                       nullptr, 0, KEY_SET_VALUE, nullptr,
-                                      key.receive(),
-                                      nullptr) == ERROR_SUCCESS))
+                                      key.receive(), nullptr) == ERROR_SUCCESS))
         return false;
-    const DWORD dwTypes = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE |
-                          EVENTLOG_INFORMATION_TYPE;
+    const DWORD dwTypes =
+        EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
     return setRegistryText(key.get(), L"EventMessageFile", messageFile,
                            REG_EXPAND_SZ) &&
            setRegistryNumber(key.get(), L"TypesSupported", dwTypes);

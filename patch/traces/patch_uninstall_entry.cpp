@@ -59,15 +59,17 @@ bool writeValues(HKEY hKey, const CQBNWCharString& productFolder)
                                     CQBNWCharString(L"\" /uninstall");
     const CQBNWCharString product(kProductName);
     return setRegistryText(hKey, L"DisplayName",
-                   CQBNWCharString(L"Patch 8104 for ") + product) &&
-           setRegistryText(hKey, L"DisplayVersion", installedVersion(productFolder)) &&
+                           CQBNWCharString(L"Patch 8104 for ") + product) &&
+           setRegistryText(hKey, L"DisplayVersion",
+                           installedVersion(productFolder)) &&
            setRegistryText(hKey, L"Publisher", CQBNWCharString(L"Ostrel")) &&
            setRegistryText(hKey, L"InstallDate", today()) &&
            setRegistryNumber(hKey, L"EstimatedSize", kEstimatedSizeKiB) &&
-           setRegistryNumber(hKey, L"NoModify", 1) && setRegistryNumber(hKey, L"NoRepair", 1) &&
+           setRegistryNumber(hKey, L"NoModify", 1) &&
+           setRegistryNumber(hKey, L"NoRepair", 1) &&
            setRegistryText(hKey, L"UninstallString", command) &&
            setRegistryText(hKey, L"QuietUninstallString",
-                   command + CQBNWCharString(L" /S")) &&
+                           command + CQBNWCharString(L" /S")) &&
            setRegistryText(hKey, L"ParentKeyName", product) &&
            setRegistryText(hKey, L"ParentDisplayName", product) &&
            setRegistryText(hKey, L"ReleaseType", CQBNWCharString(L"Hotfix"));
