@@ -397,7 +397,7 @@ machine_events() {
       (my $string = $1) =~ s/\\(\\|"|[nrt]|[0-9a-f]{4})/
         length($1) == 4 ? chr(hex $1) : $1 =~ m{[nrt]} ? " " : $1/gex;
       $string =~ s/  +/ /g;
-      $text .= ($text eq "" ? "" : " | ") . $string;
+      $text .= ($text eq "" || $string eq "" ? "" : " | ") . $string;
     }
     END { flush() }' "$trace"
 }
