@@ -68,11 +68,20 @@
 #   machine_boxes                     the last run's boxes, one a line:
 #                                     "box: caption | text | button"
 #   machine_restart_calls             the last run's ExitWindowsEx calls
+#   machine_events [STDERR-FILE]      the events the last run reported,
+#                                     one a line: "TYPE ID TEXT" (TYPE
+#                                     information, warning or error; the
+#                                     event's strings joined by " | ")
 #   machine_report [--folder WINDIR]... what the machine looks like now
 #   machine_tool COMMAND ARGUMENTS... the machine's own tool, run on it
 #                                     (tests/tools/machine/machine_main.cpp
 #                                     lists its commands); prints UTF-8
 #   machine_unix_path WINPATH / machine_windows_path UNIXPATH
+#   machine_save FILE                 what makes the machine current, into
+#                                     FILE; machine_resume FILE makes it
+#                                     current again in another shell (a
+#                                     script's next job). Files held stay
+#                                     held until machine_dispose.
 #   machine_dispose                   end the machine's processes, remove it
 #
 # Every function returns non-zero (with a message on stderr) when the
@@ -365,6 +374,47 @@ machine_boxes() {
 machine_restart_calls() {
   [[ -n $MACHINE_RUN_DIR ]] || { _machine_fail "no patch run yet"; return; }
   grep -a -o 'Call user32\.ExitWindowsEx([0-9a-f,]*)' "$MACHINE_RUN_DIR/stderr.txt" || true
+}
+
+# Wine stores no event, but traces each ReportEventW call: its type and ID
+# on the advapi channel, then each string (err: for an error, warn: for a
+# warning, trace: otherwise) as a C string, \xxxx for each character beyond
+# ASCII, cut short with "..." after a few hundred.
+machine_events() {
+  local trace=${1:-${MACHINE_RUN_DIR:+$MACHINE_RUN_DIR/stderr.txt}}
+  [[ -n $trace ]] || { _machine_fail "no patch run yet"; return; }
+  perl -CO -ne '
+    BEGIN { %name = (1, "error", 2, "warning", 4, "information") }
+    sub flush { print "$type $id $text\n" if defined $type; undef $type }
+    s/\r//g;
+    if (/fixme:advapi:ReportEventW \(([^)]*)\)/) {
+      flush();
+      my @field = split /,/, $1;
+      $type = $name{hex $field[1]} // "type-$field[1]";
+      $id = hex($field[3]) & 0xffff;
+      $text = "";
+    } elsif (defined $type && /:eventlog:ReportEventW L"(.*)"(?:\.\.\.)?$/) {
+      (my $string = $1) =~ s/\\(\\|"|[nrt]|[0-9a-f]{4})/
+        length($1) == 4 ? chr(hex $1) : $1 =~ m{[nrt]} ? " " : $1/gex;
+      $string =~ s/  +/ /g;
+      $text .= ($text eq "" || $string eq "" ? "" : " | ") . $string;
+    }
+    END { flush() }' "$trace"
+}
+
+machine_save() {
+  _machine_need || return
+  local name
+  for name in MACHINE_DIR MACHINE_PRODUCT_DIR MACHINE_PRODUCT_DIR64 \
+      MACHINE_PACKAGE_DIR _MACHINE_RUNS WINEARCH; do
+    printf '%s=%q\n' "$name" "${!name}"
+  done >"${1:?machine_save: file required}"
+}
+
+machine_resume() {
+  # shellcheck disable=SC1090
+  source "${1:?machine_resume: file required}" || return
+  wine_use_prefix "$MACHINE_DIR" "$WINEARCH" && wine_start_server "$MACHINE_DIR"
 }
 
 machine_report() {

@@ -3,14 +3,14 @@
 # display of their own, and patch runs whose message boxes are
 # photographed. Source this file; do not run it.
 #
-#   showcase_prepare [--no-build] [--windows win64|win32] [TARGET...]
+#   showcase_prepare [--no-build] [--windows win64|win32]... [TARGET...]
 #                                     installs what is missing, brings the
 #                                     package, the machine tool and the
 #                                     TARGETs of build/ (or SHOWCASE_BUILD)
 #                                     up to date, configuring it the first
 #                                     time, starts an Xvfb and makes its
-#                                     wine64/ (or wine32/) prefix when it
-#                                     is missing;
+#                                     wine64/ prefix (or those --windows
+#                                     names) when it is missing;
 #                                     --no-build takes the computer,
 #                                     MACHINE_BUILD and MACHINE_BASE_WIN64
 #                                     (or build/) as they are, as the test
@@ -87,11 +87,11 @@ _showcase_base_prefix() {
 }
 
 showcase_prepare() {
-  local build=1 arch=win64
+  local build=1 arches=() arch
   while (($#)); do
     case $1 in
       --no-build) build=0; shift ;;
-      --windows) arch=${2:?}; shift 2 ;;
+      --windows) arches+=("${2:?}"); shift 2 ;;
       *) break ;;
     esac
   done
@@ -108,7 +108,9 @@ showcase_prepare() {
   [[ -f $MACHINE_BUILD/package/patch8104.exe ]] ||
     { showcase_fail "$MACHINE_BUILD has no package"; return; }
   xvfb_start || return
-  _showcase_base_prefix "$arch"
+  for arch in "${arches[@]:-win64}"; do
+    _showcase_base_prefix "$arch" || return
+  done
 }
 
 # Every step runs whatever the one before did: a machine left running would

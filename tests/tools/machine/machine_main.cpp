@@ -20,6 +20,7 @@
 //               [--delay MS]
 //   machine.exe report --standins DIR [--folder DIR]...
 //   machine.exe imports PATH
+//   machine.exe version PATH                     the file version, 8.30.0.12
 //
 // Exit code 0 on success, 1 when the machine refused, 2 on a bad command
 // line.
@@ -262,6 +263,14 @@ int imports(const machine::CArguments& args)
     return kDone;
 }
 
+int version(const machine::CArguments& args)
+{
+    if (args.positional().size() != 1)
+        return kUsage;
+    machine::printLine(machine::fileVersionText(args.positional()[0]));
+    return kDone;
+}
+
 int dispatch(const std::wstring& command, const machine::CArguments& args)
 {
     if (command == L"prepare")
@@ -288,6 +297,8 @@ int dispatch(const std::wstring& command, const machine::CArguments& args)
         return report(args);
     if (command == L"imports")
         return imports(args);
+    if (command == L"version")
+        return version(args);
     return kUsage;
 }
 

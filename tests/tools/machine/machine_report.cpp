@@ -15,27 +15,6 @@ namespace {
 
 const wchar_t kBackupSuffix[] = L".bak";
 
-// "8.30.0.12", or "no version" for a file without version information.
-std::wstring fileVersionText(const std::wstring& path)
-{
-    DWORD dwHandle = 0;
-    const DWORD dwSize = GetFileVersionInfoSizeW(path.c_str(), &dwHandle);
-    std::vector<BYTE> block(dwSize);
-    VS_FIXEDFILEINFO* pFixed = nullptr;
-    UINT uLength = 0;
-    if (dwSize == 0 ||
-        !GetFileVersionInfoW(path.c_str(), 0, dwSize, block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&pFixed),
-                        &uLength) ||
-        uLength < sizeof(VS_FIXEDFILEINFO))
-        return L"no version";
-    wchar_t szVersion[64] = {};
-    swprintf(szVersion, 64, L"%u.%u.%u.%u", HIWORD(pFixed->dwFileVersionMS),
-             LOWORD(pFixed->dwFileVersionMS), HIWORD(pFixed->dwFileVersionLS),
-             LOWORD(pFixed->dwFileVersionLS));
-    return szVersion;
-}
-
 std::vector<std::wstring> fileNamesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
@@ -91,6 +70,26 @@ std::wstring utf16Units(const std::string& bytes)
 }
 
 } // namespace
+
+std::wstring fileVersionText(const std::wstring& path)
+{
+    DWORD dwHandle = 0;
+    const DWORD dwSize = GetFileVersionInfoSizeW(path.c_str(), &dwHandle);
+    std::vector<BYTE> block(dwSize);
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT uLength = 0;
+    if (dwSize == 0 ||
+        !GetFileVersionInfoW(path.c_str(), 0, dwSize, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&pFixed),
+                        &uLength) ||
+        uLength < sizeof(VS_FIXEDFILEINFO))
+        return L"no version";
+    wchar_t szVersion[64] = {};
+    swprintf(szVersion, 64, L"%u.%u.%u.%u", HIWORD(pFixed->dwFileVersionMS),
+             LOWORD(pFixed->dwFileVersionMS), HIWORD(pFixed->dwFileVersionLS),
+             LOWORD(pFixed->dwFileVersionLS));
+    return szVersion;
+}
 
 CMachineReport::CMachineReport(const std::wstring& standins,
                                const std::vector<std::wstring>& extraFolders)

@@ -14,6 +14,9 @@
 
 namespace machine {
 
+// "8.30.0.12", or "no version" for a file without version information.
+std::wstring fileVersionText(const std::wstring& path);
+
 class CMachineReport {
 public:
     // `extraFolders` are listed after the product's own, e.g. the folder a
