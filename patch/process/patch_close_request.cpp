@@ -5,7 +5,7 @@
 
 #include "patch_paths.h"
 #include "patch_polite_close.h"
-#include "patch_process.h"
+#include "patch_process_image.h"
 #include "patch_token.h"
 #include "patch_warning.h"
 #include "qbn_catch.h"

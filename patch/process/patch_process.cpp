@@ -80,13 +80,6 @@ bool stopIfStartedFrom(DWORD dwProcessId, const CQBNWCharString& wanted,
 
 } // namespace
 
-bool readImagePath(HANDLE hProcess, CQBNWCharString& imagePath)
-{
-    return readPathText(imagePath, [&](wchar_t* szBuffer, DWORD dwSize) {
-        return GetModuleFileNameExW(hProcess, nullptr, szBuffer, dwSize);
-    });
-}
-
 int terminateProductProcess(const CQBNWCharString& exeName)
 {
     CPatchStoppedProcess notStartedAgain;

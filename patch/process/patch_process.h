@@ -4,15 +4,9 @@
 
 #include <windows.h>
 
+#include "patch_process_image.h"
 #include "patch_stopped_process.h"
 #include "qbn_wchar_string.h"
-
-// The product's own process, in the product's folder.
-const wchar_t kProductProcessName[] = L"password_manager.exe";
-
-// The image path of `hProcess` (opened with PROCESS_QUERY_INFORMATION and
-// PROCESS_VM_READ) as it was started; false when it cannot be read in full.
-bool readImagePath(HANDLE hProcess, CQBNWCharString& imagePath);
 
 // Stops the first process whose image is `exeName` in the product's folder
 // (exact, case-sensitive path comparison) after noting it in the patch log:
