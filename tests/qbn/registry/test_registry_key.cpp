@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "handle_count.h"
 #include "qbn_dbllist.h"
 #include "qbn_registry_file.h"
 #include "qbn_registry_key.h"
+#include "support/handle_count.h"
 #include "support/scratch_key.h"
 #include "support/text_of.h"
 

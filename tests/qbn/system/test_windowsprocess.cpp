@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "handle_count.h"
 #include "qbn_scoped_handle.h"
 #include "qbn_windowsprocess.h"
+#include "support/handle_count.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // What the wide string's two source files (core and parsing) share and no
-// caller needs: kept out of qbn/include so that it stays private.
+// caller needs: the name *_private.h keeps it out of the installed headers.
 #ifndef QBN_WCHAR_STRING_PRIVATE_H
 #define QBN_WCHAR_STRING_PRIVATE_H
 

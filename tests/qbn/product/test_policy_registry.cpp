@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "handle_count.h"
 #include "qbn_policy_dword_setting.h"
 #include "qbn_policy_string_setting.h"
+#include "support/handle_count.h"
 #include "test_policy_support.h"
 
 using namespace policytest;

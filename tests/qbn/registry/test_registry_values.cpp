@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "handle_count.h"
+#include "support/handle_count.h"
 #include "support/import_redirect.h"
 #include "support/scratch_key.h"
 #include "support/text_of.h"

@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "handle_count.h"
 #include "qbn_directory.h"
 #include "qbn_environment_variable.h"
 #include "qbn_exceptions.h"
+#include "support/handle_count.h"
 #include "support/import_redirect.h"
 #include "support/scratch_folder.h"
 
