@@ -50,16 +50,14 @@ int showResultMessage(int code, int style, int defaultAnswer)
 int showMessage(int messageId, int style, int defaultAnswer)
 {
     PatchOutcome.messageId = messageId;
-    PatchOutcome.answer = defaultAnswer;
     if (PatchOutcome.bCheckOnly)
         return defaultAnswer;
-    PatchOutcome.answer = qbnGuard(
+    return qbnGuard(
         defaultAnswer, esLastError, PATCH_MESSAGES_SOURCE, __LINE__, [&]() {
             return showPatchMessageBox(loadPatchString(IDS_PRODUCT_CAPTION),
                                        loadPatchString(messageId), style,
                                        defaultAnswer);
         });
-    return PatchOutcome.answer;
 }
 
 int showPatchMessageBox(const CQBNWCharString& caption,

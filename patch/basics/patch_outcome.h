@@ -1,5 +1,5 @@
 // How a run ended, as the administrators' tools read it afterwards: the
-// message it ended with and its answer, the path a failure named, and
+// message it ended with, the path a failure named, and
 // whether Windows was restarted. Every message passes through the message
 // function, which notes it here; a pre-flight run (nothing changed, nothing
 // shown or logged) notes what a real run would have said.
@@ -9,9 +9,8 @@
 #include "qbn_wchar_string.h"
 
 struct PatchOutcomeRecord {
-    // The last message of the run (0 when it gave none) and its answer.
+    // The last message of the run; 0 when it gave none.
     int messageId = 0;
-    int answer = 0;
     // The target the last "Failed to update file" line named.
     CQBNWCharString failedPath;
     // The restart question was answered Yes and the restart began.

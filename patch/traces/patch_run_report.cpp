@@ -71,6 +71,24 @@ const wchar_t* actionText(PatchAction action)
     return action == paCheck ? L"check" : L"install";
 }
 
+// The outcome as the result values name it: "installed", "removed",
+// "already installed", "not installed", "not applicable", "failed", or for
+// a pre-flight "would change".
+const wchar_t* outcomeText()
+{
+    if (PatchOutcome.bCheckOnly && PatchOutcome.bWouldChange)
+        return L"would change";
+    return endingOfRun().szOutcome;
+}
+
+// Whether Windows must restart for the run's work to take effect.
+bool isRestartPending()
+{
+    return !PatchOutcome.bCheckOnly &&
+           (PatchOutcome.messageId == IDS_PATCH_COMPLETED ||
+            PatchOutcome.messageId == IDS_PATCH_REMOVED);
+}
+
 bool writeValues(HKEY hKey, PatchAction action)
 {
     return setRegistryText(hKey, L"LastRun", localTimeText()) &&
@@ -96,20 +114,6 @@ CQBNWCharString eventText()
 }
 
 } // namespace
-
-const wchar_t* outcomeText()
-{
-    if (PatchOutcome.bCheckOnly && PatchOutcome.bWouldChange)
-        return L"would change";
-    return endingOfRun().szOutcome;
-}
-
-bool isRestartPending()
-{
-    return !PatchOutcome.bCheckOnly &&
-           (PatchOutcome.messageId == IDS_PATCH_COMPLETED ||
-            PatchOutcome.messageId == IDS_PATCH_REMOVED);
-}
 
 void writeResultValues(PatchAction action)
 {

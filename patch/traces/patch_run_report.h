@@ -11,13 +11,6 @@
 
 enum PatchAction { paInstall, paRemoval, paCheck };
 
-// The outcome as the result values name it: "installed", "removed",
-// "already installed", "not installed", "not applicable", "failed", or for
-// a pre-flight "would change".
-const wchar_t* outcomeText();
-// Whether Windows must restart for the run's work to take effect.
-bool isRestartPending();
-
 // Writes the result values of the run that ends now.
 void writeResultValues(PatchAction action);
 // The run's event: ID the message it ended with; information, warning for
