@@ -1,8 +1,8 @@
 // How a run ended, as the administrators' tools read it afterwards: the
-// message it ended with, the path a failure named, and
-// whether Windows was restarted. Every message passes through the message
-// function, which notes it here; a pre-flight run (nothing changed, nothing
-// shown or logged) notes what a real run would have said.
+// message it ended with, the path a failure named, and whether Windows was
+// restarted. Every message passes through the message function, which notes
+// it here; a pre-flight run (nothing changed, nothing shown or logged)
+// notes what a real run would have said.
 #ifndef PATCH_OUTCOME_H
 #define PATCH_OUTCOME_H
 

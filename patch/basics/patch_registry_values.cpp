@@ -16,6 +16,14 @@ bool setRegistryNumber(HKEY hKey, const wchar_t* szName, DWORD dwValue)
                           sizeof(dwValue)) == ERROR_SUCCESS;
 }
 
+bool createMachineKey(const wchar_t* szPath, CQBNUniqueRegKey& key)
+{
+    return key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, szPath, 0, nullptr,
+                                        0, KEY_SET_VALUE, nullptr,
+                                        key.receive(),
+                                        nullptr) == ERROR_SUCCESS);
+}
+
 bool deleteMachineKey(const wchar_t* szPath)
 {
     const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, szPath);

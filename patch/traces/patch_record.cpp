@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "patch_paths.h"
+#include "patch_registry_values.h"
 #include "patch_run_state.h"
 #include "patch_target_folder.h"
 #include "patch_uninstall_entry.h"
@@ -83,9 +84,7 @@ bool forgetPatch()
         CQBNWCharString productFolder;
         if (!getPatchRecordKeyPath(path) || !readProductFolder(productFolder))
             return false;
-        const LSTATUS status =
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.getText());
-        return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
+        return deleteMachineKey(path.getText()) &&
                deleteUninstallEntry(productFolder);
     });
 }

@@ -118,9 +118,7 @@ CQBNWCharString eventText()
 void writeResultValues(PatchAction action)
 {
     CQBNUniqueRegKey key;
-    if (key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResultsKey, 0,
-                                     nullptr, 0, KEY_SET_VALUE, nullptr,
-                                     key.receive(), nullptr) == ERROR_SUCCESS))
+    if (createMachineKey(kResultsKey, key))
         writeValues(key.get(), action);
 }
 
@@ -143,9 +141,7 @@ void reportRunEvent()
 bool registerEventSource(const CQBNWCharString& messageFile)
 {
     CQBNUniqueRegKey key;
-    if (!key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0,
-                                      nullptr, 0, KEY_SET_VALUE, nullptr,
-                                      key.receive(), nullptr) == ERROR_SUCCESS))
+    if (!createMachineKey(kEventSourceKey, key))
         return false;
     const DWORD dwTypes =
         EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;

@@ -197,9 +197,7 @@ bool makeProgramCopyFolder(const CQBNWCharString& productFolder)
 bool writeUninstallEntry(const CQBNWCharString& productFolder)
 {
     CQBNUniqueRegKey key;
-    if (!key.received(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr,
-                                      0, KEY_SET_VALUE, nullptr, key.receive(),
-                                      nullptr) == ERROR_SUCCESS))
+    if (!createMachineKey(kEntryKey, key))
         return false;
     return writeValues(key.get(), productFolder) &&
            registerEventSource(programCopyPath(productFolder));
