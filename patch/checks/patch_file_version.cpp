@@ -1,7 +1,8 @@
 #include "patch_file_version.h"
 
 #include "patch_paths.h"
-#include "patch_version_library.h"
+#include "patch_file_bytes.h"
+#include "patch_image_version.h"
 #include "qbn_buffer.h"
 #include "qbn_catch.h"
 
@@ -32,23 +33,11 @@ int getFileVersion(const CQBNWCharString& path, DWORD& versionMS,
                    DWORD& versionLS)
 {
     return qbnGuard(0, esLastError, PATCH_FILE_VERSION_SOURCE, __LINE__, [&]() {
-        const CPatchVersionLibrary version;
-        const DWORD dwSize = version.getFileVersionInfoSize(path.getText());
-        if (dwSize == 0)
-            return 0;
-        CQBNBuffer<unsigned char> block(dwSize);
-        void* pValue = nullptr;
-        UINT uLength = 0;
-        if (!version.getFileVersionInfo(path.getText(), dwSize,
-                                        block.getBuffer()) ||
-            !version.queryValue(block.getBuffer(), L"\\", &pValue, &uLength) ||
-            pValue == nullptr || uLength < sizeof(VS_FIXEDFILEINFO))
-            return 0;
-        const VS_FIXEDFILEINFO* pInfo =
-            static_cast<const VS_FIXEDFILEINFO*>(pValue);
-        versionMS = pInfo->dwFileVersionMS;
-        versionLS = pInfo->dwFileVersionLS;
-        return 1;
+        CQBNBuffer<unsigned char> bytes;
+        return readFileBytes(path, bytes) &&
+                       readImageFileVersion(bytes, versionMS, versionLS)
+                   ? 1
+                   : 0;
     });
 }
 
@@ -71,13 +60,37 @@ int compareFileVersions(const CQBNWCharString& patchFilePath,
                     });
 }
 
+namespace {
+
+CQBNWCharString versionText(DWORD dwMS, DWORD dwLS)
+{
+    wchar_t szVersion[48] = {};
+    wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
+              HIWORD(dwLS), LOWORD(dwLS));
+    return CQBNWCharString(szVersion);
+}
+
+} // namespace
+
 CQBNWCharString fileVersionText(const CQBNWCharString& path)
 {
     DWORD dwMS = 0;
     DWORD dwLS = 0;
     getFileVersion(path, dwMS, dwLS);
-    wchar_t szVersion[48] = {};
-    wsprintfW(szVersion, L"%u.%u.%u.%u", HIWORD(dwMS), LOWORD(dwMS),
-              HIWORD(dwLS), LOWORD(dwLS));
-    return CQBNWCharString(szVersion);
+    return versionText(dwMS, dwLS);
+}
+
+// Its own version resource is in memory already: nothing to read.
+CQBNWCharString programVersionText()
+{
+    DWORD dwMS = 0;
+    DWORD dwLS = 0;
+    const HRSRC hInfo = FindResourceW(
+        nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
+    const HGLOBAL hBlock = hInfo != nullptr ? LoadResource(nullptr, hInfo)
+                                            : nullptr;
+    if (hBlock != nullptr)
+        readVersionBlock(static_cast<const unsigned char*>(LockResource(hBlock)),
+                         SizeofResource(nullptr, hInfo), dwMS, dwLS);
+    return versionText(dwMS, dwLS);
 }

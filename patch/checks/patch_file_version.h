@@ -13,6 +13,8 @@ int getFileVersion(const CQBNWCharString& path, DWORD& versionMS,
                    DWORD& versionLS);
 // The version as Windows shows it, "8.30.0.12"; "0.0.0.0" without one.
 CQBNWCharString fileVersionText(const CQBNWCharString& path);
+// The same for the program that runs.
+CQBNWCharString programVersionText();
 // The patch's library against the installed `targetName`: 1 newer, 0 the
 // same, -1 older, 2 when either version is missing or 0.
 int compareFileVersions(const CQBNWCharString& patchFilePath,

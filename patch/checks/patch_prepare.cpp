@@ -1,8 +1,8 @@
 #include "patch_prepare.h"
 
 #include "patch_file_bytes.h"
-#include "patch_file_version.h"
 #include "patch_image_check.h"
+#include "patch_image_version.h"
 #include "patch_messages.h"
 #include "patch_paths.h"
 #include "patch_payload_digest.h"
@@ -13,11 +13,11 @@
 
 namespace {
 
-bool hasFileVersion(const CQBNWCharString& path)
+bool hasFileVersion(const CQBNBuffer<unsigned char>& bytes)
 {
     DWORD dwVersionMS = 0;
     DWORD dwVersionLS = 0;
-    return getFileVersion(path, dwVersionMS, dwVersionLS) &&
+    return readImageFileVersion(bytes, dwVersionMS, dwVersionLS) &&
            (dwVersionMS != 0 || dwVersionLS != 0);
 }
 
@@ -28,7 +28,7 @@ bool isWholeSource(PreparedLibrary& library)
     return getPatchFilePath(sourceNameOf(*library.pFile), library.source) &&
            readFileBytes(library.source, library.bytes) &&
            isWholeLibraryImage(library.bytes, library.pFile->wMachine) &&
-           hasFileVersion(library.source) &&
+           hasFileVersion(library.bytes) &&
            matchesShippedDigest(CQBNWCharString(library.pFile->szName),
                                 library.bytes);
 }

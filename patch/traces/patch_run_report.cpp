@@ -5,7 +5,6 @@
 #include "patch8104_ids.h"
 #include "patch_file_version.h"
 #include "patch_outcome.h"
-#include "patch_paths.h"
 #include "patch_registry_values.h"
 #include "patch_strings.h"
 #include "qbn_unique_handle.h"
@@ -57,13 +56,6 @@ CQBNWCharString localTimeText()
     return CQBNWCharString(szTime);
 }
 
-CQBNWCharString programVersion()
-{
-    CQBNWCharString program;
-    getProgramPath(program);
-    return fileVersionText(program);
-}
-
 const wchar_t* actionText(PatchAction action)
 {
     if (action == paRemoval)
@@ -100,7 +92,7 @@ bool writeValues(HKEY hKey, PatchAction action)
            setRegistryNumber(hKey, L"RestartPending",
                              isRestartPending() ? 1 : 0) &&
            setRegistryText(hKey, L"FailedPath", PatchOutcome.failedPath) &&
-           setRegistryText(hKey, L"PatchVersion", programVersion());
+           setRegistryText(hKey, L"PatchVersion", programVersionText());
 }
 
 // The whole text as the patch log has it, so that the event is still

@@ -23,6 +23,7 @@
 #include "patch_file_version.h"
 #include "patch_hook_files.h"
 #include "patch_image_check.h"
+#include "patch_image_version.h"
 #include "patch_install.h"
 #include "patch_journal_lines.h"
 #include "patch_log.h"
@@ -298,7 +299,9 @@ protected:
 TEST_F(PatchFileVersionTest, ReadsWhatVersionDllReads)
 {
     for (const std::wstring& path :
-         {programPath(), systemFilePath(L"kernel32.dll")}) {
+         {programPath(), systemFilePath(L"kernel32.dll"),
+          std::wstring(QBN_STANDINS_PAYLOAD_DIR) +
+              L"\\qbnpwm_windows_hook_x64.dll"}) {
         DWORD dwExpectedMS = 0;
         DWORD dwExpectedLS = 0;
         ASSERT_TRUE(qbntest::readFileVersion(path, dwExpectedMS, dwExpectedLS));
@@ -308,6 +311,36 @@ TEST_F(PatchFileVersionTest, ReadsWhatVersionDllReads)
         EXPECT_EQ(dwExpectedMS, dwMS);
         EXPECT_EQ(dwExpectedLS, dwLS);
     }
+}
+
+// The version is read from the file's bytes: a file cut anywhere, even
+// inside its version resource, has none, and nothing is read beyond it.
+TEST_F(PatchFileVersionTest, CutImagesHaveNoVersion)
+{
+    const std::string whole = readFile(std::wstring(QBN_STANDINS_PAYLOAD_DIR) +
+                                       L"\\qbnpwm_windows_hook.dll");
+    ASSERT_GT(whole.size(), 1024u);
+    DWORD dwMS = 0;
+    DWORD dwLS = 0;
+    const CQBNBuffer<unsigned char> wholeBytes(
+        reinterpret_cast<const unsigned char*>(whole.data()),
+        static_cast<unsigned long>(whole.size()));
+    ASSERT_TRUE(readImageFileVersion(wholeBytes, dwMS, dwLS));
+    unsigned long ulWithVersion = 0;
+    for (std::string::size_type size = 0; size < whole.size(); size += 7) {
+        const CQBNBuffer<unsigned char> cut(
+            reinterpret_cast<const unsigned char*>(whole.data()),
+            static_cast<unsigned long>(size));
+        DWORD dwCutMS = 0;
+        DWORD dwCutLS = 0;
+        if (readImageFileVersion(cut, dwCutMS, dwCutLS)) {
+            ++ulWithVersion;
+            EXPECT_EQ(dwMS, dwCutMS);
+            EXPECT_EQ(dwLS, dwCutLS);
+        }
+    }
+    // Only a cut after the version resource still holds it.
+    EXPECT_LT(ulWithVersion, whole.size() / 7 / 2);
 }
 
 TEST_F(PatchFileVersionTest, NoVersionLeavesTheOutputsAlone)
