@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <vector>
 
 #include "patch8104_ids.h"
 #include "patch_log.h"
 #include "patch_paths.h"
 #include "patch_polite_close.h"
 #include "patch_session.h"
-#include "qbn_buffer.h"
 #include "qbn_catch.h"
 #include "qbn_scoped_handle.h"
 
@@ -17,30 +18,44 @@
 
 namespace {
 
-const unsigned long kInitialProcessCount = 1024;
-const unsigned long kProcessCountGrowth = 200;
 // Terminate, read memory and query information: what reading the image
 // path, keeping its user's token and stopping the process take; and
 // waiting for it to close.
 const DWORD kProcessAccess = 0x411 | SYNCHRONIZE;
 
-// Every process identifier; a list that fills the buffer may have been cut,
-// so the buffer grows until one comes back with room to spare.
-bool enumerateProcesses(CQBNBuffer<DWORD>& ids, unsigned long& ulCount)
+// Windows refuses to open a program's file for writing while a process
+// runs from it. When the file opens, no process was started from it, and
+// listing the machine's processes, which cost more than all the checks of
+// a run together, is not needed. Any refusal, a missing file included,
+// leaves the question to the list.
+bool mayRunFrom(const CQBNWCharString& imagePath)
 {
-    for (unsigned long ulRoom = kInitialProcessCount;;
-         ulRoom += kProcessCountGrowth) {
-        if (!ids.allocate(ulRoom))
-            return false;
-        const DWORD dwRoomBytes = ulRoom * sizeof(DWORD);
-        DWORD dwBytes = 0;
-        if (!EnumProcesses(ids.getBuffer(), dwRoomBytes, &dwBytes))
-            return false;
-        if (dwBytes < dwRoomBytes) {
-            ulCount = dwBytes / sizeof(DWORD);
-            return true;
-        }
+    const CQBNScopedHandle file(CreateFileW(
+        imagePath.getText(), FILE_WRITE_DATA,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.isValid();
+}
+
+// The processes whose image file has the product process's name: only
+// they are opened and their full image path compared (a snapshot is also kinder to the scanners watching
+// who opens which process).
+bool listProcessesNamed(const CQBNWCharString& exeName,
+                        std::vector<DWORD>& ids)
+{
+    const CQBNScopedHandle snapshot(
+        CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.isValid())
+        return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bFound = Process32FirstW(snapshot.get(), &entry); bFound;
+         bFound = Process32NextW(snapshot.get(), &entry)) {
+        entry.szExeFile[ARRAYSIZE(entry.szExeFile) - 1] = L'\0';
+        if (lstrcmpiW(entry.szExeFile, exeName.getText()) == 0)
+            ids.push_back(entry.th32ProcessID);
     }
+    return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 // A process whose windows this run cannot see (another session, or this
@@ -92,13 +107,12 @@ int terminateProductProcess(const CQBNWCharString& exeName,
     return qbnGuard(0, esLastError, PATCH_PROCESS_SOURCE, __LINE__, [&]() {
         CQBNWCharString wanted;
         getInstalledFilePath(wanted, exeName);
-        CQBNBuffer<DWORD> ids;
-        unsigned long ulCount = 0;
-        if (!enumerateProcesses(ids, ulCount))
+        std::vector<DWORD> ids;
+        if (!mayRunFrom(wanted) || !listProcessesNamed(exeName, ids))
             return 0;
         int result = 0;
-        for (unsigned long ulIndex = 0; ulIndex < ulCount; ++ulIndex) {
-            if (stopIfStartedFrom(ids[ulIndex], wanted, stopped, result))
+        for (const DWORD dwProcessId : ids) {
+            if (stopIfStartedFrom(dwProcessId, wanted, stopped, result))
                 break;
         }
         return result;
