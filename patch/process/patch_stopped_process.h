@@ -28,6 +28,8 @@ public:
     // Nothing is to be started: Windows restarts, or the product was left
     // in a state the process must not load.
     void forget();
+    // Whether a process was stopped that is to be started again.
+    bool isKept() const { return m_userToken.isValid(); }
     // Starts the kept image again, at most once, as its own user, with the
     // product folder as its current folder, and waits briefly until it is
     // ready for input. Whatever keeps it from starting is written to the

@@ -46,6 +46,8 @@ bool recoverInterruptedRun(PatchRun& run)
 
 void startStoppedProcessAgain(PatchRun& run)
 {
+    if (!run.stoppedProcess.isKept())
+        return;
     CQBNWCharString productFolder;
     // A journal left behind means libraries half in place: a process
     // started now would load them.

@@ -3,7 +3,9 @@
  * its own folder (so they cannot be copied over while it runs) that, when
  * asked to close as at log-off, saves its pending changes (a line in
  * password_manager.state beside it) and exits. Started with /ignore-close
- * it refuses, as a program with a dialog open may. Its own entry point and
+ * it refuses, as a program with a dialog open may; started with
+ * /close-at-once it closes as at log-off as soon as it is ready, which
+ * times its own start and close alone (scripts/bench). Its own entry point and
  * kernel32 and user32 alone, so it starts wherever a test copies it. */
 #include <windows.h>
 
@@ -68,6 +70,7 @@ void WinMainCRTStartup(void)
 {
     WNDCLASSW windowClass = {0};
     MSG message;
+    HWND window;
     wchar_t* lastBackslash = NULL;
     wchar_t* unit;
     GetModuleFileNameW(NULL, g_folder, MAX_PATH);
@@ -82,9 +85,12 @@ void WinMainCRTStartup(void)
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.lpszClassName = L"VaultrionPasswordManager";
     RegisterClassW(&windowClass);
-    CreateWindowW(windowClass.lpszClassName, L"Vaultrion - Password Manager",
-                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, NULL, NULL,
-                  windowClass.hInstance, NULL);
+    window = CreateWindowW(windowClass.lpszClassName,
+                           L"Vaultrion - Password Manager", WS_OVERLAPPEDWINDOW,
+                           0, 0, 200, 100, NULL, NULL, windowClass.hInstance,
+                           NULL);
+    if (endsWith(GetCommandLineW(), L"/close-at-once"))
+        PostMessageW(window, WM_ENDSESSION, TRUE, 0);
     while (GetMessageW(&message, NULL, 0, 0) > 0)
         DispatchMessageW(&message);
     ExitProcess(0);
