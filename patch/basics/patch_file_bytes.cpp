@@ -113,6 +113,28 @@ bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
            (!bThroughToDisk || FlushFileBuffers(file.get()));
 }
 
+bool writeNewFile(const CQBNWCharString& path,
+                  const CQBNBuffer<unsigned char>& bytes,
+                  const FILETIME* pLastWrite)
+{
+    const CQBNScopedHandle file(CreateFileW(path.getText(), GENERIC_WRITE, 0,
+                                            nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.isValid() &&
+           writeAllBytes(file.get(), bytes.getBuffer(), bytes.getNumElems()) &&
+           (pLastWrite == nullptr ||
+            SetFileTime(file.get(), nullptr, nullptr, pLastWrite));
+}
+
+bool readLastWriteTime(const CQBNWCharString& path, FILETIME& lastWrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.getText(), GetFileExInfoStandard, &data))
+        return false;
+    lastWrite = data.ftLastWriteTime;
+    return true;
+}
+
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes)
 {

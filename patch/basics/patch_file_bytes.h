@@ -34,6 +34,14 @@ bool readFileBytes(const CQBNWCharString& path,
 // file that has others or a reparse point: nothing is written through it.
 bool appendToUnicodeFile(const CQBNWCharString& path, const void* pData,
                          DWORD dwSize, bool bThroughToDisk);
+// Writes `bytes` as a new plain file under a free name (never over anything
+// that is there), dated `pLastWrite` when given. False when the name is
+// taken or Windows wrote less; a file left part-written is the caller's.
+bool writeNewFile(const CQBNWCharString& path,
+                  const CQBNBuffer<unsigned char>& bytes,
+                  const FILETIME* pLastWrite);
+// The file's last-write time; false when it cannot be read.
+bool readLastWriteTime(const CQBNWCharString& path, FILETIME& lastWrite);
 // True when the file can be read and holds exactly `bytes`.
 bool fileHolds(const CQBNWCharString& path,
                const CQBNBuffer<unsigned char>& bytes);

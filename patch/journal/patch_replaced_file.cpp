@@ -95,10 +95,17 @@ bool CPatchReplacedFile::backUp()
     return true;
 }
 
+// The very bytes whose digest was checked go into place, dated as a copy
+// keeps them, and nothing else of the source: no read-only attribute from
+// the medium, no download's zone mark (a stream of the file, which would
+// make Windows warn before it runs the program copy from Installed
+// Updates). The name is free: the backup has just taken the installed file.
 bool CPatchReplacedFile::copyFrom(const CQBNWCharString& source,
                                   const CQBNBuffer<unsigned char>& bytes)
 {
-    return CopyFileW(source.getText(), m_target.getText(), FALSE) &&
+    FILETIME sourceDate = {};
+    const bool bDated = readLastWriteTime(source, sourceDate);
+    return writeNewFile(m_target, bytes, bDated ? &sourceDate : nullptr) &&
            fileHolds(m_target, bytes);
 }
 

@@ -42,8 +42,9 @@ public:
     // The installed file becomes its backup; true when the backup holds
     // exactly the bytes that were installed. Nothing to back up is true.
     bool backUp();
-    // Copies `source` over the target; true when the target then holds
-    // exactly `bytes`, which is what the source was checked to be.
+    // Puts `bytes`, what `source` was checked to hold, under the target's
+    // free name, dated as `source`; true when the target then holds
+    // exactly them.
     bool copyFrom(const CQBNWCharString& source,
                   const CQBNBuffer<unsigned char>& bytes);
     // Puts the installed file and the older backup back where they were; a

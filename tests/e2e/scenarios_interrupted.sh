@@ -14,7 +14,7 @@
 readonly RECORD_WRITTEN=RegSetValueExW:16:kill-after
 kill_points() {
   local count=$1 call action n last
-  for call in MoveFileExW:kill-after CopyFileW:kill-empty CopyFileW:kill-after; do
+  for call in MoveFileExW:kill-after copy:kill-empty copy:kill-after; do
     action=${call#*:} last=$count
     [[ $call == MoveFileExW:* ]] || last=$((count + 1))
     for ((n = 1; n <= last; n++)); do
@@ -129,7 +129,7 @@ scenario_interrupted_win32() {
 scenario_unreadable_journals() {
   local damage
   for damage in garbage empty zeros utf8 lf; do
-    interrupted win64 CopyFileW:1:kill-after silent "$damage"
+    interrupted win64 copy:1:kill-after silent "$damage"
   done
 }
 
@@ -178,7 +178,7 @@ EOT
 # back what it had replaced, and the next run patches.
 scenario_failed_steps() {
   local fault failed dir dir64
-  for fault in MoveFileExW:2:fail CopyFileW:3:corrupt MoveFileExW:4:fail; do
+  for fault in MoveFileExW:2:fail copy:3:corrupt MoveFileExW:4:fail; do
     step "win64: $fault"
     installed_machine win64
     dir=$MACHINE_PRODUCT_DIR dir64=$MACHINE_PRODUCT_DIR64
@@ -285,7 +285,7 @@ scenario_rollback_that_fails() {
   step "the second copy fails, the first library cannot be put back"
   # Four backups (moves 1 to 4) before any copy; the roll-back then puts
   # them back, the latest first, so the first library's is move 8.
-  PATCH8104_FAULT=CopyFileW:2:fail,MoveFileExW:8:fail machine_run_patch /S
+  PATCH8104_FAULT=copy:2:fail,MoveFileExW:8:fail machine_run_patch /S
   expect_report_has "file ${dir}$JOURNAL_NAME"
   expect_no_record
   step "the next run cannot put it back either: 1200, nothing else"

@@ -4,19 +4,21 @@
 // program has no such switch; this one is never shipped.
 //
 //   PATCH8104_FAULT=<call>:<n>:<action>[,<call>:<n>:<action>...]
-//     call    MoveFileExW, CopyFileW, DeleteFileW, CreateFileW,
-//             RegCreateKeyExW, RegSetValueExW, RegDeleteKeyW or
-//             OpenProcessToken
+//     call    MoveFileExW, DeleteFileW, CreateFileW, RegCreateKeyExW,
+//             RegSetValueExW, RegDeleteKeyW, OpenProcessToken, or copy:
+//             a file put into place (the CreateFileW that makes a new
+//             file, CREATE_NEW, and the WriteFile of its bytes)
 //     n       which call of the run (1 = the first); for CreateFileW also
 //             the end of a file name (patch8104.lock): every call on it
 //     action  kill-before, kill-after  the process ends (as taskkill /f or
 //                                      a power cut ends it) around the call
-//             kill-empty   CopyFileW only: the target is created empty,
-//                          then the process ends (a copy under way)
+//                                      (a copy: once its bytes are written)
+//             kill-empty   copy only: the target is created empty, then
+//                          the process ends (a copy under way)
 //             fail         the call fails with access denied
-//             corrupt      CopyFileW only: the copy reports success but the
-//                          target lacks its last byte (a read error the
-//                          copy did not notice)
+//             corrupt      copy only: the write reports success but the
+//                          target lacks its last byte (a write error
+//                          Windows did not report)
 //
 // The pause after stopping the password manager is skipped, so that a
 // table of kill points runs in seconds; nothing of the journal depends on
@@ -153,7 +155,6 @@ Result steer(const std::string& action, Real real)
 }
 
 void* g_pMoveFileExW = nullptr;
-void* g_pCopyFileW = nullptr;
 void* g_pRegCreateKeyExW = nullptr;
 void* g_pRegSetValueExW = nullptr;
 
@@ -163,38 +164,6 @@ BOOL WINAPI steeredMoveFileExW(LPCWSTR szFrom, LPCWSTR szTo, DWORD dwFlags)
         return reinterpret_cast<decltype(&MoveFileExW)>(g_pMoveFileExW)(
             szFrom, szTo, dwFlags);
     });
-}
-
-void truncateByOne(LPCWSTR szPath)
-{
-    const CQBNScopedHandle file(CreateFileW(szPath, GENERIC_WRITE, 0, nullptr,
-                                            OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.isValid() || !GetFileSizeEx(file.get(), &size) ||
-        size.QuadPart == 0)
-        return;
-    size.QuadPart -= 1;
-    SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN);
-    SetEndOfFile(file.get());
-}
-
-BOOL WINAPI steeredCopyFileW(LPCWSTR szFrom, LPCWSTR szTo, BOOL bFailIfExists)
-{
-    const std::string action = actionFor("CopyFileW");
-    if (action == "kill-empty") {
-        CQBNScopedHandle(CreateFileW(szTo, GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-        endProcessNow();
-    }
-    const BOOL bCopied = steer<BOOL>(action, [&]() {
-        return reinterpret_cast<decltype(&CopyFileW)>(g_pCopyFileW)(
-            szFrom, szTo, bFailIfExists);
-    });
-    if (action == "corrupt" && bCopied)
-        truncateByOne(szTo);
-    return bCopied;
 }
 
 LSTATUS WINAPI steeredRegCreateKeyExW(HKEY hKey, LPCWSTR szSubKey,
@@ -223,16 +192,50 @@ LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
 void* g_pDeleteFileW = nullptr;
 void* g_pCreateFileW = nullptr;
 
+void* g_pWriteFile = nullptr;
+// The file a steered copy is writing, and what is to happen to its bytes.
+HANDLE g_hCopy = INVALID_HANDLE_VALUE;
+std::string g_copyAction;
+
 HANDLE WINAPI steeredCreateFileW(LPCWSTR szPath, DWORD dwAccess, DWORD dwShare,
                                  LPSECURITY_ATTRIBUTES pSecurity,
                                  DWORD dwDisposition, DWORD dwFlags,
                                  HANDLE hTemplate)
 {
-    return steer<HANDLE>(actionForPath("CreateFileW", szPath), [&]() {
+    const bool bCopy = dwDisposition == CREATE_NEW;
+    const std::string action =
+        bCopy ? actionFor("copy") : actionForPath("CreateFileW", szPath);
+    const auto create = [&]() {
         return reinterpret_cast<decltype(&CreateFileW)>(g_pCreateFileW)(
             szPath, dwAccess, dwShare, pSecurity, dwDisposition, dwFlags,
             hTemplate);
-    });
+    };
+    if (!bCopy)
+        return steer<HANDLE>(action, create);
+    if (action == "kill-before")
+        endProcessNow();
+    if (action == "fail")
+        return refused<HANDLE>();
+    const HANDLE hFile = create();
+    if (action == "kill-empty")
+        endProcessNow();
+    g_hCopy = hFile;
+    g_copyAction = action;
+    return hFile;
+}
+
+BOOL WINAPI steeredWriteFile(HANDLE hFile, LPCVOID pData, DWORD dwSize,
+                             LPDWORD pdwWritten, LPOVERLAPPED pOverlapped)
+{
+    const bool bCorrupt = hFile == g_hCopy && g_copyAction == "corrupt";
+    const BOOL bWritten = reinterpret_cast<decltype(&WriteFile)>(g_pWriteFile)(
+        hFile, pData, bCorrupt && dwSize > 0 ? dwSize - 1 : dwSize, pdwWritten,
+        pOverlapped);
+    if (bCorrupt && bWritten && pdwWritten != nullptr)
+        *pdwWritten = dwSize;
+    if (hFile == g_hCopy && g_copyAction == "kill-after")
+        endProcessNow();
+    return bWritten;
 }
 void* g_pRegDeleteKeyW = nullptr;
 
@@ -390,8 +393,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     using qbntest::CImportRedirect;
     CImportRedirect move("kernel32.dll", "MoveFileExW",
                          reinterpret_cast<void*>(&steeredMoveFileExW));
-    CImportRedirect copy("kernel32.dll", "CopyFileW",
-                         reinterpret_cast<void*>(&steeredCopyFileW));
+    CImportRedirect write("kernel32.dll", "WriteFile",
+                          reinterpret_cast<void*>(&steeredWriteFile));
     CImportRedirect create("advapi32.dll", "RegCreateKeyExW",
                            reinterpret_cast<void*>(&steeredRegCreateKeyExW));
     CImportRedirect set("advapi32.dll", "RegSetValueExW",
@@ -419,7 +422,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     g_pDuplicateTokenEx = duplicate.original();
     g_pProcessIdToSessionId = session.original();
     g_pMoveFileExW = move.original();
-    g_pCopyFileW = copy.original();
+    g_pWriteFile = write.original();
     g_pRegCreateKeyExW = create.original();
     g_pRegSetValueExW = set.original();
     g_pOpenProcessToken = token.original();
@@ -428,7 +431,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     g_pCreateDirectoryW = makeFolder.original();
     g_pRegDeleteKeyW = forget.original();
     g_pCreateProcessWithTokenW = start.original();
-    if (!move.isActive() || !copy.isActive() || !create.isActive() ||
+    if (!move.isActive() || !write.isActive() || !create.isActive() ||
         !set.isActive() || !sleep.isActive() || !token.isActive() ||
         !start.isActive() || !remove.isActive() || !forget.isActive() ||
         !openFile.isActive() || !makeFolder.isActive() ||
