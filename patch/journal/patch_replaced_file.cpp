@@ -100,12 +100,14 @@ bool CPatchReplacedFile::backUp()
 // the medium, no download's zone mark (a stream of the file, which would
 // make Windows warn before it runs the program copy from Installed
 // Updates). The name is free: the backup has just taken the installed file.
+// A source gone since its check means the package is changing under the
+// run: that stops it as a failed copy did.
 bool CPatchReplacedFile::copyFrom(const CQBNWCharString& source,
                                   const CQBNBuffer<unsigned char>& bytes)
 {
     FILETIME sourceDate = {};
-    const bool bDated = readLastWriteTime(source, sourceDate);
-    return writeNewFile(m_target, bytes, bDated ? &sourceDate : nullptr) &&
+    return readLastWriteTime(source, sourceDate) &&
+           writeNewFile(m_target, bytes, &sourceDate) &&
            fileHolds(m_target, bytes);
 }
 

@@ -536,14 +536,14 @@ TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
     struct Case {
         const char* szWhat;
         DWORD dwShareOfHolder; // the keyboard hook held open so
-        bool bSwapSource;      // its source changed after the check
+        bool bDropSource;      // its source gone after the check
         bool bOlderBackup;
     };
     const Case cases[] = {
         {"held without sharing", 0, false, false},
         {"held, not to be moved", FILE_SHARE_READ | FILE_SHARE_WRITE, false,
          true},
-        {"source swapped after the check", ~0u, true, true},
+        {"source deleted after the check", ~0u, true, true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.szWhat);
@@ -555,9 +555,8 @@ TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
         CPatchInstallJournal journal(journalPath());
         EXPECT_NE(0, replace(kWindowsHook, journal));
         const PreparedLibrary keyboard = prepared(kKeyboardHook);
-        if (test.bSwapSource) {
-            ASSERT_TRUE(writeFile(source(kKeyboardHook), "another library"));
-        }
+        if (test.bDropSource)
+            DeleteFileW(source(kKeyboardHook).c_str());
         CQBNUniqueKernelHandle held;
         if (test.dwShareOfHolder != ~0u)
             held.reset(CreateFileW(installed(kKeyboardHook).c_str(),
@@ -571,6 +570,22 @@ TEST_F(PatchReplaceTest, EveryFailedStepLeavesTheSetAsItWas)
         DeleteFileW(installed(kWindowsHook + std::wstring(L".bak")).c_str());
         DeleteFileW(logPath().c_str());
     }
+}
+
+// What was checked is what is installed: a source swapped after its check
+// changes nothing, and the copy carries none of the source's attributes.
+TEST_F(PatchReplaceTest, CheckedBytesAreWhatIsInstalled)
+{
+    const PreparedLibrary keyboard = prepared(kKeyboardHook);
+    ASSERT_TRUE(writeFile(source(kKeyboardHook), "another library"));
+    SetFileAttributesW(source(kKeyboardHook).c_str(), FILE_ATTRIBUTE_READONLY);
+    CPatchInstallJournal journal(journalPath());
+    EXPECT_NE(0, replaceFile(keyboard, journal));
+    EXPECT_EQ("new keyboard hook", readFile(installed(kKeyboardHook)));
+    EXPECT_EQ(0u, GetFileAttributesW(installed(kKeyboardHook).c_str()) &
+                      FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(source(kKeyboardHook).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(journal.rollBack());
 }
 
 TEST_F(PatchReplaceTest, LibraryThatDidNotExistIsRemovedAgain)
