@@ -6,8 +6,6 @@
 #include "patch_uninstall_entry.h"
 #include "qbn_buffer.h"
 
-namespace {
-
 // The program ships no digest of itself: its copy is judged by its form,
 // in a folder only administrators write.
 bool isReleaseBytes(const CQBNBuffer<unsigned char>& bytes,
@@ -17,8 +15,6 @@ bool isReleaseBytes(const CQBNBuffer<unsigned char>& bytes,
         return isWholeProgramImage(bytes, file.wMachine);
     return matchesShippedDigest(CQBNWCharString(file.szName), bytes);
 }
-
-} // namespace
 
 bool holdsReleaseLibrary(const CQBNWCharString& path, const HookFile& file)
 {

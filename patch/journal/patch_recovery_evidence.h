@@ -7,10 +7,15 @@
 #define PATCH_RECOVERY_EVIDENCE_H
 
 #include "patch_hook_files.h"
+#include "qbn_buffer.h"
 #include "qbn_wchar_string.h"
 
-// True when `path` holds this release's own `file`, as built into the
+// True when `bytes` are this release's own `file`, as built into the
 // program by its digest.
+bool isReleaseBytes(const CQBNBuffer<unsigned char>& bytes,
+                    const HookFile& file);
+
+// The same for the file at `path`.
 bool holdsReleaseLibrary(const CQBNWCharString& path, const HookFile& file);
 // Bytes recovery may remove or overwrite: nothing at all, an empty file (a
 // copy cut short), or this release's own `file`.

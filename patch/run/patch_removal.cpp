@@ -5,7 +5,8 @@
 #include "patch8104_ids.h"
 #include "patch_checks.h"
 #include "patch_file_bytes.h"
-#include "patch_file_version.h"
+#include "patch_image_check.h"
+#include "patch_image_version.h"
 #include "patch_install.h"
 #include "patch_install_journal.h"
 #include "patch_log.h"
@@ -22,14 +23,40 @@
 
 namespace {
 
-unsigned long long versionOf(const CQBNWCharString& path)
-{
-    DWORD dwMS = 0;
-    DWORD dwLS = 0;
-    if (!getFileVersion(path, dwMS, dwLS))
-        return 0;
-    return (static_cast<unsigned long long>(dwMS) << 32) | dwLS;
-}
+// A file as the disk shows it, read once: the plan asks several questions
+// of the same bytes.
+struct FileOnDisk {
+    PathKind kind;
+    CQBNBuffer<unsigned char> bytes;
+    bool bRead;
+
+    explicit FileOnDisk(const CQBNWCharString& path)
+        : kind(pathKindOf(path)),
+          bRead(kind != pkMissing && readFileBytes(path, bytes))
+    {
+    }
+
+    // 0 when the file has no readable version.
+    unsigned long long version() const
+    {
+        DWORD dwMS = 0;
+        DWORD dwLS = 0;
+        if (!bRead || !readImageFileVersion(bytes, dwMS, dwLS))
+            return 0;
+        return (static_cast<unsigned long long>(dwMS) << 32) | dwLS;
+    }
+
+    bool isWholeLibraryFor(const HookFile& library) const
+    {
+        return kind == pkFile && bRead &&
+               isWholeLibraryImage(bytes, library.wMachine);
+    }
+
+    bool isReleaseLibrary(const HookFile& library) const
+    {
+        return kind == pkFile && bRead && isReleaseBytes(bytes, library);
+    }
+};
 
 // What the disk shows of the platform's set: the libraries that hold this
 // release's bytes go back to their backups; the others hold an original
@@ -56,10 +83,11 @@ bool locatePlatformLibraries(int platform, std::vector<HookTarget>& libraries,
 
 // A library of this release goes back only to a whole, older library for
 // the same machine, and only when the aside name is free (else 1200).
-bool canPutBack(const CPatchRemovedFile& file, const HookFile& library)
+bool canPutBack(const CPatchRemovedFile& file, const FileOnDisk& target,
+                const FileOnDisk& backup, const HookFile& library)
 {
-    if (!holdsWholeLibraryFor(file.getBackup(), library) ||
-        versionOf(file.getBackup()) >= versionOf(file.getTarget())) {
+    if (!backup.isWholeLibraryFor(library) ||
+        backup.version() >= target.version()) {
         reportFailedUpdate(file.getBackup());
         return false;
     }
@@ -73,14 +101,14 @@ bool canPutBack(const CPatchRemovedFile& file, const HookFile& library)
 // A library that is no longer this release's counts as an original unless
 // it is newer than its backup: then the product was updated since, and the
 // patch is not taken back from under it (1130).
-bool isOriginal(const CPatchRemovedFile& file, const HookFile& library)
+bool isOriginal(const CPatchRemovedFile& file, const FileOnDisk& target,
+                const FileOnDisk& backup, const HookFile& library)
 {
-    if (!holdsWholeLibraryFor(file.getTarget(), library)) {
+    if (!target.isWholeLibraryFor(library)) {
         reportFailedUpdate(file.getTarget());
         return false;
     }
-    if (pathKindOf(file.getBackup()) != pkMissing &&
-        versionOf(file.getTarget()) > versionOf(file.getBackup())) {
+    if (backup.kind != pkMissing && target.version() > backup.version()) {
         reportRefusedFile(IDS_WRONG_PRODUCT_VERSION, file.getTarget());
         return false;
     }
@@ -93,12 +121,14 @@ bool planRemoval(const std::vector<HookTarget>& libraries, RemovalPlan& plan)
 {
     for (const HookTarget& library : libraries) {
         const CPatchRemovedFile file(library.path);
-        if (holdsReleaseLibrary(file.getTarget(), *library.pFile)) {
-            if (!canPutBack(file, *library.pFile))
+        const FileOnDisk target(file.getTarget());
+        const FileOnDisk backup(file.getBackup());
+        if (target.isReleaseLibrary(*library.pFile)) {
+            if (!canPutBack(file, target, backup, *library.pFile))
                 return false;
             plan.patched.push_back(library);
         } else {
-            if (!isOriginal(file, *library.pFile))
+            if (!isOriginal(file, target, backup, *library.pFile))
                 return false;
             plan.originals.push_back(library);
         }
