@@ -1,8 +1,8 @@
 #include "patch_file_version.h"
 
-#include "patch_paths.h"
 #include "patch_file_bytes.h"
 #include "patch_image_version.h"
+#include "patch_paths.h"
 #include "qbn_buffer.h"
 #include "qbn_catch.h"
 
@@ -85,12 +85,13 @@ CQBNWCharString programVersionText()
 {
     DWORD dwMS = 0;
     DWORD dwLS = 0;
-    const HRSRC hInfo = FindResourceW(
-        nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
-    const HGLOBAL hBlock = hInfo != nullptr ? LoadResource(nullptr, hInfo)
-                                            : nullptr;
+    const HRSRC hInfo =
+        FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    const HGLOBAL hBlock =
+        hInfo != nullptr ? LoadResource(nullptr, hInfo) : nullptr;
     if (hBlock != nullptr)
-        readVersionBlock(static_cast<const unsigned char*>(LockResource(hBlock)),
-                         SizeofResource(nullptr, hInfo), dwMS, dwLS);
+        readVersionBlock(
+            static_cast<const unsigned char*>(LockResource(hBlock)),
+            SizeofResource(nullptr, hInfo), dwMS, dwLS);
     return versionText(dwMS, dwLS);
 }

@@ -31,9 +31,9 @@ bool CImageBytes::readHeaders(IMAGE_FILE_HEADER& file, WORD& wMagic,
     DWORD dwSignature = 0;
     const unsigned long ulFileHeader = ulNt + sizeof(dwSignature);
     ulOptional = ulFileHeader + sizeof(file);
-    return read(ulNt, dwSignature) &&
-           dwSignature == IMAGE_NT_SIGNATURE && read(ulFileHeader, file) &&
-           read(ulOptional, wMagic) && file.NumberOfSections != 0;
+    return read(ulNt, dwSignature) && dwSignature == IMAGE_NT_SIGNATURE &&
+           read(ulFileHeader, file) && read(ulOptional, wMagic) &&
+           file.NumberOfSections != 0;
 }
 
 bool CImageBytes::offsetOf(DWORD dwRva, unsigned long ulLength,

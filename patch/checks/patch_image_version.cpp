@@ -4,7 +4,8 @@
 
 namespace {
 
-const WORD kVersionResourceName = 1;
+const WORD kVersionResourceType = 16; // RT_VERSION
+const WORD kVersionResourceName = 1;  // VS_VERSION_INFO
 const DWORD kSubdirectory = 0x80000000;
 const DWORD kFixedInfoSignature = 0xFEEF04BD;
 const wchar_t kVersionInfoKey[] = L"VS_VERSION_INFO";
@@ -24,8 +25,7 @@ struct VersionBlockHeader {
 };
 
 // The value follows the key on the next 32-bit boundary.
-const unsigned long kFixedInfoOffset =
-    (sizeof(VersionBlockHeader) + 3) & ~3UL;
+const unsigned long kFixedInfoOffset = (sizeof(VersionBlockHeader) + 3) & ~3UL;
 
 // The entry of one resource directory with numeric name `wId` (any entry
 // when `bFirst`); its offset is relative to the resource section's start.
@@ -55,7 +55,7 @@ bool findVersionData(const CImageBytes& image, unsigned long ulRoot,
     ResourceEntry type = {};
     ResourceEntry name = {};
     ResourceEntry language = {};
-    return findEntry(image, ulRoot, 0, LOWORD(RT_VERSION), false, type) &&
+    return findEntry(image, ulRoot, 0, kVersionResourceType, false, type) &&
            (type.dwOffset & kSubdirectory) != 0 &&
            findEntry(image, ulRoot, type.dwOffset & ~kSubdirectory,
                      kVersionResourceName, false, name) &&

@@ -30,18 +30,17 @@ const DWORD kProcessAccess = 0x411 | SYNCHRONIZE;
 // leaves the question to the list.
 bool mayRunFrom(const CQBNWCharString& imagePath)
 {
-    const CQBNScopedHandle file(CreateFileW(
-        imagePath.getText(), FILE_WRITE_DATA,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CQBNScopedHandle file(
+        CreateFileW(imagePath.getText(), FILE_WRITE_DATA,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !file.isValid();
 }
 
 // The processes whose image file has the product process's name: only
-// they are opened and their full image path compared (a snapshot is also kinder to the scanners watching
-// who opens which process).
-bool listProcessesNamed(const CQBNWCharString& exeName,
-                        std::vector<DWORD>& ids)
+// they are opened and their full image path compared, not every process
+// of the machine.
+bool listProcessesNamed(const CQBNWCharString& exeName, std::vector<DWORD>& ids)
 {
     const CQBNScopedHandle snapshot(
         CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

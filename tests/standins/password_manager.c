@@ -85,10 +85,10 @@ void WinMainCRTStartup(void)
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.lpszClassName = L"VaultrionPasswordManager";
     RegisterClassW(&windowClass);
-    window = CreateWindowW(windowClass.lpszClassName,
-                           L"Vaultrion - Password Manager", WS_OVERLAPPEDWINDOW,
-                           0, 0, 200, 100, NULL, NULL, windowClass.hInstance,
-                           NULL);
+    window =
+        CreateWindowW(windowClass.lpszClassName,
+                      L"Vaultrion - Password Manager", WS_OVERLAPPEDWINDOW, 0,
+                      0, 200, 100, NULL, NULL, windowClass.hInstance, NULL);
     if (endsWith(GetCommandLineW(), L"/close-at-once"))
         PostMessageW(window, WM_ENDSESSION, TRUE, 0);
     while (GetMessageW(&message, NULL, 0, 0) > 0)
