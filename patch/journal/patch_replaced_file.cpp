@@ -98,9 +98,9 @@ bool CPatchReplacedFile::backUp()
 // The very bytes whose digest was checked go into place, dated as a copy
 // keeps them, and nothing else of the source: no read-only attribute from
 // the medium, no download's zone mark (a stream of the file, which would
-// make Windows warn before it runs the program copy from Installed
-// Updates). The name is free: the backup has just taken the installed file.
-// A source gone since its check means the package is changing under the
+// mark the program copy and the libraries as files from the Internet).
+// The name is free: the backup has just taken the installed file. A
+// source gone since its check means the package is changing under the
 // run: that stops it as a failed copy did.
 bool CPatchReplacedFile::copyFrom(const CQBNWCharString& source,
                                   const CQBNBuffer<unsigned char>& bytes)
