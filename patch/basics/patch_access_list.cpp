@@ -80,6 +80,6 @@ bool CPatchAccessList::isOn(const CQBNWCharString& path) const
     const CQBNUniqueLocalMemory found(pFound);
     DaclOf present;
     return readDacl(pFound, present) &&
-           present.bProtected == wanted.bProtected && wanted.bProtected &&
+           present.bProtected && wanted.bProtected &&
            isSameAcl(present.pAcl, wanted.pAcl);
 }

@@ -12,19 +12,11 @@ namespace {
 
 const int kVersionsUnknown = 2;
 
-unsigned long long versionNumber(DWORD dwVersionMS, DWORD dwVersionLS)
-{
-    return (static_cast<unsigned long long>(dwVersionMS) << 32) | dwVersionLS;
-}
-
 // 0 when the file has no readable version: 0 counts as no version.
 unsigned long long readVersionNumber(const CQBNWCharString& path)
 {
-    DWORD dwVersionMS = 0;
-    DWORD dwVersionLS = 0;
-    if (!getFileVersion(path, dwVersionMS, dwVersionLS))
-        return 0;
-    return versionNumber(dwVersionMS, dwVersionLS);
+    CQBNBuffer<unsigned char> bytes;
+    return readFileBytes(path, bytes) ? imageVersionNumber(bytes) : 0;
 }
 
 } // namespace

@@ -108,6 +108,15 @@ bool readImageFileVersion(const CQBNBuffer<unsigned char>& bytes,
                             versionLS);
 }
 
+unsigned long long imageVersionNumber(const CQBNBuffer<unsigned char>& bytes)
+{
+    DWORD dwMS = 0;
+    DWORD dwLS = 0;
+    if (!readImageFileVersion(bytes, dwMS, dwLS))
+        return 0;
+    return (static_cast<unsigned long long>(dwMS) << 32) | dwLS;
+}
+
 bool readVersionBlock(const unsigned char* pBlock, unsigned long ulSize,
                       DWORD& versionMS, DWORD& versionLS)
 {

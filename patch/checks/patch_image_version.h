@@ -14,6 +14,9 @@
 // the image has no readable version resource.
 bool readImageFileVersion(const CQBNBuffer<unsigned char>& bytes,
                           DWORD& versionMS, DWORD& versionLS);
+// Both halves as one number that orders versions; 0 (no version) when the
+// image has no readable version resource.
+unsigned long long imageVersionNumber(const CQBNBuffer<unsigned char>& bytes);
 // The same from a VS_VERSIONINFO block itself, as a module's own resource
 // gives it.
 bool readVersionBlock(const unsigned char* pBlock, unsigned long ulSize,

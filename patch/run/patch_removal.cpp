@@ -39,11 +39,7 @@ struct FileOnDisk {
     // 0 when the file has no readable version.
     unsigned long long version() const
     {
-        DWORD dwMS = 0;
-        DWORD dwLS = 0;
-        if (!bRead || !readImageFileVersion(bytes, dwMS, dwLS))
-            return 0;
-        return (static_cast<unsigned long long>(dwMS) << 32) | dwLS;
+        return bRead ? imageVersionNumber(bytes) : 0;
     }
 
     bool isWholeLibraryFor(const HookFile& library) const

@@ -74,7 +74,7 @@ scenario_removal_from_installed_updates() {
   PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
   expect_eq "the copy's folder made again, administrators' alone" \
     "CreateDirectoryW ${MACHINE_PRODUCT_DIR}Patch8104 D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" \
-    "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" | tr -d '\r' | grep CreateDirectoryW)"
+    "$(noted_calls | grep CreateDirectoryW)"
   wine wineboot -r </dev/null >/dev/null 2>&1
   machine_report >"$MACHINE_RUN_DIR/report.txt"
   expect_patched_whole win64

@@ -104,8 +104,8 @@ scenario_password_manager_manners() {
     PATCH8104_FAULT=$fault PATCH8104_OTHER_SESSION=$session \
       PATCH8104_CALLS='C:\calls.txt' machine_run_patch /S
     expect_record64
-    expect_eq "started as its user" "$starts" "$(iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" 2>/dev/null |
-      tr -d '\r' | grep -F -- "$as_user" | cut -d' ' -f2 | xargs)"
+    expect_eq "started as its user" "$starts" \
+      "$(noted_calls | grep -F -- "$as_user" | cut -d' ' -f2 | xargs)"
     if [[ $starts == *password_manager.exe ]]; then
       expect_password_manager_restarted payload "$saved"
     else

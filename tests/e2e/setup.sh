@@ -104,6 +104,11 @@ program_copy_gone() {
     pending_renames | grep -Fqi 'Patch8104\patch8104.exe'
 }
 
+# What the test build noted of the last run (PATCH8104_CALLS='C:\calls.txt').
+noted_calls() {
+  iconv -f UTF-16LE -t UTF-8 "$(machine_unix_path 'C:\calls.txt')" 2>/dev/null | tr -d '\r'
+}
+
 # The renames Windows carries out at its next start, one name a line.
 pending_renames() {
   wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \

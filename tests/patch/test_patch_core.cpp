@@ -319,25 +319,15 @@ TEST_F(PatchFileVersionTest, CutImagesHaveNoVersion)
 {
     const std::string whole = readFile(std::wstring(QBN_STANDINS_PAYLOAD_DIR) +
                                        L"\\qbnpwm_windows_hook.dll");
-    ASSERT_GT(whole.size(), 1024u);
-    DWORD dwMS = 0;
-    DWORD dwLS = 0;
-    const CQBNBuffer<unsigned char> wholeBytes(
-        reinterpret_cast<const unsigned char*>(whole.data()),
-        static_cast<unsigned long>(whole.size()));
-    ASSERT_TRUE(readImageFileVersion(wholeBytes, dwMS, dwLS));
+    const unsigned long long ullWhole =
+        imageVersionNumber(qbntest::bufferOf(whole));
+    ASSERT_NE(0u, ullWhole);
     unsigned long ulWithVersion = 0;
     for (std::string::size_type size = 0; size < whole.size(); size += 7) {
-        const CQBNBuffer<unsigned char> cut(
-            reinterpret_cast<const unsigned char*>(whole.data()),
-            static_cast<unsigned long>(size));
-        DWORD dwCutMS = 0;
-        DWORD dwCutLS = 0;
-        if (readImageFileVersion(cut, dwCutMS, dwCutLS)) {
-            ++ulWithVersion;
-            EXPECT_EQ(dwMS, dwCutMS);
-            EXPECT_EQ(dwLS, dwCutLS);
-        }
+        const unsigned long long ullCut =
+            imageVersionNumber(qbntest::bufferOf(whole.substr(0, size)));
+        EXPECT_TRUE(ullCut == 0 || ullCut == ullWhole) << size;
+        ulWithVersion += ullCut != 0 ? 1 : 0;
     }
     // Only a cut after the version resource still holds it.
     EXPECT_LT(ulWithVersion, whole.size() / 7 / 2);
@@ -714,10 +704,8 @@ TEST_F(PatchCoreTest, OnlyWholeLibrariesOfTheirMachineAreImages)
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.szWhat);
-        const CQBNBuffer<unsigned char> bytes(
-            reinterpret_cast<const unsigned char*>(test.bytes.data()),
-            static_cast<unsigned long>(test.bytes.size()));
-        EXPECT_EQ(test.bImage, isWholeLibraryImage(bytes, test.wMachine));
+        EXPECT_EQ(test.bImage, isWholeLibraryImage(qbntest::bufferOf(test.bytes),
+                                                   test.wMachine));
     }
 }
 

@@ -17,13 +17,6 @@
 
 namespace {
 
-CQBNBuffer<unsigned char> bytesOf(const std::string& content)
-{
-    return CQBNBuffer<unsigned char>(
-        reinterpret_cast<const unsigned char*>(content.data()),
-        static_cast<unsigned long>(content.size()));
-}
-
 std::string standin(const wchar_t* szFolder, const wchar_t* szName)
 {
     const std::string content =
@@ -35,12 +28,6 @@ std::string standin(const wchar_t* szFolder, const wchar_t* szName)
 std::string oneByteChanged(std::string content)
 {
     content[content.size() / 2] ^= 0x01;
-    return content;
-}
-
-std::string truncated(std::string content)
-{
-    content.resize(content.size() - 1);
     return content;
 }
 
@@ -56,19 +43,12 @@ std::vector<DigestCase> digestCases()
     const wchar_t* const szWindows = L"qbnpwm_windows_hook.dll";
     const wchar_t* const szKeyboard64 = L"qbnpwm_keyboard_hook_x64.dll";
     const std::string windows = standin(QBN_STANDINS_PAYLOAD_DIR, szWindows);
-    return {
-        {"each shipped library", szWindows, windows, true},
-        {"each shipped library", L"qbnpwm_keyboard_hook.dll",
-         standin(QBN_STANDINS_PAYLOAD_DIR, L"qbnpwm_keyboard_hook.dll"), true},
-        {"each shipped library", L"qbnpwm_windows_hook_x64.dll",
-         standin(QBN_STANDINS_PAYLOAD_DIR, L"qbnpwm_windows_hook_x64.dll"),
-         true},
-        {"each shipped library", szKeyboard64,
-         standin(QBN_STANDINS_PAYLOAD_DIR, szKeyboard64), true},
+    std::vector<DigestCase> cases = {
         {"name in other letter case", L"QBNPWM_Windows_Hook.DLL", windows,
          true},
         {"one byte changed", szWindows, oneByteChanged(windows), false},
-        {"last byte cut off", szWindows, truncated(windows), false},
+        {"last byte cut off", szWindows, windows.substr(0, windows.size() - 1),
+         false},
         {"empty file", szWindows, std::string(), false},
         {"another library of the set", L"qbnpwm_keyboard_hook.dll", windows,
          false},
@@ -79,13 +59,19 @@ std::vector<DigestCase> digestCases()
         {"a name the program ships nothing of", L"version.dll", windows, false},
         {"no name", L"", windows, false},
     };
+    for (const wchar_t* szName :
+         {szWindows, L"qbnpwm_keyboard_hook.dll",
+          L"qbnpwm_windows_hook_x64.dll", szKeyboard64})
+        cases.push_back({"each shipped library", szName,
+                         standin(QBN_STANDINS_PAYLOAD_DIR, szName), true});
+    return cases;
 }
 
 TEST(PayloadDigest, OnlyTheShippedBytesUnderTheirOwnName)
 {
     for (const DigestCase& c : digestCases()) {
         EXPECT_EQ(c.bMatches, matchesShippedDigest(CQBNWCharString(c.szName),
-                                                   bytesOf(c.content)))
+                                                   qbntest::bufferOf(c.content)))
             << c.szWhat;
     }
 }
@@ -108,7 +94,7 @@ TEST(PayloadDigest, Sha256OfTheStandardsExamples)
     for (const auto& c : cases) {
         unsigned char digest[CPatchSha256::kDigestLength] = {};
         CPatchSha256 sha256;
-        ASSERT_TRUE(sha256.digestOf(bytesOf(c.message), digest));
+        ASSERT_TRUE(sha256.digestOf(qbntest::bufferOf(c.message), digest));
         std::string text;
         for (unsigned char byte : digest) {
             char szByte[3] = {};

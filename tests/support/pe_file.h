@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "qbn_buffer.h"
 #include "qbn_unique_handle.h"
 
 namespace qbntest {
@@ -37,6 +38,14 @@ inline std::string readFileBytes(const std::wstring& path)
             bytes.clear();
     }
     return bytes;
+}
+
+// File bytes as the library's byte buffer.
+inline CQBNBuffer<unsigned char> bufferOf(const std::string& bytes)
+{
+    return CQBNBuffer<unsigned char>(
+        reinterpret_cast<const unsigned char*>(bytes.data()),
+        static_cast<unsigned long>(bytes.size()));
 }
 
 // A PE image held as file bytes. Every header is copied out of the bytes
