@@ -79,7 +79,6 @@ bool CPatchAccessList::isOn(const CQBNWCharString& path) const
         return false;
     const CQBNUniqueLocalMemory found(pFound);
     DaclOf present;
-    return readDacl(pFound, present) &&
-           present.bProtected && wanted.bProtected &&
-           isSameAcl(present.pAcl, wanted.pAcl);
+    return readDacl(pFound, present) && present.bProtected &&
+           wanted.bProtected && isSameAcl(present.pAcl, wanted.pAcl);
 }

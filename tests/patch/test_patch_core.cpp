@@ -704,8 +704,9 @@ TEST_F(PatchCoreTest, OnlyWholeLibrariesOfTheirMachineAreImages)
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.szWhat);
-        EXPECT_EQ(test.bImage, isWholeLibraryImage(qbntest::bufferOf(test.bytes),
-                                                   test.wMachine));
+        EXPECT_EQ(
+            test.bImage,
+            isWholeLibraryImage(qbntest::bufferOf(test.bytes), test.wMachine));
     }
 }
 

@@ -59,9 +59,8 @@ std::vector<DigestCase> digestCases()
         {"a name the program ships nothing of", L"version.dll", windows, false},
         {"no name", L"", windows, false},
     };
-    for (const wchar_t* szName :
-         {szWindows, L"qbnpwm_keyboard_hook.dll",
-          L"qbnpwm_windows_hook_x64.dll", szKeyboard64})
+    for (const wchar_t* szName : {szWindows, L"qbnpwm_keyboard_hook.dll",
+                                  L"qbnpwm_windows_hook_x64.dll", szKeyboard64})
         cases.push_back({"each shipped library", szName,
                          standin(QBN_STANDINS_PAYLOAD_DIR, szName), true});
     return cases;
@@ -70,8 +69,9 @@ std::vector<DigestCase> digestCases()
 TEST(PayloadDigest, OnlyTheShippedBytesUnderTheirOwnName)
 {
     for (const DigestCase& c : digestCases()) {
-        EXPECT_EQ(c.bMatches, matchesShippedDigest(CQBNWCharString(c.szName),
-                                                   qbntest::bufferOf(c.content)))
+        EXPECT_EQ(c.bMatches,
+                  matchesShippedDigest(CQBNWCharString(c.szName),
+                                       qbntest::bufferOf(c.content)))
             << c.szWhat;
     }
 }
@@ -84,7 +84,8 @@ TEST(PayloadDigest, Sha256OfTheStandardsExamples)
         std::string message;
         const char* szDigest;
     } cases[] = {
-        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"",
+         "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc",
          "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
