@@ -27,11 +27,6 @@ const wchar_t kProductName[] = L"Vaultrion - Password Manager";
 // The libraries and the copy, in KiB, as Programs and Features shows it.
 const DWORD kEstimatedSizeKiB = 800;
 
-CQBNWCharString copyFolderOf(const CQBNWCharString& productFolder)
-{
-    return joinFolderAndName(productFolder, CQBNWCharString(kCopyFolder));
-}
-
 // The version of the window hook now installed: this release's. The
 // 32-bit set's window hook is in the product folder on either platform.
 CQBNWCharString installedVersion(const CQBNWCharString& productFolder)
@@ -79,7 +74,7 @@ bool writeValues(HKEY hKey, const CQBNWCharString& productFolder)
 // before Windows next starts; its folder goes with it.
 bool deleteProgramCopy(const CQBNWCharString& productFolder)
 {
-    const CQBNWCharString folder = copyFolderOf(productFolder);
+    const CQBNWCharString folder = programCopyFolder(productFolder);
     if (!removeFileNowOrAtRestart(programCopyPath(productFolder)))
         return false;
     if (RemoveDirectoryW(folder.getText()) || pathKindOf(folder) == pkMissing)
@@ -149,18 +144,18 @@ bool isProgramCopy(const HookFile& file)
 
 CQBNWCharString programCopyPath(const CQBNWCharString& productFolder)
 {
-    return joinFolderAndName(copyFolderOf(productFolder),
+    return joinFolderAndName(programCopyFolder(productFolder),
                              CQBNWCharString(kProgramCopy.szName));
 }
 
 CQBNWCharString programCopyFolder(const CQBNWCharString& productFolder)
 {
-    return copyFolderOf(productFolder);
+    return joinFolderAndName(productFolder, CQBNWCharString(kCopyFolder));
 }
 
 bool isProgramCopyFolderUsable(const CQBNWCharString& productFolder)
 {
-    const CQBNWCharString folder = copyFolderOf(productFolder);
+    const CQBNWCharString folder = programCopyFolder(productFolder);
     if (pathKindOf(folder) == pkMissing)
         return true;
     if (!isFolder(folder))
@@ -180,7 +175,7 @@ bool isProgramCopyFolderUsable(const CQBNWCharString& productFolder)
 
 bool makeProgramCopyFolder(const CQBNWCharString& productFolder)
 {
-    const CQBNWCharString folder = copyFolderOf(productFolder);
+    const CQBNWCharString folder = programCopyFolder(productFolder);
     CPatchAccessList accessList(kCopyFolderAccessList);
     if (!accessList.isValid() || !isProgramCopyFolderUsable(productFolder))
         return false;
@@ -213,6 +208,6 @@ bool withdrawUninstallEntry(const CQBNWCharString& productFolder)
     const bool bCopyGone = removeFileIfPresent(programCopyPath(productFolder));
     // The prepare step let the run go on only with a folder that holds
     // nothing but the patch's own files: empty now, it is the patch's.
-    RemoveDirectoryW(copyFolderOf(productFolder).getText());
+    RemoveDirectoryW(programCopyFolder(productFolder).getText());
     return deleteEntryKey() && bCopyGone;
 }
