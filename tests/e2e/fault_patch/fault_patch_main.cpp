@@ -36,6 +36,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -157,39 +158,23 @@ Result steer(const std::string& action, Real real)
 void* g_pMoveFileExW = nullptr;
 void* g_pRegCreateKeyExW = nullptr;
 void* g_pRegSetValueExW = nullptr;
-
-BOOL WINAPI steeredMoveFileExW(LPCWSTR szFrom, LPCWSTR szTo, DWORD dwFlags)
-{
-    return steer<BOOL>(actionFor("MoveFileExW"), [&]() {
-        return reinterpret_cast<decltype(&MoveFileExW)>(g_pMoveFileExW)(
-            szFrom, szTo, dwFlags);
-    });
-}
-
-LSTATUS WINAPI steeredRegCreateKeyExW(HKEY hKey, LPCWSTR szSubKey,
-                                      DWORD dwReserved, LPWSTR szClass,
-                                      DWORD dwOptions, REGSAM access,
-                                      const LPSECURITY_ATTRIBUTES pSecurity,
-                                      PHKEY phResult, LPDWORD pdwDisposition)
-{
-    return steer<LSTATUS>(actionFor("RegCreateKeyExW"), [&]() {
-        return reinterpret_cast<decltype(&RegCreateKeyExW)>(g_pRegCreateKeyExW)(
-            hKey, szSubKey, dwReserved, szClass, dwOptions, access, pSecurity,
-            phResult, pdwDisposition);
-    });
-}
-
-LSTATUS WINAPI steeredRegSetValueExW(HKEY hKey, LPCWSTR szName,
-                                     DWORD dwReserved, DWORD dwType,
-                                     const BYTE* pData, DWORD dwSize)
-{
-    return steer<LSTATUS>(actionFor("RegSetValueExW"), [&]() {
-        return reinterpret_cast<decltype(&RegSetValueExW)>(g_pRegSetValueExW)(
-            hKey, szName, dwReserved, dwType, pData, dwSize);
-    });
-}
-
 void* g_pDeleteFileW = nullptr;
+void* g_pRegDeleteKeyW = nullptr;
+constexpr char kMoveFileExW[] = "MoveFileExW";
+constexpr char kRegCreateKeyExW[] = "RegCreateKeyExW";
+constexpr char kRegSetValueExW[] = "RegSetValueExW";
+constexpr char kDeleteFileW[] = "DeleteFileW";
+constexpr char kRegDeleteKeyW[] = "RegDeleteKeyW";
+
+// A call steered by its number alone, passed on to the real one.
+template <const char* szCall, void** ppReal, class Result, class... Args>
+Result WINAPI steeredCall(Args... args)
+{
+    return steer<Result>(actionFor(szCall), [&]() {
+        return reinterpret_cast<Result(WINAPI*)(Args...)>(*ppReal)(args...);
+    });
+}
+
 void* g_pCreateFileW = nullptr;
 
 void* g_pWriteFile = nullptr;
@@ -237,23 +222,6 @@ BOOL WINAPI steeredWriteFile(HANDLE hFile, LPCVOID pData, DWORD dwSize,
         endProcessNow();
     return bWritten;
 }
-void* g_pRegDeleteKeyW = nullptr;
-
-BOOL WINAPI steeredDeleteFileW(LPCWSTR szPath)
-{
-    return steer<BOOL>(actionFor("DeleteFileW"), [&]() {
-        return reinterpret_cast<decltype(&DeleteFileW)>(g_pDeleteFileW)(szPath);
-    });
-}
-
-LSTATUS WINAPI steeredRegDeleteKeyW(HKEY hKey, LPCWSTR szSubKey)
-{
-    return steer<LSTATUS>(actionFor("RegDeleteKeyW"), [&]() {
-        return reinterpret_cast<decltype(&RegDeleteKeyW)>(g_pRegDeleteKeyW)(
-            hKey, szSubKey);
-    });
-}
-
 void* g_pOpenProcessToken = nullptr;
 void* g_pCreateProcessWithTokenW = nullptr;
 
@@ -385,57 +353,69 @@ BOOL WINAPI notedCreateProcessWithTokenW(HANDLE hToken, DWORD dwLogon,
 
 VOID WINAPI skippedSleep(DWORD) {}
 
+struct Redirect {
+    const char* szDll;
+    const char* szFunction;
+    void* pReplacement;
+    void** ppReal; // where the real function is kept, if it is called
+};
+
+template <class Function>
+void* address(Function* pFunction)
+{
+    return reinterpret_cast<void*>(pFunction);
+}
+
+const Redirect kRedirects[] = {
+    {"kernel32.dll", kMoveFileExW,
+     address(&steeredCall<kMoveFileExW, &g_pMoveFileExW, BOOL, LPCWSTR, LPCWSTR,
+                          DWORD>),
+     &g_pMoveFileExW},
+    {"kernel32.dll", kDeleteFileW,
+     address(&steeredCall<kDeleteFileW, &g_pDeleteFileW, BOOL, LPCWSTR>),
+     &g_pDeleteFileW},
+    {"advapi32.dll", kRegCreateKeyExW,
+     address(&steeredCall<kRegCreateKeyExW, &g_pRegCreateKeyExW, LSTATUS, HKEY,
+                          LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM,
+                          LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD>),
+     &g_pRegCreateKeyExW},
+    {"advapi32.dll", kRegSetValueExW,
+     address(&steeredCall<kRegSetValueExW, &g_pRegSetValueExW, LSTATUS, HKEY,
+                          LPCWSTR, DWORD, DWORD, const BYTE*, DWORD>),
+     &g_pRegSetValueExW},
+    {"advapi32.dll", kRegDeleteKeyW,
+     address(&steeredCall<kRegDeleteKeyW, &g_pRegDeleteKeyW, LSTATUS, HKEY,
+                          LPCWSTR>),
+     &g_pRegDeleteKeyW},
+    {"kernel32.dll", "CreateFileW", address(&steeredCreateFileW),
+     &g_pCreateFileW},
+    {"kernel32.dll", "WriteFile", address(&steeredWriteFile), &g_pWriteFile},
+    {"kernel32.dll", "Sleep", address(&skippedSleep), nullptr},
+    {"kernel32.dll", "CreateDirectoryW", address(&notedCreateDirectoryW),
+     &g_pCreateDirectoryW},
+    {"advapi32.dll", "OpenProcessToken", address(&steeredOpenProcessToken),
+     &g_pOpenProcessToken},
+    {"advapi32.dll", "DuplicateTokenEx", address(&notedDuplicateTokenEx),
+     &g_pDuplicateTokenEx},
+    {"advapi32.dll", "CreateProcessWithTokenW",
+     address(&notedCreateProcessWithTokenW), &g_pCreateProcessWithTokenW},
+    {"kernel32.dll", "ProcessIdToSessionId",
+     address(&steeredProcessIdToSessionId), &g_pProcessIdToSessionId},
+};
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
 {
     g_faults = readFaults();
-    using qbntest::CImportRedirect;
-    CImportRedirect move("kernel32.dll", "MoveFileExW",
-                         reinterpret_cast<void*>(&steeredMoveFileExW));
-    CImportRedirect write("kernel32.dll", "WriteFile",
-                          reinterpret_cast<void*>(&steeredWriteFile));
-    CImportRedirect create("advapi32.dll", "RegCreateKeyExW",
-                           reinterpret_cast<void*>(&steeredRegCreateKeyExW));
-    CImportRedirect set("advapi32.dll", "RegSetValueExW",
-                        reinterpret_cast<void*>(&steeredRegSetValueExW));
-    CImportRedirect sleep("kernel32.dll", "Sleep",
-                          reinterpret_cast<void*>(&skippedSleep));
-    CImportRedirect remove("kernel32.dll", "DeleteFileW",
-                           reinterpret_cast<void*>(&steeredDeleteFileW));
-    CImportRedirect openFile("kernel32.dll", "CreateFileW",
-                             reinterpret_cast<void*>(&steeredCreateFileW));
-    CImportRedirect makeFolder("kernel32.dll", "CreateDirectoryW",
-                               reinterpret_cast<void*>(&notedCreateDirectoryW));
-    CImportRedirect forget("advapi32.dll", "RegDeleteKeyW",
-                           reinterpret_cast<void*>(&steeredRegDeleteKeyW));
-    CImportRedirect token("advapi32.dll", "OpenProcessToken",
-                          reinterpret_cast<void*>(&steeredOpenProcessToken));
-    CImportRedirect start(
-        "advapi32.dll", "CreateProcessWithTokenW",
-        reinterpret_cast<void*>(&notedCreateProcessWithTokenW));
-    CImportRedirect duplicate("advapi32.dll", "DuplicateTokenEx",
-                              reinterpret_cast<void*>(&notedDuplicateTokenEx));
-    CImportRedirect session(
-        "kernel32.dll", "ProcessIdToSessionId",
-        reinterpret_cast<void*>(&steeredProcessIdToSessionId));
-    g_pDuplicateTokenEx = duplicate.original();
-    g_pProcessIdToSessionId = session.original();
-    g_pMoveFileExW = move.original();
-    g_pWriteFile = write.original();
-    g_pRegCreateKeyExW = create.original();
-    g_pRegSetValueExW = set.original();
-    g_pOpenProcessToken = token.original();
-    g_pDeleteFileW = remove.original();
-    g_pCreateFileW = openFile.original();
-    g_pCreateDirectoryW = makeFolder.original();
-    g_pRegDeleteKeyW = forget.original();
-    g_pCreateProcessWithTokenW = start.original();
-    if (!move.isActive() || !write.isActive() || !create.isActive() ||
-        !set.isActive() || !sleep.isActive() || !token.isActive() ||
-        !start.isActive() || !remove.isActive() || !forget.isActive() ||
-        !openFile.isActive() || !makeFolder.isActive() ||
-        !duplicate.isActive() || !session.isActive())
-        return 3;
+    std::vector<std::unique_ptr<qbntest::CImportRedirect>> redirects;
+    for (const Redirect& redirect : kRedirects) {
+        redirects.push_back(std::make_unique<qbntest::CImportRedirect>(
+            redirect.szDll, redirect.szFunction, redirect.pReplacement));
+        if (!redirects.back()->isActive())
+            return 3;
+        if (redirect.ppReal != nullptr)
+            *redirect.ppReal = redirects.back()->original();
+    }
     return runProgram(commandLine);
 }
