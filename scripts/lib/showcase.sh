@@ -41,6 +41,12 @@ source "$_SHOWCASE_LIB/screenshot.sh"
 SHOWCASE_BOX_DELAY_MS=${SHOWCASE_BOX_DELAY_MS:-800}
 SHOWCASE_SHOTS=()
 
+# The median of whole numbers (of an even count, the mean of the middle two).
+showcase_median() {
+  printf '%s\n' "$@" | sort -n |
+    awk '{v[NR] = $1} END {print int((v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2)}'
+}
+
 showcase_step() { printf '== %s\n' "$*" >&2; }
 showcase_note() { printf '   %s\n' "$*" >&2; }
 
